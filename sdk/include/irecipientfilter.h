@@ -1,0 +1,19 @@
+// The set of clients a user message goes to (IVEngineServer::UserMessageBegin).
+// Recipients are entity indexes of player slots.
+#pragma once
+
+class IRecipientFilter {
+public:
+    // Slots, in order:
+    //  0-1 destructor
+    //  2 IsReliable
+    //  3 IsInitMessage
+    //  4 GetRecipientCount
+    //  5 GetRecipientIndex
+    virtual ~IRecipientFilter() = default;
+    virtual bool IsReliable() const = 0;
+    virtual bool IsInitMessage() const = 0;
+    virtual int GetRecipientCount() const = 0;
+    // The entity index at that position, or -1 when out of range.
+    virtual int GetRecipientIndex(int slot) const = 0;
+};
