@@ -6,7 +6,7 @@
 #   exported symbol, and the module binds its own definitions first;
 # - no GNU unique symbols, so that dlclose really unloads the module and a
 #   reload starts with fresh globals.
-set(TRAVIK_MODULE_MAP ${CMAKE_CURRENT_LIST_DIR}/module.map)
+set(TRAVIK_MODULE_MAP ${CMAKE_CURRENT_LIST_DIR}/module.map CACHE INTERNAL "The version script of modules")
 
 function(travik_module target)
   set_target_properties(${target} PROPERTIES

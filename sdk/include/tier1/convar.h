@@ -140,7 +140,7 @@ public:
     const char* GetCommandString() const { return m_nArgc ? m_pArgSBuffer : ""; }
     // Argument i; "" out of range.
     const char* Arg(int index) const {
-        return (index < 0 || index >= m_nArgc) ? "" : m_ppArgv[index];
+        return (index < 0 || index >= m_nArgc || index >= COMMAND_MAX_ARGC) ? "" : m_ppArgv[index];
     }
     const char* operator[](int index) const { return Arg(index); }
 
