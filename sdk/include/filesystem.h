@@ -1,9 +1,10 @@
 // The host's file system: files reached through search paths that carry an
 // ID. Version "VFileSystem017" (engine factory).
 //
-// - A read with no path ID searches every path in order; with an ID, only the
-//   paths of that ID. A write goes to the first path of its ID (or the first
-//   path of all without one). Relative names only; ".." is refused.
+// - A relative name is looked up in the search paths: a read with no path ID
+//   searches every path in order, with an ID only the paths of that ID. A
+//   write goes to the first path of its ID (or the first path of all without
+//   one). An absolute name is used as it is, whatever the ID.
 // - AddSearchPath ignores a duplicate of path and ID; RemoveSearchPath says
 //   whether anything went.
 // - Open modes are those of fopen: "r", "w", "a", "rb", "wb", "ab", "r+".

@@ -15,6 +15,14 @@ ConCommandBase* s_pModuleList = nullptr;
 IConCommandBaseAccessor* s_pAccessor = nullptr;
 // Set between ConVar_Register and ConVar_Unregister: new objects register at once.
 bool s_bRegistered = false;
+// The registry this module registered with. Kept past DisconnectTier1Libraries
+// so that unregistering (or unloading the module) never leaves the host
+// holding pointers into a module that is gone.
+ICvar* s_pRegistry = nullptr;
+
+ICvar* Registry() {
+    return s_pRegistry ? s_pRegistry : g_pCVar;
+}
 
 class CDefaultAccessor final : public IConCommandBaseAccessor {
 public:
@@ -34,8 +42,8 @@ ConCommandBase::ConCommandBase(const char* name, const char* helpText, int flags
 }
 
 ConCommandBase::~ConCommandBase() {
-    if (m_bRegistered && g_pCVar)
-        g_pCVar->UnregisterConCommand(this);
+    if (m_bRegistered && Registry())
+        Registry()->UnregisterConCommand(this);
     UnlinkFromModuleList();
 }
 
@@ -107,6 +115,8 @@ void ConVar_Register(int cvarFlags, IConCommandBaseAccessor* accessor) {
         return;
     s_pAccessor = accessor ? accessor : &s_DefaultAccessor;
     s_bRegistered = true;
+    if (g_pCVar)
+        s_pRegistry = g_pCVar;
     // Register in construction order; Init may construct or destroy others,
     // so work from a snapshot.
     std::vector<ConCommandBase*> pending;
@@ -124,8 +134,9 @@ void ConVar_Register(int cvarFlags, IConCommandBaseAccessor* accessor) {
 void ConVar_Unregister() {
     if (!s_bRegistered)
         return;
-    if (g_pCVar)
-        g_pCVar->UnregisterConCommands(g_nTier1DLLIdentifier);
+    if (Registry())
+        Registry()->UnregisterConCommands(g_nTier1DLLIdentifier);
     s_bRegistered = false;
     s_pAccessor = nullptr;
+    s_pRegistry = nullptr;
 }

@@ -16,11 +16,11 @@ void ConnectTier1Libraries(CreateInterfaceFn* factoryList, int factoryCount) {
         if (factoryList[i])
             g_pCVar = static_cast<ICvar*>(factoryList[i](CVAR_INTERFACE_VERSION, nullptr));
     }
-    if (g_pCVar)
+    if (g_pCVar && g_nTier1DLLIdentifier == INVALID_CVAR_DLL_IDENTIFIER)
         g_nTier1DLLIdentifier = g_pCVar->AllocateDLLIdentifier();
 }
 
+// The identifier stays: registrations made under it can still be removed.
 void DisconnectTier1Libraries() {
     g_pCVar = nullptr;
-    g_nTier1DLLIdentifier = INVALID_CVAR_DLL_IDENTIFIER;
 }

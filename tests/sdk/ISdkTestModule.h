@@ -23,6 +23,8 @@ public:
     virtual void Connect(CreateInterfaceFn factory) = 0;
     // ConVar_Unregister, then DisconnectTier1Libraries.
     virtual void Disconnect() = 0;
+    // DisconnectTier1Libraries alone, before any ConVar_Unregister.
+    virtual void DisconnectOnly() = 0;
     virtual int CommandRuns() const = 0;
     virtual int CallbackRuns() const = 0;
     // Whether the replacement found the host's command when it registered.

@@ -288,6 +288,20 @@ TEST_F(SdkRegistryModule, ReloadingGivesFreshGlobals) {
     again->Disconnect();
 }
 
+TEST_F(SdkRegistryModule, UnloadingWithoutUnregisteringLeavesNothingBehind) {
+    {
+        LoadedModule module;
+        ASSERT_TRUE(module) << dlerror();
+        module->Connect(EngineFactory);
+        module->DisconnectOnly();
+        EXPECT_NE(cvar->FindVar(SDK_TEST_VAR), nullptr);
+    }
+    EXPECT_EQ(cvar->FindVar(SDK_TEST_VAR), nullptr);
+    EXPECT_EQ(cvar->FindCommand(SDK_HOST_CMD), &hostCommand);
+    for (const std::string& name : RegisteredNames())
+        EXPECT_EQ(name.rfind("sdk_test_", 0), std::string::npos) << name;
+}
+
 TEST(SdkRegistryExports, TheModuleExportsOnlyCreateInterface) {
     const std::string command =
         std::string(SDK_TEST_NM) + " -D --defined-only " + SDK_TEST_MODULE_PATH;

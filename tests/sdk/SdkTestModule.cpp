@@ -63,6 +63,8 @@ public:
         DisconnectTier1Libraries();
     }
 
+    void DisconnectOnly() override { DisconnectTier1Libraries(); }
+
     int CommandRuns() const override { return s_commandRuns; }
     int CallbackRuns() const override { return s_callbackRuns; }
     bool FoundHostCommand() const override { return s_hostCommandReplacement.FoundTarget(); }

@@ -12,5 +12,7 @@ extern ICvar* g_pCVar;
 // a module identifier from it for ConVar_Register. Calling it again while
 // connected changes nothing.
 void ConnectTier1Libraries(CreateInterfaceFn* factoryList, int factoryCount);
-// Forgets the cvar interface (call ConVar_Unregister first).
+// Forgets the cvar interface. Call ConVar_Unregister first; if a module does
+// not, its variables and commands still leave the registry when it unregisters
+// later or is unloaded.
 void DisconnectTier1Libraries();
