@@ -11,29 +11,13 @@ bf_read::bf_read(const void* data, int bytes, int bits) {
 }
 
 bf_read::bf_read(const char* debugName, const void* data, int bytes, int bits)
-    : m_pDebugName(debugName) {
+    : CBitBufferPosition(debugName) {
     StartReading(data, bytes, 0, bits);
 }
 
 void bf_read::StartReading(const void* data, int bytes, int startBit, int bits) {
     m_pData = static_cast<const unsigned char*>(data);
-    m_nDataBytes = (data && bytes > 0 && bytes <= INT_MAX / 8) ? bytes : 0;
-    m_nDataBits = m_nDataBytes * 8;
-    if (bits >= 0 && bits < m_nDataBits)
-        m_nDataBits = bits;
-    m_iCurBit = (startBit > 0 && startBit <= m_nDataBits) ? startBit : 0;
-    m_bOverflow = false;
-}
-
-void bf_read::Reset() {
-    m_iCurBit = 0;
-    m_bOverflow = false;
-}
-
-bool bf_read::CheckForOverflow(int numBits) {
-    if (numBits < 0 || numBits > m_nDataBits - m_iCurBit)
-        SetOverflowFlag();
-    return m_bOverflow;
+    Start(data, bytes, startBit, bits);
 }
 
 bool bf_read::Seek(int bit) {

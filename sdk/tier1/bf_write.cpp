@@ -1,4 +1,5 @@
-// Writing bit buffers, least significant bit first.
+// Writing bit buffers, least significant bit first, and the position
+// bookkeeping both directions share.
 #include <tier1/bitbuf.h>
 
 #include <climits>
@@ -11,12 +12,11 @@ bf_write::bf_write(void* data, int bytes, int maxBits) {
 }
 
 bf_write::bf_write(const char* debugName, void* data, int bytes, int maxBits)
-    : m_pDebugName(debugName) {
+    : CBitBufferPosition(debugName) {
     StartWriting(data, bytes, 0, maxBits);
 }
 
-void bf_write::StartWriting(void* data, int bytes, int startBit, int maxBits) {
-    m_pData = static_cast<unsigned char*>(data);
+void CBitBufferPosition::Start(const void* data, int bytes, int startBit, int maxBits) {
     m_nDataBytes = (data && bytes > 0 && bytes <= INT_MAX / 8) ? bytes : 0;
     m_nDataBits = m_nDataBytes * 8;
     if (maxBits >= 0 && maxBits < m_nDataBits)
@@ -25,15 +25,15 @@ void bf_write::StartWriting(void* data, int bytes, int startBit, int maxBits) {
     m_bOverflow = false;
 }
 
-void bf_write::Reset() {
-    m_iCurBit = 0;
-    m_bOverflow = false;
-}
-
-bool bf_write::CheckForOverflow(int numBits) {
+bool CBitBufferPosition::CheckForOverflow(int numBits) {
     if (numBits < 0 || numBits > m_nDataBits - m_iCurBit)
         SetOverflowFlag();
     return m_bOverflow;
+}
+
+void bf_write::StartWriting(void* data, int bytes, int startBit, int maxBits) {
+    m_pData = static_cast<unsigned char*>(data);
+    Start(data, bytes, startBit, maxBits);
 }
 
 void bf_write::WriteOneBit(int value) {

@@ -41,6 +41,23 @@ void HostCommand(const CCommand&) {
     ++s_hostRuns;
 }
 
+// Runs a registered command the way the host's console does.
+void RunCommand(const char* line) {
+    CCommand args;
+    ASSERT_TRUE(args.Tokenize(line));
+    ConCommand* command = Cvar()->FindCommand(args[0]);
+    ASSERT_NE(command, nullptr) << line;
+    command->Dispatch(args);
+}
+
+// True when nothing of the test module is registered.
+bool NoTestModuleEntries() {
+    for (const std::string& name : RegisteredNames())
+        if (name.rfind("sdk_test_", 0) == 0)
+            return false;
+    return true;
+}
+
 class SdkRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -221,18 +238,13 @@ TEST_F(SdkRegistryModule, RegistersItsObjectsAndUnregistersEveryOne) {
     EXPECT_STREQ(var->GetString(), "10");
     EXPECT_EQ(module->CallbackRuns(), 1);
 
-    ConCommand* command = cvar->FindCommand(SDK_TEST_CMD);
-    ASSERT_NE(command, nullptr);
-    CCommand args;
-    args.Tokenize(SDK_TEST_CMD " x");
-    command->Dispatch(args);
+    RunCommand(SDK_TEST_CMD " x");
     EXPECT_EQ(module->CommandRuns(), 1);
 
     module->Disconnect();
     EXPECT_EQ(cvar->FindVar(SDK_TEST_VAR), nullptr);
     EXPECT_EQ(cvar->FindCommand(SDK_TEST_CMD), nullptr);
-    for (const std::string& name : RegisteredNames())
-        EXPECT_EQ(name.rfind("sdk_test_", 0), std::string::npos) << name;
+    EXPECT_TRUE(NoTestModuleEntries());
 }
 
 TEST_F(SdkRegistryModule, AReplacementFindsTheHostCommandWinsAndForwards) {
@@ -243,9 +255,7 @@ TEST_F(SdkRegistryModule, AReplacementFindsTheHostCommandWinsAndForwards) {
     ConCommand* found = cvar->FindCommand(SDK_HOST_CMD);
     ASSERT_NE(found, nullptr);
     EXPECT_NE(found, &hostCommand);
-    CCommand args;
-    args.Tokenize(SDK_HOST_CMD);
-    found->Dispatch(args);
+    RunCommand(SDK_HOST_CMD);
     EXPECT_EQ(s_hostRuns, 1);
 
     module->Disconnect();
@@ -272,9 +282,7 @@ TEST_F(SdkRegistryModule, ReloadingGivesFreshGlobals) {
         LoadedModule module;
         ASSERT_TRUE(module) << dlerror();
         module->Connect(EngineFactory);
-        CCommand args;
-        args.Tokenize(SDK_TEST_CMD);
-        cvar->FindCommand(SDK_TEST_CMD)->Dispatch(args);
+        RunCommand(SDK_TEST_CMD);
         EXPECT_EQ(module->CommandRuns(), 1);
         module->Disconnect();
     }
@@ -298,8 +306,7 @@ TEST_F(SdkRegistryModule, UnloadingWithoutUnregisteringLeavesNothingBehind) {
     }
     EXPECT_EQ(cvar->FindVar(SDK_TEST_VAR), nullptr);
     EXPECT_EQ(cvar->FindCommand(SDK_HOST_CMD), &hostCommand);
-    for (const std::string& name : RegisteredNames())
-        EXPECT_EQ(name.rfind("sdk_test_", 0), std::string::npos) << name;
+    EXPECT_TRUE(NoTestModuleEntries());
 }
 
 TEST(SdkRegistryExports, TheModuleExportsOnlyCreateInterface) {

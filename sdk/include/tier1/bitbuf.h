@@ -8,14 +8,44 @@
 
 #include <tier0/platform.h>
 
-class bf_write {
+// Size, position and overflow state shared by both directions.
+class CBitBufferPosition {
+public:
+    int GetNumBitsLeft() const { return m_nDataBits - m_iCurBit; }
+    int GetNumBytesLeft() const { return GetNumBitsLeft() >> 3; }
+    const char* GetDebugName() const { return m_pDebugName; }
+
+    bool IsOverflowed() const { return m_bOverflow; }
+    void SetOverflowFlag() { m_bOverflow = true; }
+    // Sets the overflow flag when numBits more do not fit; answers the flag.
+    bool CheckForOverflow(int numBits);
+
+protected:
+    CBitBufferPosition() = default;
+    explicit CBitBufferPosition(const char* debugName) : m_pDebugName(debugName) {}
+    // Takes the size of a new buffer (none for null data or a bad size) and
+    // moves to startBit.
+    void Start(const void* data, int bytes, int startBit, int maxBits);
+    void ResetPosition() {
+        m_iCurBit = 0;
+        m_bOverflow = false;
+    }
+
+    int m_nDataBytes = 0;
+    int m_nDataBits = 0;
+    int m_iCurBit = 0;
+    bool m_bOverflow = false;
+    const char* m_pDebugName = nullptr;
+};
+
+class bf_write : public CBitBufferPosition {
 public:
     bf_write();
     bf_write(void* data, int bytes, int maxBits = -1);
     bf_write(const char* debugName, void* data, int bytes, int maxBits = -1);
 
     void StartWriting(void* data, int bytes, int startBit = 0, int maxBits = -1);
-    void Reset();
+    void Reset() { ResetPosition(); }
 
     void WriteOneBit(int value);
     void WriteUBitLong(unsigned int data, int numBits);
@@ -35,34 +65,21 @@ public:
     int GetNumBitsWritten() const { return m_iCurBit; }
     int GetNumBytesWritten() const { return (m_iCurBit + 7) >> 3; }
     int GetMaxNumBits() const { return m_nDataBits; }
-    int GetNumBitsLeft() const { return m_nDataBits - m_iCurBit; }
-    int GetNumBytesLeft() const { return GetNumBitsLeft() >> 3; }
     unsigned char* GetData() { return m_pData; }
     const unsigned char* GetData() const { return m_pData; }
-    const char* GetDebugName() const { return m_pDebugName; }
-
-    bool IsOverflowed() const { return m_bOverflow; }
-    void SetOverflowFlag() { m_bOverflow = true; }
-    // Sets the overflow flag when numBits more would not fit; answers it.
-    bool CheckForOverflow(int numBits);
 
 private:
     unsigned char* m_pData = nullptr;
-    int m_nDataBytes = 0;
-    int m_nDataBits = 0;
-    int m_iCurBit = 0;
-    bool m_bOverflow = false;
-    const char* m_pDebugName = nullptr;
 };
 
-class bf_read {
+class bf_read : public CBitBufferPosition {
 public:
     bf_read();
     bf_read(const void* data, int bytes, int bits = -1);
     bf_read(const char* debugName, const void* data, int bytes, int bits = -1);
 
     void StartReading(const void* data, int bytes, int startBit = 0, int bits = -1);
-    void Reset();
+    void Reset() { ResetPosition(); }
 
     int ReadOneBit();
     unsigned int ReadUBitLong(int numBits);
@@ -83,21 +100,10 @@ public:
 
     int GetNumBitsRead() const { return m_iCurBit; }
     int GetNumBytesRead() const { return (m_iCurBit + 7) >> 3; }
-    int GetNumBitsLeft() const { return m_nDataBits - m_iCurBit; }
-    int GetNumBytesLeft() const { return GetNumBitsLeft() >> 3; }
     const unsigned char* GetBasePointer() const { return m_pData; }
     bool Seek(int bit);
     bool SeekRelative(int bitDelta) { return Seek(m_iCurBit + bitDelta); }
 
-    bool IsOverflowed() const { return m_bOverflow; }
-    void SetOverflowFlag() { m_bOverflow = true; }
-    bool CheckForOverflow(int numBits);
-
 private:
     const unsigned char* m_pData = nullptr;
-    int m_nDataBytes = 0;
-    int m_nDataBits = 0;
-    int m_iCurBit = 0;
-    bool m_bOverflow = false;
-    const char* m_pDebugName = nullptr;
 };
