@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace travik::hook {
+
+// A snapshot of the process's memory regions and their protection, as the
+// kernel lists them in /proc/self/maps.
+class MemoryMap {
+public:
+    struct Region {
+        std::uintptr_t begin = 0;
+        std::uintptr_t end = 0;
+        bool read = false;
+        bool write = false;
+        bool exec = false;
+
+        int protection() const;  // PROT_* bits for mprotect
+    };
+    struct Span {
+        std::uintptr_t begin = 0;
+        std::uintptr_t end = 0;
+    };
+
+    // Reads the current map; an unreadable map gives an empty snapshot.
+    static MemoryMap current();
+    // Parses the text of a maps file. Lines that do not parse are skipped.
+    static MemoryMap parse(std::string_view text);
+
+    const Region* find(const void* address) const;
+    bool executable(const void* address) const;
+    // The readable bytes around an address, across adjacent readable regions.
+    std::optional<Span> readableSpan(const void* address) const;
+    bool empty() const { return regions_.empty(); }
+
+private:
+    std::vector<Region> regions_;  // sorted by address, not overlapping
+};
+
+}  // namespace travik::hook
