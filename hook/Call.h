@@ -19,6 +19,10 @@ struct Nothing {};
 // parameters, so no handler pays for copies it does not ask for.
 template <class A>
 using Pass = std::conditional_t<std::is_rvalue_reference_v<A>, A, A&>;
+template <class A>
+Pass<A> pass(std::remove_reference_t<A>& arg) {
+    return static_cast<Pass<A>>(arg);
+}
 
 // How a return value is kept while the chain runs.
 template <class R>
@@ -92,19 +96,17 @@ public:
         Call inner(chain_, sub_, preEnd_, postEnd_);
         recalled_ = true;
         if constexpr (std::is_void_v<R>) {
-            inner.run(next_, static_cast<detail::Pass<Args>>(args)...);
+            inner.run(next_, detail::pass<Args>(args)...);
             raise(Result::Supersede);
         } else {
-            R value = inner.run(next_, static_cast<detail::Pass<Args>>(args)...);
+            R value = inner.run(next_, detail::pass<Args>(args)...);
             set(Result::Supersede, static_cast<R>(value));
             return value;
         }
     }
 
     // Calls the function the hooks replaced, bypassing every hook.
-    R callOriginal(Args... args) const {
-        return invokeOriginal(static_cast<detail::Pass<Args>>(args)...);
-    }
+    R callOriginal(Args... args) const { return invokeOriginal(detail::pass<Args>(args)...); }
 
 private:
     template <class, class>
@@ -123,38 +125,36 @@ private:
     R run(std::size_t firstPre, detail::Pass<Args>... args) {
         for (std::size_t i = firstPre; i < preEnd_; ++i) {
             next_ = i + 1;
-            invoke(chain_.pre[i], args...);
+            invoke(chain_.pre[i], detail::pass<Args>(args)...);
             if (recalled_) {
                 return finish();
             }
         }
         if (status_ != Result::Supersede) {
-            runOriginal(args...);
+            runOriginal(detail::pass<Args>(args)...);
         }
         phase_ = Phase::Post;
         for (std::size_t i = 0; i < postEnd_; ++i) {
-            invoke(chain_.post[i], args...);
+            invoke(chain_.post[i], detail::pass<Args>(args)...);
         }
         return finish();
     }
 
     void invoke(const detail::Entry& entry, detail::Pass<Args>... args) {
         if (!entry.removed) {
-            reinterpret_cast<Code>(entry.code)(entry.target, *this,
-                                               static_cast<detail::Pass<Args>>(args)...);
+            reinterpret_cast<Code>(entry.code)(entry.target, *this, detail::pass<Args>(args)...);
         }
     }
 
     R invokeOriginal(detail::Pass<Args>... args) const {
-        return reinterpret_cast<Original>(chain_.original)(
-            sub_, static_cast<detail::Pass<Args>>(args)...);
+        return reinterpret_cast<Original>(chain_.original)(sub_, detail::pass<Args>(args)...);
     }
 
     void runOriginal(detail::Pass<Args>... args) {
         if constexpr (std::is_void_v<R>) {
-            invokeOriginal(static_cast<detail::Pass<Args>>(args)...);
+            invokeOriginal(detail::pass<Args>(args)...);
         } else {
-            original_.emplace(invokeOriginal(static_cast<detail::Pass<Args>>(args)...));
+            original_.emplace(invokeOriginal(detail::pass<Args>(args)...));
         }
     }
 

@@ -130,7 +130,7 @@ struct Binding<Point, R(Args...)> {
         Chain& chain = *ShadowVtable::chainOf(table, at.index);
         CallScope scope;
         CallType call(chain, self, chain.pre.size(), chain.post.size());
-        return call.run(0, static_cast<Pass<Args>>(args)...);
+        return call.run(0, pass<Args>(args)...);
     }
 
     static Entry entry(Handler handler) { return Handlers<CallType, Args...>::entry(handler); }
@@ -168,7 +168,7 @@ struct Binding<Point, R(Args...)> {
                              : nullptr;
         char* self = static_cast<char*>(address(object));
         return reinterpret_cast<Original>(function)(self + Point::location.thisOffset,
-                                                    static_cast<Pass<Args>>(args)...);
+                                                    pass<Args>(args)...);
     }
 };
 

@@ -82,6 +82,12 @@ TEST_F(HookBasics, ValuesOfEveryKindPassThroughTheThunk) {
     auto touch = [](hook::CallFor<&Widget::touch>&, int& counter) { counter += 100; };
     static int elsewhere = 5;
     auto slot = [](hook::CallFor<&Widget::slot>& call) { call.supersede(elsewhere); };
+    auto take = [](hook::CallFor<&Widget::take>& call, std::string&& text) {
+        text += "!";  // handlers share the caller's object; the original moves it
+        if (text == "again!") {
+            call.recall(std::string("other"));
+        }
+    };
 
     ASSERT_TRUE(hook::add<&Widget::name>(widget, hook::Post, +name));
     ASSERT_TRUE(hook::add<&Widget::pair>(widget, hook::Pre, +pair));
@@ -89,6 +95,7 @@ TEST_F(HookBasics, ValuesOfEveryKindPassThroughTheThunk) {
     ASSERT_TRUE(hook::add<&Widget::mix>(widget, hook::Pre, +mix));
     ASSERT_TRUE(hook::add<&Widget::touch>(widget, hook::Pre, +touch));
     ASSERT_TRUE(hook::add<&Widget::slot>(widget, hook::Pre, +slot));
+    ASSERT_TRUE(hook::add<&Widget::take>(widget, hook::Pre, +take));
 
     EXPECT_EQ(widget->name("x:"), "x:hooked:x:widget7");
     const Pair p = widget->pair(21);
@@ -103,6 +110,11 @@ TEST_F(HookBasics, ValuesOfEveryKindPassThroughTheThunk) {
     widget->touch(counter);
     EXPECT_EQ(counter, 101);  // the handler and the original changed the caller's int
     EXPECT_EQ(&widget->slot(), &elsewhere);
+    std::string text = "moved";
+    EXPECT_EQ(widget->take(std::move(text)), 6u);
+    EXPECT_EQ(widget->taken, "moved!");
+    EXPECT_EQ(widget->take("again"), 5u);  // the handlers after the recalling one see "other"
+    EXPECT_EQ(widget->taken, "other");
 
     EXPECT_TRUE(hook::remove<&Widget::name>(widget, hook::Post, +name));
     EXPECT_TRUE(hook::remove<&Widget::pair>(widget, hook::Pre, +pair));
@@ -110,6 +122,7 @@ TEST_F(HookBasics, ValuesOfEveryKindPassThroughTheThunk) {
     EXPECT_TRUE(hook::remove<&Widget::mix>(widget, hook::Pre, +mix));
     EXPECT_TRUE(hook::remove<&Widget::touch>(widget, hook::Pre, +touch));
     EXPECT_TRUE(hook::remove<&Widget::slot>(widget, hook::Pre, +slot));
+    EXPECT_TRUE(hook::remove<&Widget::take>(widget, hook::Pre, +take));
     EXPECT_EQ(&widget->slot(), &widget->stored);
 }
 

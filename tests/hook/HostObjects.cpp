@@ -36,6 +36,10 @@ int& Widget::slot() {
 int Widget::peek() const {
     return id;
 }
+std::size_t Widget::take(std::string&& text) {
+    taken = std::move(text);
+    return taken.size();
+}
 
 int Gadget::value(int x) {
     return -x;

@@ -28,14 +28,16 @@ public:
     virtual double mix(int a, double b, float c, const std::string& d);
     virtual int& slot();
     virtual int peek() const;
+    virtual std::size_t take(std::string&& text);
 
     int id = 0;
     int stored = 0;
+    std::string taken;
 };
 
 // Slots of Widget, counted as the Itanium ABI lays them out: the destructor
 // takes two.
-inline constexpr int kWidgetSlots = 10;
+inline constexpr int kWidgetSlots = 11;
 
 // Another class, so that hooks of equal signature meet different tables.
 class Gadget : public Widget {
