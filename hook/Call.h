@@ -141,7 +141,7 @@ private:
     }
 
     void invoke(const detail::Entry& entry, detail::Pass<Args>... args) {
-        if (!entry.removed) {
+        if (!entry.removed()) {
             reinterpret_cast<Code>(entry.code)(entry.target, *this, detail::pass<Args>(args)...);
         }
     }

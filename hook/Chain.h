@@ -7,18 +7,17 @@ namespace travik::hook::detail {
 
 // One handler of a chain, with its types erased. A call runs `code` with
 // `target` as its first argument: a member handler's own function with the
-// object's `this`, or a small typed function that calls a free handler.
+// object's `this`, or a small typed function that calls a free handler. The
+// two also tell handlers apart. An entry removed while calls run has no code
+// until it is dropped.
 struct Entry {
-    static constexpr std::size_t kHandlerBytes = 2 * sizeof(void*);
-
     void (*code)() = nullptr;
     void* target = nullptr;
-    bool removed = false;  // removed during a call; dropped afterwards
-    // What add was given, to recognise the handler at removal.
-    void* owner = nullptr;
-    alignas(void*) unsigned char handler[kHandlerBytes] = {};
 
-    bool sameHandler(const Entry& other) const;
+    bool removed() const { return code == nullptr; }
+    bool sameHandler(const Entry& other) const {
+        return code == other.code && target == other.target;
+    }
 };
 
 // The hooks of one virtual-table slot of one object.

@@ -33,16 +33,21 @@ struct Virtual {
     using Class = typename detail::MemberFunction<decltype(Method)>::Class;
     using Signature = typename detail::MemberFunction<decltype(Method)>::Signature;
 
+    // A member pointer's table pointer is at the start of its subobject.
+    static constexpr std::ptrdiff_t vtableOffset = 0;
     // Filled from the member pointer by the first add; the thunks read it.
-    static inline Location location{};
+    static inline std::size_t index = 0;
+    static inline std::ptrdiff_t thisOffset = 0;
 
+    static Location location() { return {thisOffset, vtableOffset, index}; }
     static bool resolve() {
         if (!resolved_) {
             const auto found = detail::locateVirtual(Method);
             if (!found) {
                 return false;  // not a virtual function
             }
-            location = *found;
+            index = found->index;
+            thisOffset = found->thisOffset;
             resolved_ = true;
         }
         return true;
@@ -62,7 +67,11 @@ template <class C, class Signature_, std::size_t Index, std::ptrdiff_t ThisOffse
 struct Manual {
     using Class = C;
     using Signature = Signature_;
-    static constexpr Location location{ThisOffset, VtableOffset, Index};
+    static constexpr std::ptrdiff_t vtableOffset = VtableOffset;
+    static constexpr std::size_t index = Index;
+    static constexpr std::ptrdiff_t thisOffset = ThisOffset;
+
+    static constexpr Location location() { return {thisOffset, vtableOffset, index}; }
     static bool resolve() { return true; }
 };
 
@@ -91,25 +100,15 @@ struct Handlers {
     }
 
     static Entry entry(Handler handler) {
-        Entry made;
-        made.code = reinterpret_cast<void (*)()>(&callFunction);
-        made.target = reinterpret_cast<void*>(handler);
-        std::memcpy(made.handler, &handler, sizeof handler);
-        return made;
+        return {reinterpret_cast<void (*)()>(&callFunction), reinterpret_cast<void*>(handler)};
     }
 
     // A member handler is bound when added: a virtual one to the override
     // its object has then.
     template <class H>
     static Entry entry(H* owner, Member<H> handler) {
-        static_assert(sizeof handler <= Entry::kHandlerBytes);
         const BoundMember bound = bindMember(owner, handler);
-        Entry made;
-        made.code = bound.code;
-        made.target = bound.self;
-        made.owner = address(owner);
-        std::memcpy(made.handler, &handler, sizeof handler);
-        return made;
+        return {bound.code, bound.self};
     }
 };
 
@@ -124,10 +123,9 @@ struct Binding<Point, R(Args...)> {
     // Sits in the hooked slot of the shadow table. Itanium passes `this`
     // first, like the first parameter of a plain function.
     static R thunk(void* self, Args... args) {
-        const Location& at = Point::location;
         void* const* table;
-        std::memcpy(&table, static_cast<char*>(self) + at.vtableOffset, sizeof table);
-        Chain& chain = *ShadowVtable::chainOf(table, at.index);
+        std::memcpy(&table, static_cast<char*>(self) + Point::vtableOffset, sizeof table);
+        Chain& chain = *ShadowVtable::chainOf(table, Point::index);
         CallScope scope;
         CallType call(chain, self, chain.pre.size(), chain.post.size());
         return call.run(0, pass<Args>(args)...);
@@ -142,7 +140,7 @@ struct Binding<Point, R(Args...)> {
     static Request request(Class* object, Phase phase) {
         Request made;
         made.object = Point::resolve() ? address(object) : nullptr;
-        made.location = Point::location;
+        made.location = Point::location();
         made.signature = &typeTag<CallType>;
         made.thunk = reinterpret_cast<void*>(&thunk);
         made.phase = phase;
@@ -164,11 +162,10 @@ struct Binding<Point, R(Args...)> {
     static R callOriginal(Class* object, Args... args) {
         using Original = R (*)(void*, Args...);
         void* function = Point::resolve()
-                             ? HookRegistry::instance().original(address(object), Point::location)
+                             ? HookRegistry::instance().original(address(object), Point::location())
                              : nullptr;
         char* self = static_cast<char*>(address(object));
-        return reinterpret_cast<Original>(function)(self + Point::location.thisOffset,
-                                                    pass<Args>(args)...);
+        return reinterpret_cast<Original>(function)(self + Point::thisOffset, pass<Args>(args)...);
     }
 };
 
@@ -226,7 +223,7 @@ decltype(auto) callOriginal(ClassOf<Point>* object, A&&... args) {
 template <class Point>
 std::size_t count(ClassOf<Point>* object) {
     return Point::resolve()
-               ? detail::HookRegistry::instance().count(detail::address(object), Point::location)
+               ? detail::HookRegistry::instance().count(detail::address(object), Point::location())
                : 0;
 }
 

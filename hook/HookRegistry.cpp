@@ -19,7 +19,7 @@ std::vector<Entry>& listOf(Chain& chain, Phase phase) {
 
 std::ptrdiff_t findLive(const std::vector<Entry>& list, const Entry& entry) {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (!list[i].removed && list[i].sameHandler(entry)) {
+        if (!list[i].removed() && list[i].sameHandler(entry)) {
             return static_cast<std::ptrdiff_t>(i);
         }
     }
@@ -28,18 +28,14 @@ std::ptrdiff_t findLive(const std::vector<Entry>& list, const Entry& entry) {
 
 }  // namespace
 
-bool Entry::sameHandler(const Entry& other) const {
-    return owner == other.owner && std::memcmp(handler, other.handler, sizeof handler) == 0;
-}
-
 std::size_t Chain::liveCount() const {
-    auto live = [](const Entry& e) { return !e.removed; };
+    auto live = [](const Entry& e) { return !e.removed(); };
     return static_cast<std::size_t>(std::count_if(pre.begin(), pre.end(), live) +
                                     std::count_if(post.begin(), post.end(), live));
 }
 
 void Chain::compact() {
-    auto removed = [](const Entry& e) { return e.removed; };
+    auto removed = [](const Entry& e) { return e.removed(); };
     std::erase_if(pre, removed);
     std::erase_if(post, removed);
     dirty = false;
@@ -179,7 +175,7 @@ void HookRegistry::markRemoved(Chain& chain, std::vector<Entry>& list, std::size
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(at));
         return;
     }
-    list[at].removed = true;
+    list[at].code = nullptr;
     if (!chain.dirty) {
         chain.dirty = true;
         dirty_.push_back(&chain);

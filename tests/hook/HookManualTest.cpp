@@ -50,7 +50,7 @@ TEST_F(HookManual, AThisOffsetLeadsToTheTableOfASecondBase) {
 TEST_F(HookManual, ManualAndDeclaredHooksOfOneSlotShareItsChain) {
     using ValueSlot = hook::Manual<Widget, int(int), 2>;
     ASSERT_TRUE(hook::Virtual<&Widget::value>::resolve());
-    EXPECT_EQ(hook::Virtual<&Widget::value>::location.index, 2u);
+    EXPECT_EQ(hook::Virtual<&Widget::value>::index, 2u);
 
     Widget* widget = hosttest::makeWidget(0);
     auto plusOne = [](ValueCall& call, int x) { call.supersede(x + 1); };
