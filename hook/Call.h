@@ -83,17 +83,20 @@ public:
     // The value an override or supersede has set so far, or null.
     const Value* overrideResult() const requires(!std::is_void_v<R>) { return overrideValue(); }
 
-    // From a pre-hook: runs the rest of the call once more with new
-    // arguments (the handlers after this one, the original unless one of them
-    // supersedes, and the post-hooks) and returns its result. This call then
-    // ends with that result, as if this handler had superseded with it; the
-    // handler may still answer another value. Elsewhere (in a post-hook, or a
-    // second time) nothing runs and the current result comes back.
+    // From a pre-hook: runs the rest of the call with new arguments (the
+    // handlers after this one, the original unless a handler supersedes, and
+    // the post-hooks), keeping what the handlers before answered, and
+    // returns its result. This call then ends with that result, as if this
+    // handler had superseded with it; the handler may still answer another
+    // value. Elsewhere (in a post-hook, or a second time) nothing runs and
+    // the current result comes back.
     R recall(Args... args) {
         if (phase_ != Phase::Pre || recalled_) {
             return current();
         }
         Call inner(chain_, sub_, preEnd_, postEnd_);
+        inner.status_ = status_;
+        inner.override_ = override_;
         recalled_ = true;
         if constexpr (std::is_void_v<R>) {
             inner.run(next_, detail::pass<Args>(args)...);

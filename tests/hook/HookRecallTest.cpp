@@ -74,6 +74,17 @@ TEST_F(HookRecall, ASupersedeInTheRestIsHonoured) {
     EXPECT_TRUE(hook::remove<&Widget::value>(widget, hook::Pre, &stop, &Stop::handle));
 }
 
+TEST_F(HookRecall, TheRestKeepsWhatEarlierHandlersAnswered) {
+    auto stop = [](ValueCall& call, int) { call.supersede(-1); };
+    std::vector<Step> steps{{"b", 30}, {"c"}};
+    ASSERT_TRUE(hook::add<&Widget::value>(widget, hook::Pre, +stop));
+    chain(steps);
+    EXPECT_EQ(widget->value(5), -1);
+    EXPECT_EQ(log.joined(), "b(5) c(30) post(30)=-1");  // the original did not run
+    EXPECT_EQ(steps[0].recalled, -1);
+    EXPECT_TRUE(hook::remove<&Widget::value>(widget, hook::Pre, +stop));
+}
+
 TEST_F(HookRecall, TheRecallingHandlerMayAnswerAnotherValue) {
     auto doubler = [](ValueCall& call, int x) { call.supersede(call.recall(x + 1) * 2); };
     ASSERT_TRUE(hook::add<&Widget::value>(widget, hook::Pre, +doubler));
