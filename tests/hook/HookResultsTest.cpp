@@ -49,23 +49,18 @@ struct Observer {
 
 class HookResults : public WidgetTest {
 protected:
-    void TearDown() override {
-        for (auto* answer : added) {
-            EXPECT_TRUE(hook::remove<&Widget::value>(widget, hook::Pre, answer, &Answer::handle));
-        }
-        WidgetTest::TearDown();
-    }
-    // Adds pre-hooks in order and returns what value(10) gives; the
-    // original gives 11.
+    // Adds pre-hooks in order, returns what value(10) gives (the original
+    // gives 11) and removes them again.
     int callWith(std::vector<Answer>& answers) {
         for (auto& answer : answers) {
             EXPECT_TRUE(hook::add<&Widget::value>(widget, hook::Pre, &answer, &Answer::handle));
-            added.push_back(&answer);
         }
-        return hosttest::callValue(widget, 10);
+        const int value = hosttest::callValue(widget, 10);
+        for (auto& answer : answers) {
+            EXPECT_TRUE(hook::remove<&Widget::value>(widget, hook::Pre, &answer, &Answer::handle));
+        }
+        return value;
     }
-
-    std::vector<Answer*> added;
 };
 
 TEST_F(HookResults, EachHandlerSeesTheHighestResultSoFar) {
@@ -80,24 +75,22 @@ TEST_F(HookResults, EachHandlerSeesTheHighestResultSoFar) {
     EXPECT_EQ(answers[3].seen, hook::Result::Override);  // a lower answer does not lower it
 }
 
-TEST_F(HookResults, IgnoredAndHandledKeepTheOriginalValue) {
-    std::vector<Answer> answers{{hook::Result::Handled}, {hook::Result::Ignored}};
-    EXPECT_EQ(callWith(answers), 11);
-}
-
-TEST_F(HookResults, TheValueOfTheHighestResultWinsAndLaterEqualsReplaceIt) {
-    std::vector<Answer> overrides{{hook::Result::Override, 1}, {hook::Result::Override, 2}};
-    EXPECT_EQ(callWith(overrides), 2);
-}
-
-TEST_F(HookResults, AnOverrideAfterASupersedeDoesNotReplaceItsValue) {
-    std::vector<Answer> answers{{hook::Result::Supersede, 1}, {hook::Result::Override, 2}};
-    EXPECT_EQ(callWith(answers), 1);
-}
-
-TEST_F(HookResults, ASupersedeAfterAnOverrideReplacesItsValue) {
-    std::vector<Answer> answers{{hook::Result::Override, 1}, {hook::Result::Supersede, 3}};
-    EXPECT_EQ(callWith(answers), 3);
+TEST_F(HookResults, TheValueComesWithTheHighestResultAndLaterEqualsReplaceIt) {
+    using R = hook::Result;
+    struct Case {
+        std::vector<Answer> answers;
+        int expected;
+    };
+    std::vector<Case> cases{
+        {{{R::Handled}, {R::Ignored}}, 11},          // the original's value
+        {{{R::Override, 1}, {R::Override, 2}}, 2},   // a later equal replaces
+        {{{R::Supersede, 1}, {R::Override, 2}}, 1},  // a lower one does not
+        {{{R::Override, 1}, {R::Supersede, 3}}, 3},  // a higher one does
+        {{{R::Supersede, 1}, {R::Handled}, {R::Ignored}}, 1},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(callWith(cases[i].answers), cases[i].expected) << "case " << i;
+    }
 }
 
 TEST_F(HookResults, PostHooksSeeTheOriginalAndTheOverridingValue) {
