@@ -1,0 +1,501 @@
+#include "CSGameRules.h"
+
+#include <shareddefs.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "CSPlayer.h"
+#include "EntityList.h"
+
+namespace cstrike {
+
+namespace {
+
+int UserIdOf(const CCSPlayer* player) {
+    return player ? player->GetUserID() : 0;
+}
+
+const char* RoundEndMessage(RoundEndReason reason) {
+    switch (reason) {
+        case Target_Bombed:
+            return "#Target_Bombed";
+        case Bomb_Defused:
+            return "#Bomb_Defused";
+        case CTs_Win:
+            return "#CTs_Win";
+        case Terrorists_Win:
+            return "#Terrorists_Win";
+        case Target_Saved:
+            return "#Target_Saved";
+    }
+    return "";
+}
+
+bool IsPlayingTeam(int team) {
+    return team == TEAM_TERRORIST || team == TEAM_CT;
+}
+
+}  // namespace
+
+CSGameRules::CSGameRules(EntityList& entities, const CGlobalVars& globals, IGameEventSink& events,
+                         IPlayerMessages& messages)
+    : m_Entities(entities), m_Globals(globals), m_Events(events), m_Messages(messages) {}
+
+float CSGameRules::Now() const {
+    return m_Globals.curtime;
+}
+
+void CSGameRules::LevelInit() {
+    m_RoundNumber = 0;
+    m_RestartTime = -1.0f;
+    StartRound();
+}
+
+void CSGameRules::Think() {
+    if (IsRestartPending() && Now() >= m_RestartTime) {
+        Restart();
+    }
+    if (m_Phase == RoundPhase::Ended && m_NextRoundTime >= 0.0f && Now() >= m_NextRoundTime) {
+        StartRound();
+    }
+    if (m_Phase == RoundPhase::FreezeTime && Now() >= m_FreezeEndTime) {
+        EndFreezeTime();
+    }
+    BombThink();
+    if (m_Phase == RoundPhase::Playing && !Bomb() && Now() >= m_RoundEndTime) {
+        EndRound(TEAM_CT, Target_Saved);
+    }
+    CheckElimination();
+}
+
+void CSGameRules::RestartGame(int seconds) {
+    if (seconds <= 0) {
+        return;
+    }
+    seconds = std::min(seconds, kMaxRestartSeconds);
+    m_RestartTime = Now() + static_cast<float>(seconds);
+    const std::string text = "Game will restart in " + std::to_string(seconds) + " seconds";
+    m_Messages.TextToAll(HUD_PRINTCENTER, text.c_str());
+    m_Messages.TextToAll(HUD_PRINTCONSOLE, text.c_str());
+}
+
+void CSGameRules::Restart() {
+    m_RestartTime = -1.0f;
+    for (CCSPlayer* player : Players()) {
+        player->SetAccount(m_Settings.startMoney);
+        player->ResetScores();
+        player->GiveDefuser(false);
+        for (int slot = 0; slot < WEAPON_SLOT_COUNT; ++slot) {
+            m_Entities.Remove(player->Weapon_GetSlot(slot));
+        }
+    }
+    StartRound();
+}
+
+void CSGameRules::StartRound() {
+    RemoveBomb();
+    RemoveLooseWeapons();
+    m_Phase = RoundPhase::FreezeTime;
+    m_NextRoundTime = -1.0f;
+    ++m_RoundNumber;
+    m_FreezeEndTime = Now() + m_Settings.freezeTime;
+    GameEvent start("round_start");
+    start.SetInt("timelimit", static_cast<int>(m_Settings.roundTime * 60.0f))
+        .SetInt("fraglimit", 0)
+        .SetString("objective", "BOMB TARGET");
+    Fire(start);
+    int spawned[TEAM_CT + 1] = {};
+    for (CCSPlayer* player : Players()) {
+        const int team = player->GetTeamNumber();
+        if (IsPlayingTeam(team)) {
+            SpawnPlayer(*player, spawned[team]++);
+        }
+    }
+}
+
+void CSGameRules::EndFreezeTime() {
+    m_Phase = RoundPhase::Playing;
+    m_RoundEndTime = Now() + m_Settings.roundTime * 60.0f;
+    for (CCSPlayer* player : Players()) {
+        player->SetMaxSpeed(250.0f);
+    }
+    Fire(GameEvent("round_freeze_end"));
+}
+
+void CSGameRules::EndRound(int winner, RoundEndReason reason) {
+    if (m_Phase == RoundPhase::Ended) {
+        return;
+    }
+    m_Phase = RoundPhase::Ended;
+    m_NextRoundTime = Now() + m_Settings.roundRestartDelay;
+    GameEvent end("round_end");
+    end.SetInt("winner", winner)
+        .SetInt("reason", reason)
+        .SetString("message", RoundEndMessage(reason));
+    Fire(end);
+    for (CCSPlayer* player : Players()) {
+        if (IsPlayingTeam(player->GetTeamNumber())) {
+            player->AddAccount(player->GetTeamNumber() == winner ? kRoundWinReward
+                                                                 : kRoundLossReward);
+        }
+    }
+}
+
+void CSGameRules::CheckElimination() {
+    if (m_Phase == RoundPhase::Ended) {
+        return;
+    }
+    int members[TEAM_CT + 1] = {};
+    int alive[TEAM_CT + 1] = {};
+    for (CCSPlayer* player : Players()) {
+        const int team = player->GetTeamNumber();
+        if (IsPlayingTeam(team)) {
+            ++members[team];
+            alive[team] += player->IsAlive();
+        }
+    }
+    // A round needs both sides; one side alone plays on.
+    if (members[TEAM_TERRORIST] == 0 || members[TEAM_CT] == 0) {
+        return;
+    }
+    if (alive[TEAM_CT] == 0) {
+        EndRound(TEAM_TERRORIST, Terrorists_Win);
+    } else if (alive[TEAM_TERRORIST] == 0 && !Bomb()) {
+        EndRound(TEAM_CT, CTs_Win);
+    }
+}
+
+CCSPlayer* CSGameRules::ClientPutInServer(edict_t* edict, int userId, const char* name,
+                                          const char* networkId) {
+    auto* player =
+        static_cast<CCSPlayer*>(m_Entities.AddOnEdict(std::make_unique<CCSPlayer>(), edict));
+    if (!player) {
+        return nullptr;
+    }
+    player->SetIdentity(userId, name, networkId);
+    player->SetAccount(m_Settings.startMoney);
+    player->SetLifeState(LIFE_DEAD);
+    player->StartObserverMode(OBS_MODE_ROAMING);
+    return player;
+}
+
+void CSGameRules::FirePlayerDisconnect(CCSPlayer* player, const char* reason) {
+    if (!player) {
+        return;
+    }
+    GameEvent event("player_disconnect");
+    event.SetInt("userid", player->GetUserID())
+        .SetString("reason", reason ? reason : "")
+        .SetString("name", player->GetPlayerName())
+        .SetString("networkid", player->GetNetworkIDString());
+    Fire(event);
+}
+
+void CSGameRules::ClientDisconnect(CCSPlayer* player) {
+    if (!player) {
+        return;
+    }
+    if (CPlantedC4* bomb = Bomb(); bomb && bomb->GetDefuser() == player) {
+        EndDefuse(*bomb, false);
+    }
+    if (player->GetTeamNumber() != TEAM_UNASSIGNED) {
+        GameEvent event("player_team");
+        event.SetInt("userid", player->GetUserID())
+            .SetInt("team", TEAM_UNASSIGNED)
+            .SetInt("oldteam", player->GetTeamNumber())
+            .SetBool("disconnect", true)
+            .SetString("name", player->GetPlayerName());
+        Fire(event);
+    }
+    for (int slot = 0; slot < WEAPON_SLOT_COUNT; ++slot) {
+        m_Entities.Remove(player->Weapon_GetSlot(slot));
+    }
+    m_Entities.Remove(player);
+}
+
+void CSGameRules::JoinTeam(CCSPlayer* player, int team) {
+    if (!player || team < TEAM_UNASSIGNED || team > TEAM_CT || team == player->GetTeamNumber()) {
+        return;
+    }
+    if (player->IsAlive()) {
+        Kill(player, nullptr, "world", false);
+    }
+    const int oldTeam = player->GetTeamNumber();
+    player->ChangeTeamNumber(team);
+    GameEvent event("player_team");
+    event.SetInt("userid", player->GetUserID())
+        .SetInt("team", team)
+        .SetInt("oldteam", oldTeam)
+        .SetBool("disconnect", false)
+        .SetString("name", player->GetPlayerName());
+    Fire(event);
+    if (IsPlayingTeam(team) && m_Phase == RoundPhase::FreezeTime) {
+        int teammates = 0;
+        for (CCSPlayer* other : Players()) {
+            teammates += other != player && other->GetTeamNumber() == team;
+        }
+        SpawnPlayer(*player, teammates);
+    }
+}
+
+void CSGameRules::Hurt(CCSPlayer* victim, CCSPlayer* attacker, int damage, const char* weapon) {
+    if (!victim || !victim->IsAlive() || damage <= 0) {
+        return;
+    }
+    const int dealt = std::min(damage, victim->GetHealth());
+    victim->SetHealth(victim->GetHealth() - dealt);
+    GameEvent event("player_hurt");
+    event.SetInt("userid", victim->GetUserID())
+        .SetInt("attacker", UserIdOf(attacker))
+        .SetInt("health", victim->GetHealth())
+        .SetInt("armor", 0)
+        .SetString("weapon", weapon ? weapon : "")
+        .SetInt("dmg_health", dealt)
+        .SetInt("dmg_armor", 0)
+        .SetInt("hitgroup", 0);
+    Fire(event);
+    if (victim->GetHealth() <= 0) {
+        Kill(victim, attacker, weapon, false);
+    }
+}
+
+void CSGameRules::Kill(CCSPlayer* victim, CCSPlayer* attacker, const char* weapon, bool headshot) {
+    if (!victim || !victim->IsAlive()) {
+        return;
+    }
+    if (CPlantedC4* bomb = Bomb(); bomb && bomb->GetDefuser() == victim) {
+        EndDefuse(*bomb, false);
+    }
+    victim->SetHealth(0);
+    victim->SetLifeState(LIFE_DEAD);
+    victim->SetDeadFlag(true);
+    victim->SetAbsVelocity(vec3_origin);
+    victim->StartObserverMode(OBS_MODE_ROAMING);
+    victim->IncrementDeathCount(1);
+    DropWeapons(*victim);
+    if (attacker && attacker != victim && attacker->GetTeamNumber() != victim->GetTeamNumber()) {
+        attacker->IncrementFragCount(1);
+        attacker->AddAccount(kKillReward);
+    }
+    GameEvent event("player_death");
+    event.SetInt("userid", victim->GetUserID())
+        .SetInt("attacker", UserIdOf(attacker))
+        .SetString("weapon", weapon ? weapon : "")
+        .SetBool("headshot", headshot);
+    Fire(event);
+}
+
+void CSGameRules::Flash(CCSPlayer* player, float duration, float maxAlpha) {
+    if (!player) {
+        return;
+    }
+    player->Blind(duration, maxAlpha);
+    Fire(GameEvent("player_blind").SetInt("userid", player->GetUserID()));
+}
+
+void CSGameRules::Say(CCSPlayer* player, const char* text) {
+    if (!player) {
+        return;
+    }
+    const std::string said = text ? std::string(text).substr(0, kMaxSayLength) : std::string();
+    Fire(GameEvent("player_say").SetInt("userid", player->GetUserID()).SetString("text", said));
+}
+
+CBaseCombatWeapon* CSGameRules::GiveNamedItem(CCSPlayer* player, const char* classname) {
+    const WeaponInfo* info = FindWeaponInfo(classname);
+    if (!player || !info) {
+        return nullptr;
+    }
+    auto* weapon = m_Entities.Create(
+        std::make_unique<CBaseCombatWeapon>(info->classname, info->slot, info->price));
+    if (weapon) {
+        weapon->SetAbsOrigin(player->GetAbsOrigin());
+        player->Weapon_Equip(weapon);
+    }
+    return weapon;
+}
+
+bool CSGameRules::Buy(CCSPlayer* player, const char* classname) {
+    const WeaponInfo* info = FindWeaponInfo(classname);
+    if (!player || !info || !player->IsAlive() || player->GetAccount() < info->price) {
+        return false;
+    }
+    if (!GiveNamedItem(player, classname)) {
+        return false;
+    }
+    player->AddAccount(-info->price);
+    return true;
+}
+
+CPlantedC4* CSGameRules::PlantBomb(CCSPlayer* planter) {
+    if (!planter || !planter->IsAlive() || planter->GetTeamNumber() != TEAM_TERRORIST ||
+        m_Phase != RoundPhase::Playing || Bomb()) {
+        return nullptr;
+    }
+    IBombObserver* observer = this;
+    auto* bomb =
+        m_Entities.Create(std::make_unique<CPlantedC4>(observer, Now() + m_Settings.c4Timer));
+    if (!bomb) {
+        return nullptr;
+    }
+    bomb->SetAbsOrigin(planter->GetAbsOrigin());
+    m_hBomb = bomb->GetRefEHandle();
+    CBaseCombatWeapon* c4 = planter->Weapon_GetSlot(WEAPON_SLOT_C4);
+    if (c4 && std::strcmp(c4->GetClassname(), "weapon_c4") == 0) {
+        m_Entities.Remove(c4);
+    }
+    Fire(GameEvent("bomb_planted").SetInt("userid", planter->GetUserID()).SetInt("site", 0));
+    return bomb;
+}
+
+CPlantedC4* CSGameRules::Bomb() const {
+    auto* bomb = static_cast<CPlantedC4*>(m_Entities.Lookup(m_hBomb));
+    return bomb && bomb->IsTicking() ? bomb : nullptr;
+}
+
+void CSGameRules::OnBombUsed(CPlantedC4& bomb, CBaseEntity* user) {
+    if (!user || !user->IsPlayer() || !user->IsAlive() || user->GetTeamNumber() != TEAM_CT) {
+        return;
+    }
+    auto* player = static_cast<CCSPlayer*>(user);
+    CBaseEntity* defuser = bomb.GetDefuser();
+    if (defuser && defuser != player) {
+        return;
+    }
+    m_LastDefuseUse = Now();
+    if (defuser) {
+        return;
+    }
+    const float length = player->HasDefuser() ? kDefuseTimeWithKit : kDefuseTime;
+    bomb.StartDefuse(player, Now() + length);
+    player->SetDefusing(true);
+    Fire(GameEvent("bomb_begindefuse")
+             .SetInt("userid", player->GetUserID())
+             .SetBool("haskit", player->HasDefuser()));
+}
+
+void CSGameRules::BombThink() {
+    CPlantedC4* bomb = Bomb();
+    if (!bomb) {
+        return;
+    }
+    if (bomb->GetDefuser()) {
+        if (Now() >= bomb->GetDefuseEndTime()) {
+            EndDefuse(*bomb, true);
+            return;
+        }
+        if (Now() - m_LastDefuseUse > kDefuseUseGap) {
+            EndDefuse(*bomb, false);
+        }
+    }
+    if (Now() >= bomb->GetBlowTime()) {
+        bomb->StopTicking();
+        Fire(GameEvent("bomb_exploded").SetInt("site", 0));
+        EndRound(TEAM_TERRORIST, Target_Bombed);
+    }
+}
+
+void CSGameRules::EndDefuse(CPlantedC4& bomb, bool completed) {
+    auto* defuser = static_cast<CCSPlayer*>(bomb.GetDefuser());
+    const int userId = UserIdOf(defuser);
+    if (defuser) {
+        defuser->SetDefusing(false);
+    }
+    if (!completed) {
+        bomb.StopDefuse();
+        Fire(GameEvent("bomb_abortdefuse").SetInt("userid", userId));
+        return;
+    }
+    bomb.StopTicking();
+    Fire(GameEvent("bomb_defused").SetInt("userid", userId).SetInt("site", 0));
+    EndRound(TEAM_CT, Bomb_Defused);
+}
+
+void CSGameRules::SpawnPlayer(CCSPlayer& player, int spawnNumber) {
+    player.SetLifeState(LIFE_ALIVE);
+    player.SetDeadFlag(false);
+    player.SetHealth(100);
+    player.StopObserverMode();
+    player.SetMoveType(MOVETYPE_WALK);
+    player.RemoveFlag(FL_DUCKING);
+    player.AddFlag(FL_ONGROUND | FL_CLIENT);
+    player.SetAbsVelocity(vec3_origin);
+    player.SetAbsOrigin(SpawnPoint(player.GetTeamNumber(), spawnNumber));
+    player.SetViewAngles(QAngle());
+    // Nobody moves in freeze time.
+    player.SetMaxSpeed(m_Phase == RoundPhase::FreezeTime ? 1.0f : 250.0f);
+    if (!player.Weapon_GetSlot(WEAPON_SLOT_KNIFE)) {
+        GiveNamedItem(&player, "weapon_knife");
+    }
+    if (!player.Weapon_GetSlot(WEAPON_SLOT_SECONDARY)) {
+        GiveNamedItem(&player, player.GetTeamNumber() == TEAM_CT ? "weapon_usp" : "weapon_glock");
+    }
+    Fire(GameEvent("player_spawn").SetInt("userid", player.GetUserID()));
+}
+
+Vector CSGameRules::SpawnPoint(int team, int spawnNumber) const {
+    const char* classname =
+        team == TEAM_CT ? "info_player_counterterrorist" : "info_player_terrorist";
+    std::vector<Vector> points;
+    m_Entities.ForEach([&](CBaseEntity& entity) {
+        if (std::strcmp(entity.GetClassname(), classname) == 0) {
+            points.push_back(entity.GetAbsOrigin());
+        }
+    });
+    if (points.empty()) {
+        // A map without spawn points: the teams line up at either end.
+        return Vector(team == TEAM_CT ? 512.0f : -512.0f, 64.0f * static_cast<float>(spawnNumber),
+                      0.0f);
+    }
+    return points[static_cast<size_t>(spawnNumber) % points.size()];
+}
+
+void CSGameRules::DropWeapons(CCSPlayer& player) {
+    for (int slot = 0; slot < WEAPON_SLOT_COUNT; ++slot) {
+        if (CBaseCombatWeapon* weapon = player.Weapon_GetSlot(slot)) {
+            player.Weapon_Detach(weapon);
+            weapon->SetAbsOrigin(player.GetAbsOrigin());
+        }
+    }
+}
+
+void CSGameRules::RemoveLooseWeapons() {
+    std::vector<CBaseEntity*> loose;
+    m_Entities.ForEach([&loose](CBaseEntity& entity) {
+        if (std::strncmp(entity.GetClassname(), "weapon_", 7) == 0 && !entity.GetMoveParent()) {
+            loose.push_back(&entity);
+        }
+    });
+    for (CBaseEntity* weapon : loose) {
+        m_Entities.Remove(weapon);
+    }
+}
+
+void CSGameRules::RemoveBomb() {
+    m_Entities.Remove(m_Entities.Lookup(m_hBomb));
+    m_hBomb.Term();
+}
+
+std::vector<CCSPlayer*> CSGameRules::Players() const {
+    std::vector<CCSPlayer*> players;
+    m_Entities.ForEach([&players](CBaseEntity& entity) {
+        if (entity.IsPlayer()) {
+            players.push_back(static_cast<CCSPlayer*>(&entity));
+        }
+    });
+    return players;
+}
+
+CCSPlayer* CSGameRules::PlayerByUserId(int userId) const {
+    for (CCSPlayer* player : Players()) {
+        if (player->GetUserID() == userId) {
+            return player;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace cstrike
