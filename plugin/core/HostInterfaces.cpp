@@ -1,0 +1,4 @@
+#include "core/HostInterfaces.h"
+
+HostInterfaces g_host;
+ServerCvars g_serverCvars;

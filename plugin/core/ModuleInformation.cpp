@@ -1,0 +1,48 @@
+#include "core/ModuleInformation.h"
+
+#include <dlfcn.h>
+#include <filesystem.h>
+
+#include "core/HostInterfaces.h"
+#include "support/md5.h"
+
+// Serves only as an address inside this module for the dynamic loader.
+extern "C" void travikmodulefind() {}
+
+std::string FindModulePath() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&travikmodulefind), &info) == 0 || !info.dli_fname) {
+        return {};
+    }
+    return info.dli_fname;
+}
+
+void SplitModulePath(const std::string& path, std::string& directory, std::string& fileName) {
+    size_t separator = path.rfind('/');
+    if (separator == std::string::npos) {
+        separator = path.rfind('\\');
+    }
+    if (separator == std::string::npos) {
+        directory = path;
+        fileName.clear();
+        return;
+    }
+    directory = path.substr(0, separator + 1);
+    fileName = path.substr(separator + 1);
+}
+
+std::string DigestOfFile(const std::string& path) {
+    IFileSystem* fs = g_host.fileSystem;
+    if (!fs) {
+        return {};
+    }
+    FileHandle_t file = fs->Open(path.c_str(), "rb");
+    if (file == FILESYSTEM_INVALID_HANDLE) {
+        return {};
+    }
+    MD5Text digest(MD5Stream([fs, file](unsigned char* buffer, size_t size) -> long {
+        return fs->Read(buffer, static_cast<int>(size), file);
+    }));
+    fs->Close(file);
+    return digest ? std::string(digest.get()) : std::string();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+class IPlayerInfo;
+struct edict_t;
+
+// The host's record of the client in player slot `index` (1 to the maximum
+// client count) when the slot holds a human: an edict in use whose player
+// information says player and not fake client. SourceTV counts as human
+// here; callers that must skip it ask IsHLTV. Null otherwise, and null when
+// the engine or the player-information manager is not acquired. The slot's
+// edict goes to `edict` when it is given.
+IPlayerInfo* GetHumanPlayerInfo(int index, edict_t** edict = nullptr);
+
+// A human that is not SourceTV: the players the plug-in talks to and judges.
+IPlayerInfo* GetRealPlayerInfo(int index, edict_t** edict = nullptr);
+
+// The host's maximum client count; 0 before the global variables are known.
+int GetMaxClients();

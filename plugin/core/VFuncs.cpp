@@ -1,0 +1,34 @@
+#include "core/VFuncs.h"
+
+namespace {
+
+// Calls the virtual function at `slot` of the object's table. A member
+// function of the game's classes takes the object as its first argument, so
+// a plain function pointer of that shape calls it.
+template <class R, class... Args>
+R CallVirtual(void* object, int slot, Args... args) {
+    using Function = R (*)(void*, Args...);
+    void** table = *static_cast<void***>(object);
+    return reinterpret_cast<Function>(table[slot])(object, args...);
+}
+
+}  // namespace
+
+datamap_t* CBaseEntity_GetDataDescMap(CBaseEntity* entity) {
+    return CallVirtual<datamap_t*>(entity, VFuncSlots::CBaseEntity_GetDataDescMap);
+}
+
+CBaseCombatCharacter* CBaseEntity_MyCombatCharacterPointer(CBaseEntity* entity) {
+    return CallVirtual<CBaseCombatCharacter*>(entity,
+                                              VFuncSlots::CBaseEntity_MyCombatCharacterPointer);
+}
+
+CBaseCombatWeapon* CSSCBaseCombatCharacter_Weapon_GetSlot(CBaseCombatCharacter* character,
+                                                          int slot) {
+    return CallVirtual<CBaseCombatWeapon*>(
+        character, VFuncSlots::CSSCBaseCombatCharacter_Weapon_GetSlot, slot);
+}
+
+Vector CBasePlayer_EyePosition(CBasePlayer* player) {
+    return CallVirtual<Vector>(player, VFuncSlots::CBasePlayer_EyePosition);
+}

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <igameevents.h>
+#include <iserverplugin.h>
+
+#include <string>
+
+#include "core/InternalVarAccessor.h"
+#include "core/ModuleInformation.h"
+#include "core/TKState.h"
+#include "core/svtagsaccessor.h"
+
+class ConCommand;
+class ConVar;
+class IConVar;
+
+#define TRAVIK_VERSION "4.6Beta"
+#define TRAVIK_DESCRIPTION "Travik Server Plugin [" TRAVIK_VERSION "]"
+
+// Game kinds; the load accepts only Counter-Strike: Source.
+constexpr int GAME_CSS = 0;
+
+// Whole ticks per second of a tick interval, truncated toward zero; 0 for a
+// non-positive interval.
+int TicksPerSecond(float interval);
+
+// The plug-in object: the host drives it through IServerPluginCallbacks and
+// the game-event listener; it owns every feature by value.
+class Travik : public IServerPluginCallbacks, public IGameEventListener2 {
+public:
+    Travik() = default;
+    ~Travik() override = default;
+
+    // Entry, load and unload.
+    bool Load(CreateInterfaceFn interfaceFactory, CreateInterfaceFn gameServerFactory) override;
+    void Unload() override;
+    void Pause() override;
+    void UnPause() override;
+    const char* GetPluginDescription() override;
+
+    // Level, frame and client callbacks.
+    void LevelInit(const char* mapName) override;
+    void ServerActivate(edict_t* edictList, int edictCount, int clientMax) override;
+    void GameFrame(bool simulating) override;
+    void LevelShutdown() override;
+    void ClientActive(edict_t* entity) override;
+    void ClientDisconnect(edict_t* entity) override;
+    void ClientPutInServer(edict_t* entity, const char* playerName) override;
+    void SetCommandClient(int index) override;
+    void ClientSettingsChanged(edict_t* edict) override;
+    PLUGIN_RESULT ClientConnect(bool* allowConnect, edict_t* entity, const char* name,
+                                const char* address, char* reject, int maxRejectLength) override;
+    PLUGIN_RESULT ClientCommand(edict_t* entity, const CCommand& args) override;
+    PLUGIN_RESULT NetworkIDValidated(const char* userName, const char* networkID) override;
+    void OnQueryCvarValueFinished(QueryCvarCookie_t cookie, edict_t* playerEntity,
+                                  EQueryCvarValueStatus status, const char* cvarName,
+                                  const char* cvarValue) override;
+    void OnEdictAllocated(edict_t* edict) override;
+    void OnEdictFreed(const edict_t* edict) override;
+    void FireGameEvent(IGameEvent* event) override;
+    virtual int GetCommandIndex() { return commandClient; }
+
+    // Features and fields.
+    InternalVarAccessor* getInternalVarAccessor() { return &internalVarAccessor; }
+    SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
+    bool IsActive() const { return active; }
+    bool IsFreezeTime() const { return freezeTime; }
+    bool IsRoundEnd() const { return roundEnd; }
+    int GetPure() const { return pure; }
+    void SetPure(int level) { pure = level; }
+    std::string GetGameIP() const { return serverAddress; }
+    std::string GetGamePort() const { return serverPort; }
+    moduleInfo_t GetModuleInformation() const { return moduleInfo; }
+
+    // State and settings.
+    void changeTkState(TKState state);
+    void SetActive(bool on);
+    void WarnAllPlayersTravikInactive();
+    void ExecTravikConfig();
+    void ConfigureServerCvars();
+    static void makeCvarNotify(const char* name);
+    static void makeCvarHidden(const char* name);
+    // The registered command of exactly that name, or null.
+    static ConCommand* GetConCommand(const char* name);
+
+    // Change callbacks of the plug-in's and the host's variables.
+    static void onTKVersionChange(IConVar* var, const char* oldValue, float oldFloat);
+    static void onTKActiveChange(IConVar* var, const char* oldValue, float oldFloat);
+    static void onTKStatusChange(IConVar* var, const char* oldValue, float oldFloat);
+    static void onTKWarModeChange(IConVar* var, const char* oldValue, float oldFloat);
+    static void onSvCheatsChange(IConVar* var, const char* oldValue, float oldFloat);
+
+    // Server validation and tags.
+    bool ValidateServer(bool onLoad);
+    void ConfigureSvTags();
+    void showAllRemovalMenu(bool unloaded);
+
+private:
+    bool AcquireEngineInterfaces(CreateInterfaceFn interfaceFactory);
+    bool AcquireGameInterfaces(CreateInterfaceFn interfaceFactory,
+                               CreateInterfaceFn gameServerFactory);
+    bool CheckServerNotRunning();
+    bool CheckGame();
+    bool FindServerCvars();
+    bool InitFeatures();
+    bool InitModuleInformation();
+    void UnloadPrimary();
+    void TellPlayersUnloaded();
+    void UnloadFeatures();
+    void ReleaseServerCvars();
+    void InstallServerCvarCallbacks();
+    void ReleaseServerCvarCallbacks();
+    void OnActivated();
+    void OnDeactivated();
+
+    // Members, in construction order.
+    moduleInfo_t moduleInfo;
+    SvTagsAccessor svTagsAccessor;
+    InternalVarAccessor internalVarAccessor;
+
+    // Fields.
+    bool active = true;
+    int tickRate = 0;
+    int pure = 0;
+    bool freezeTime = false;
+    bool roundEnd = false;
+    std::string serverAddress = "unknown";
+    std::string serverPort = "unknown";
+    int commandClient = 0;
+};
+
+extern Travik g_travik;
+
+// How many times Load was entered without a matching Unload. It lives in the
+// module's data: a host that loads the same module file twice gets the same
+// handle from the dynamic loader, so both entries share this one counter and
+// one g_travik, and the second Load sees 2.
+extern int g_loadCount;
+// The current TKState (initially STATE_OK); moved only by changeTkState.
+extern TKState currentState;
+// The game kind found at load (GAME_CSS).
+extern int currentGame;
+
+// The plug-in's core console variables.
+extern ConVar tk_version;
+extern ConVar tk_active;
+extern ConVar tk_status;
+extern ConVar tk_warmode;

@@ -1,0 +1,112 @@
+#include "messaging/Messaging.h"
+
+#include <iplayerinfo.h>
+#include <shareddefs.h>
+
+#include "core/MRecipientFilter.h"
+#include "core/PlayerSlots.h"
+#include "core/travik_plugin.h"
+#include "messaging/UserMessage.h"
+
+bool Messaging::HostReady() {
+    return g_host.playerInfoManager && g_host.engine && g_host.globals;
+}
+
+void Messaging::SendAllMessage(const char* text) {
+    SendAll(Kind::Chat, text);
+}
+
+void Messaging::SendSingleMessage(edict_t* player, const char* text) {
+    if (player) {
+        SendSingle(Kind::Chat, player, text);
+    }
+}
+
+void Messaging::SendTeamMessage(edict_t* player, const char* text) {
+    if (!HostReady()) {
+        return;
+    }
+    IPlayerInfo* sender = g_host.playerInfoManager->GetPlayerInfo(player);
+    if (!sender) {
+        return;
+    }
+    const int team = sender->GetTeamIndex();
+    MRecipientFilter filter;
+    for (int index = 1; index <= GetMaxClients(); ++index) {
+        IPlayerInfo* info = GetHumanPlayerInfo(index);
+        if (info && info->GetTeamIndex() == team) {
+            filter.AddRecipient(index);
+        }
+    }
+    Send(filter, Kind::Chat, text);
+}
+
+void Messaging::SendAllHintMessage(const char* text) {
+    SendAll(Kind::Hint, text);
+}
+
+void Messaging::SendSingleHintMessage(edict_t* player, const char* text) {
+    SendSingle(Kind::Hint, player, text);
+}
+
+void Messaging::SendAllCenteredMessage(const char* text) {
+    SendAll(Kind::Centered, text);
+}
+
+void Messaging::SendSingleCenteredMessage(edict_t* player, const char* text) {
+    SendSingle(Kind::Centered, player, text);
+}
+
+void Messaging::SendAll(Kind kind, const char* text) {
+    if (!HostReady()) {
+        return;
+    }
+    MRecipientFilter filter;
+    filter.AddAllPlayers(GetMaxClients());
+    Send(filter, kind, text);
+}
+
+void Messaging::SendSingle(Kind kind, edict_t* player, const char* text) {
+    if (!HostReady()) {
+        return;
+    }
+    MRecipientFilter filter;
+    AddHumanPlayer(filter, player);
+    Send(filter, kind, text);
+}
+
+void Messaging::AddHumanPlayer(MRecipientFilter& filter, edict_t* player) {
+    for (int index = 1; index <= GetMaxClients(); ++index) {
+        edict_t* edict = nullptr;
+        if (GetHumanPlayerInfo(index, &edict) && edict == player) {
+            filter.AddRecipient(index);
+            return;
+        }
+    }
+}
+
+void Messaging::Send(MRecipientFilter& filter, Kind kind, const char* text) {
+    switch (kind) {
+        case Kind::Chat:
+            SendUserMessage(filter, USERMSG_SAYTEXT, [text](bf_write& payload) {
+                payload.WriteByte(0);  // from the server
+                payload.WriteString(text);
+                payload.WriteByte(0);
+            });
+            break;
+        case Kind::Hint:
+            SendUserMessage(filter, USERMSG_HINTTEXT, [text](bf_write& payload) {
+                payload.WriteByte(1);
+                payload.WriteString(text);
+            });
+            break;
+        case Kind::Centered: {
+            const int index = currentGame == GAME_CSS ? USERMSG_TEXTMSG : USERMSG_TEXTMSG_OTHER;
+            SendUserMessage(filter, index, [text](bf_write& payload) {
+                payload.WriteByte(HUD_PRINTCENTER);
+                payload.WriteString(text);
+            });
+            break;
+        }
+    }
+}

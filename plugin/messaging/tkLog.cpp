@@ -1,0 +1,162 @@
+#include "messaging/tkLog.h"
+
+#include <tier0/dbg.h>
+
+#include <cstdarg>
+#include <ctime>
+#include <string>
+
+#include "core/FixedBuffer.h"
+#include "core/HostInterfaces.h"
+#include "core/travik_plugin.h"
+
+namespace {
+
+// A log file: its current name and the prefix of its rotated names.
+struct LogFile {
+    const char* currentName;
+    const char* rotatedPrefix;
+};
+
+constexpr LogFile kPluginLog{"travik.log", "tk"};
+constexpr LogFile kBanLog{"tk_bans.log", "tk_bans"};
+
+// A current file larger than this is rotated before the next line.
+constexpr unsigned int kMaxLogSize = 409599;
+// Rotations within one minute get a counter after the dated name, up to this.
+constexpr int kMaxRotationSuffix = 99;
+
+constexpr const char* kModulePathID = "TRAVIK";
+constexpr const char* kLogsPathID = "TK_LOGS";
+constexpr const char* kLogsFolder = "tk_logs";
+
+bool LocalTime(std::tm& out) {
+    const std::time_t now = std::time(nullptr);
+    return localtime_r(&now, &out) != nullptr;
+}
+
+// "tk261207_2231.log", or with a counter "tk261207_2231_2.log".
+const char* RotatedName(FixedBuffer<64>& name, const LogFile& log, const std::tm& time,
+                        int counter) {
+    FixedBuffer<8> suffix;
+    if (counter > 0) {
+        suffix.Format("_%i", counter);
+    }
+    return name.Format("%s%02i%02i%02i_%02i%02i%s.log", log.rotatedPrefix, time.tm_year - 100,
+                       time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, suffix.c_str());
+}
+
+// Moves the full log to a dated name that does not exist yet. False when no
+// such name could be taken: the caller must then keep appending rather than
+// start afresh, so that no logged line is lost.
+bool RotateLog(const LogFile& log) {
+    std::tm time{};
+    if (!LocalTime(time)) {
+        return false;
+    }
+    for (int counter = 0; counter <= kMaxRotationSuffix; ++counter) {
+        FixedBuffer<64> name;
+        RotatedName(name, log, time, counter);
+        if (g_host.fileSystem->FileExists(name.c_str(), kLogsPathID)) {
+            continue;
+        }
+        return g_host.fileSystem->RenameFile(log.currentName, name.c_str(), kLogsPathID);
+    }
+    return false;
+}
+
+void EnsureLogsFolder(const std::string& moduleFolder) {
+    IFileSystem* fs = g_host.fileSystem;
+    fs->AddSearchPath(moduleFolder.c_str(), kModulePathID, PATH_ADD_TO_TAIL);
+    if (!fs->IsDirectory(kLogsFolder, kModulePathID)) {
+        fs->CreateDirHierarchy(kLogsFolder, kModulePathID);
+    }
+    fs->RemoveSearchPath(moduleFolder.c_str(), kModulePathID);
+}
+
+FileHandle_t OpenCurrentLog(const LogFile& log) {
+    IFileSystem* fs = g_host.fileSystem;
+    if (!fs->FileExists(log.currentName, kLogsPathID)) {
+        return fs->Open(log.currentName, "w", kLogsPathID);
+    }
+    if (fs->Size(log.currentName, kLogsPathID) > kMaxLogSize && RotateLog(log)) {
+        return fs->Open(log.currentName, "w", kLogsPathID);
+    }
+    return fs->Open(log.currentName, "a", kLogsPathID);
+}
+
+FileHandle_t OpenLogFile(const LogFile& log) {
+    if (!g_host.fileSystem) {
+        return FILESYSTEM_INVALID_HANDLE;
+    }
+    // The module folder ends with its separator.
+    const std::string moduleFolder = g_travik.GetModuleInformation().directory;
+    if (moduleFolder.empty()) {
+        return FILESYSTEM_INVALID_HANDLE;
+    }
+    EnsureLogsFolder(moduleFolder);
+    const std::string logsFolder = moduleFolder + kLogsFolder + "/";
+    g_host.fileSystem->AddSearchPath(logsFolder.c_str(), kLogsPathID, PATH_ADD_TO_TAIL);
+    FileHandle_t file = OpenCurrentLog(log);
+    g_host.fileSystem->RemoveSearchPath(logsFolder.c_str(), kLogsPathID);
+    return file;
+}
+
+// Writes the stamped line; false when it did not reach the file.
+bool WriteStampedLine(const LogFile& log, const char* text) {
+    if (!g_host.fileSystem) {
+        return false;
+    }
+    FileHandle_t file = OpenLogFile(log);
+    if (file == FILESYSTEM_INVALID_HANDLE) {
+        return false;
+    }
+    bool written = false;
+    std::tm time{};
+    if (LocalTime(time)) {
+        FixedBuffer<40> stamp;
+        stamp.Format("[%02i/%02i/%02i-%02i:%02i]", time.tm_mday, time.tm_mon + 1,
+                     time.tm_year - 100, time.tm_hour, time.tm_min);
+        written = g_host.fileSystem->FPrintf(file, "%s %s", stamp.c_str(), text) >= 0;
+    }
+    g_host.fileSystem->Close(file);
+    return written;
+}
+
+void WriteLogLine(const LogFile& log, bool echo, const char* format, va_list args)
+    __attribute__((format(printf, 3, 0)));
+
+void WriteLogLine(const LogFile& log, bool echo, const char* format, va_list args) {
+    FixedBuffer<1023> text;
+    text.FormatV(format, args);
+    if (echo) {
+        Msg("%s", text.c_str());
+    }
+    if (!WriteStampedLine(log, text.c_str()) && !echo) {
+        Msg("%s", text.c_str());
+    }
+}
+
+}  // namespace
+
+void tkLog(bool echo, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteLogLine(kPluginLog, echo, format, args);
+    va_end(args);
+}
+
+void tkBanLog(bool echo, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteLogLine(kBanLog, echo, format, args);
+    va_end(args);
+}
+
+FileHandle_t openLog() {
+    return OpenLogFile(kPluginLog);
+}
+
+FileHandle_t openBanLog() {
+    return OpenLogFile(kBanLog);
+}

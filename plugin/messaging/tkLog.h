@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem.h>
+#include <tier0/platform.h>
+
+// The plug-in log ("travik.log") and the ban log ("tk_bans.log"), in the
+// folder "tk_logs" beside the module file. Each line is stamped with the
+// local time, "[dd/mm/yy-HH:MM] ", and the file is opened, written and
+// closed for every line. A file of 400 KiB or more is moved to a dated name
+// before the next line goes into a fresh one.
+
+// Formats the message (at most 1022 characters survive) and appends it to
+// the plug-in log; with `echo` it goes to the server console as well. A line
+// that cannot reach the file reaches the console.
+void tkLog(bool echo, const char* format, ...) FMTFUNCTION(2, 3);
+// The same for the ban log; written only by the kick and ban queue.
+void tkBanLog(bool echo, const char* format, ...) FMTFUNCTION(2, 3);
+
+// The current log file opened for appending (rotated first when too large),
+// or FILESYSTEM_INVALID_HANDLE.
+FileHandle_t openLog();
+FileHandle_t openBanLog();
