@@ -63,6 +63,10 @@ public:
     float GetMaxSpeed() const { return m_flMaxspeed; }
     void SetMaxSpeed(float speed) { m_flMaxspeed = speed; }
 
+    // The height the player last stood on; a jump or fall lands there.
+    float GetFloorHeight() const { return m_flFloorHeight; }
+    void SetFloorHeight(float height) { m_flFloorHeight = height; }
+
     int GetButtons() const { return m_nButtons; }
     // The buttons of the command being run; remembers the previous ones.
     void SetButtons(int buttons);
@@ -87,6 +91,7 @@ protected:
     float m_fLerpTime = 0.1f;
     int m_iObserverMode = OBS_MODE_NONE;
     float m_flMaxspeed = 250.0f;
+    float m_flFloorHeight = 0.0f;
     int m_nButtons = 0;
     int m_afButtonLast = 0;
     int m_iFrags = 0;

@@ -424,6 +424,7 @@ void CSGameRules::SpawnPlayer(CCSPlayer& player, int spawnNumber) {
     player.AddFlag(FL_ONGROUND | FL_CLIENT);
     player.SetAbsVelocity(vec3_origin);
     player.SetAbsOrigin(SpawnPoint(player.GetTeamNumber(), spawnNumber));
+    player.SetFloorHeight(player.GetAbsOrigin().z);
     player.SetViewAngles(QAngle());
     // Nobody moves in freeze time.
     player.SetMaxSpeed(m_Phase == RoundPhase::FreezeTime ? 1.0f : 250.0f);
