@@ -1,0 +1,199 @@
+// What each client is sent every snapshot, and who hears whom: both decided
+// by the game through interfaces a plug-in may hook, and recorded.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "GameFixture.h"
+#include "ServerGameEnts.h"
+#include "SnapshotDriver.h"
+#include "VoiceRules.h"
+#include "VoiceServer.h"
+
+namespace {
+
+// After the game decides, hides one entity, as a hook after CheckTransmit would.
+class TransmitSpy : public IServerGameEnts {
+public:
+    explicit TransmitSpy(IServerGameEnts& game) : m_Game(game) {}
+    edict_t* BaseEntityToEdict(CBaseEntity* entity) override {
+        return m_Game.BaseEntityToEdict(entity);
+    }
+    CBaseEntity* EdictToBaseEntity(edict_t* edict) override {
+        return m_Game.EdictToBaseEntity(edict);
+    }
+    void CheckTransmit(CCheckTransmitInfo* info, const unsigned short* indices,
+                       int count) override {
+        ++calls;
+        m_Game.CheckTransmit(info, indices, count);
+        info->m_pTransmitEdict->Clear(hidden);
+    }
+    void FreeContainingEntity(edict_t* edict) override { m_Game.FreeContainingEntity(edict); }
+
+    int calls = 0;
+    int hidden = -1;
+
+private:
+    IServerGameEnts& m_Game;
+};
+
+class SrcdsSimGameTransmit : public GameFixture {
+protected:
+    void SetUp() override {
+        rules.LevelInit();
+        t = AddPlayer(1, TEAM_TERRORIST);
+        ct = AddPlayer(2, TEAM_CT);
+        prop = entities.Create(std::make_unique<CBaseEntity>("prop_physics", "models/crate.mdl"));
+        clients = {t->edict(), ct->edict()};
+    }
+
+    CCSPlayer* t = nullptr;
+    CCSPlayer* ct = nullptr;
+    CBaseEntity* prop = nullptr;
+    std::vector<edict_t*> clients;
+    cstrike::CServerGameEnts gameEnts{entities};
+    TransmitSpy spy{gameEnts};
+    cstrike::SnapshotDriver snapshots{engine, &spy};
+};
+
+TEST_F(SrcdsSimGameTransmit, EveryClientIsSentEveryEntityOfTheGame) {
+    snapshots.TakeSnapshot(clients);
+    EXPECT_EQ(spy.calls, 2);
+    for (int client : {1, 2}) {
+        const TransmitBitVec* sent = snapshots.LastSent(client);
+        ASSERT_NE(sent, nullptr);
+        // Two players, two weapons each, the prop.
+        EXPECT_EQ(sent->CountSetBits(), entities.Count());
+        EXPECT_TRUE(sent->IsBitSet(prop->entindex()));
+        EXPECT_TRUE(sent->IsBitSet(t->Weapon_GetSlot(WEAPON_SLOT_KNIFE)->entindex()));
+    }
+    EXPECT_EQ(snapshots.LastSent(3), nullptr);
+    EXPECT_FALSE(snapshots.WasSent(1, 0));  // the world edict holds no game entity here
+}
+
+TEST_F(SrcdsSimGameTransmit, HookedDecisionsAndEdictFlagsAreWhatTheClientGets) {
+    spy.hidden = ct->entindex();
+    prop->edict()->m_fStateFlags |= FL_EDICT_DONTSEND;
+    snapshots.TakeSnapshot(clients);
+    EXPECT_FALSE(snapshots.WasSent(1, ct->entindex()));
+    EXPECT_FALSE(snapshots.WasSent(1, prop->entindex()));
+    EXPECT_TRUE(snapshots.WasSent(1, t->entindex()));
+
+    // Each snapshot replaces the last one.
+    spy.hidden = -1;
+    const int propIndex = prop->entindex();
+    entities.Remove(prop);
+    snapshots.TakeSnapshot(clients);
+    EXPECT_TRUE(snapshots.WasSent(1, ct->entindex()));
+    EXPECT_FALSE(snapshots.WasSent(1, propIndex));
+    EXPECT_EQ(snapshots.Snapshots(), 2);
+}
+
+TEST_F(SrcdsSimGameTransmit, EdictLookupsRefuseFreeAndForeignObjects) {
+    EXPECT_EQ(gameEnts.EdictToBaseEntity(t->edict()), t);
+    EXPECT_EQ(gameEnts.BaseEntityToEdict(t), t->edict());
+    EXPECT_EQ(gameEnts.EdictToBaseEntity(engine.PEntityOfEntIndex(40)), nullptr);
+    EXPECT_EQ(gameEnts.EdictToBaseEntity(nullptr), nullptr);
+    CBaseEntity stray("info_target");
+    EXPECT_EQ(gameEnts.BaseEntityToEdict(&stray), nullptr);
+
+    // The engine freeing an edict takes the entity with it, once.
+    edict_t* edict = prop->edict();
+    gameEnts.FreeContainingEntity(edict);
+    EXPECT_EQ(gameEnts.EdictToBaseEntity(edict), nullptr);
+    gameEnts.FreeContainingEntity(edict);
+    EXPECT_EQ(entities.CountByClassname("prop_physics"), 0);
+}
+
+// Forces listening for one pair, as a dead-voice hook would.
+class VoiceSpy : public IVoiceServer {
+public:
+    explicit VoiceSpy(IVoiceServer& engine) : m_Engine(engine) {}
+    bool GetClientListening(int r, int s) override { return m_Engine.GetClientListening(r, s); }
+    bool SetClientListening(int r, int s, bool listen) override {
+        ++calls;
+        const bool forced = r == forcedReceiver && s == forcedSender;
+        return m_Engine.SetClientListening(r, s, listen || forced);
+    }
+    bool SetClientProximity(int c, bool p) override { return m_Engine.SetClientProximity(c, p); }
+
+    int calls = 0;
+    int forcedReceiver = -1;
+    int forcedSender = -1;
+
+private:
+    IVoiceServer& m_Engine;
+};
+
+class SrcdsSimGameVoice : public GameFixture {
+protected:
+    void SetUp() override {
+        rules.LevelInit();
+        aliveT = AddPlayer(1, TEAM_TERRORIST);
+        mateT = AddPlayer(2, TEAM_TERRORIST);
+        aliveCT = AddPlayer(3, TEAM_CT);
+        deadT = AddPlayer(4, TEAM_TERRORIST);
+        deadCT = AddPlayer(5, TEAM_CT);
+        rules.Kill(deadT, nullptr, "world", false);
+        rules.Kill(deadCT, nullptr, "world", false);
+    }
+
+    bool Hears(CCSPlayer* receiver, CCSPlayer* sender) {
+        return voice.GetClientListening(receiver->entindex(), sender->entindex());
+    }
+
+    CCSPlayer *aliveT, *mateT, *aliveCT, *deadT, *deadCT;
+    cstrike::CVoiceServer voice{32};
+    VoiceSpy spy{voice};
+    cstrike::VoiceRules voiceRules{entities, &spy, globals};
+};
+
+TEST_F(SrcdsSimGameVoice, LivingHearTheirTeamAndTheDeadHearTheDead) {
+    voiceRules.Update();
+    EXPECT_EQ(spy.calls, 25);  // every ordered pair of five players
+    EXPECT_TRUE(Hears(aliveT, mateT));
+    EXPECT_TRUE(Hears(aliveT, aliveT));
+    EXPECT_FALSE(Hears(aliveT, aliveCT));
+    EXPECT_FALSE(Hears(aliveT, deadT));  // the living do not hear the dead
+    EXPECT_FALSE(Hears(deadT, aliveT));  // nor the dead the living
+    EXPECT_TRUE(Hears(deadT, deadCT));   // the dead hear all the dead
+    EXPECT_TRUE(Hears(deadCT, deadT));
+}
+
+TEST_F(SrcdsSimGameVoice, MutesHoldAndAHookedAnswerIsKept) {
+    voiceRules.SetBanMask(aliveT->entindex(), 1ull << (mateT->entindex() - 1));
+    spy.forcedReceiver = deadT->entindex();
+    spy.forcedSender = aliveT->entindex();
+    voiceRules.Update();
+    EXPECT_FALSE(Hears(aliveT, mateT));
+    EXPECT_TRUE(Hears(mateT, aliveT));
+    EXPECT_TRUE(Hears(deadT, aliveT));
+
+    // A change of state shows at the next update.
+    rules.Kill(mateT, nullptr, "world", false);
+    voiceRules.Update();
+    EXPECT_FALSE(Hears(mateT, aliveT));
+    EXPECT_TRUE(Hears(mateT, deadCT));
+}
+
+TEST_F(SrcdsSimGameVoice, UpdatesComeEveryThreeTenthsOfASecond) {
+    voiceRules.Think();
+    Advance(0.285f);
+    voiceRules.Think();
+    EXPECT_EQ(voiceRules.Updates(), 1);
+    Advance(0.03f);
+    voiceRules.Think();
+    EXPECT_EQ(voiceRules.Updates(), 2);
+}
+
+TEST_F(SrcdsSimGameVoice, IndexesOutsideTheClientSlotsAreRefused) {
+    EXPECT_FALSE(voice.SetClientListening(0, 1, true));
+    EXPECT_FALSE(voice.SetClientListening(1, 33, true));
+    EXPECT_FALSE(voice.SetClientListening(-1, 65, true));
+    EXPECT_FALSE(voice.GetClientListening(1, 33));
+    EXPECT_TRUE(voice.SetClientListening(32, 1, true));
+    EXPECT_TRUE(voice.GetClientListening(32, 1));
+    EXPECT_FALSE(voice.GetClientListening(1, 32));
+}
+
+}  // namespace
