@@ -1,5 +1,6 @@
 #include "CSGameRules.h"
 
+#include <bspflags.h>
 #include <shareddefs.h>
 
 #include <algorithm>
@@ -273,6 +274,7 @@ void CSGameRules::Kill(CCSPlayer* victim, CCSPlayer* attacker, const char* weapo
     victim->SetLifeState(LIFE_DEAD);
     victim->SetDeadFlag(true);
     victim->SetAbsVelocity(vec3_origin);
+    victim->SetNotSolid();
     victim->StartObserverMode(OBS_MODE_ROAMING);
     victim->IncrementDeathCount(1);
     DropWeapons(*victim);
@@ -423,6 +425,8 @@ void CSGameRules::SpawnPlayer(CCSPlayer& player, int spawnNumber) {
     player.RemoveFlag(FL_DUCKING);
     player.AddFlag(FL_ONGROUND | FL_CLIENT);
     player.SetAbsVelocity(vec3_origin);
+    player.SetCollisionBounds(Vector(-16.0f, -16.0f, 0.0f), Vector(16.0f, 16.0f, 72.0f),
+                              CONTENTS_MONSTER);
     player.SetAbsOrigin(SpawnPoint(player.GetTeamNumber(), spawnNumber));
     player.SetFloorHeight(player.GetAbsOrigin().z);
     player.SetViewAngles(QAngle());
