@@ -1,0 +1,177 @@
+#include "net/NetSocket.h"
+
+#include <tier0/vcr.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace cstrike {
+
+namespace {
+
+bool IsConnectionless(const unsigned char* data, int size) {
+    return size >= 5 && data[0] == 0xFF && data[1] == 0xFF && data[2] == 0xFF && data[3] == 0xFF;
+}
+
+void Append(std::string& out, const void* data, size_t size) {
+    out.append(static_cast<const char*>(data), size);
+}
+
+// Little-endian, as the query protocol writes numbers.
+void AppendInt32(std::string& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+}  // namespace
+
+NetSocket::~NetSocket() {
+    Close();
+}
+
+bool NetSocket::Open(int port, std::string* error) {
+    Close();
+    auto fail = [&](const char* what) {
+        if (error) {
+            *error = std::string(what) + ": " + std::strerror(errno);
+        }
+        Close();
+        return false;
+    };
+    if (port < 0 || port > 65535) {
+        errno = EINVAL;
+        return fail("bad port");
+    }
+    m_Socket = g_pVCR->Hook_socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (m_Socket < 0) {
+        return fail("socket");
+    }
+    const int flags = fcntl(m_Socket, F_GETFL, 0);
+    if (flags < 0 || fcntl(m_Socket, F_SETFL, flags | O_NONBLOCK) < 0) {
+        return fail("non-blocking");
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (g_pVCR->Hook_bind(m_Socket, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0) {
+        return fail("bind");
+    }
+    socklen_t length = sizeof address;
+    if (getsockname(m_Socket, reinterpret_cast<sockaddr*>(&address), &length) < 0) {
+        return fail("getsockname");
+    }
+    m_Port = ntohs(address.sin_port);
+    return true;
+}
+
+void NetSocket::Close() {
+    if (m_Socket >= 0) {
+        g_pVCR->Hook_closesocket(m_Socket);
+    }
+    m_Socket = -1;
+    m_Port = 0;
+}
+
+bool NetSocket::WaitReadable(int timeoutMs) const {
+    if (m_Socket < 0) {
+        return false;
+    }
+    pollfd waiting{m_Socket, POLLIN, 0};
+    return poll(&waiting, 1, timeoutMs) > 0 && (waiting.revents & POLLIN);
+}
+
+void NetSocket::SetPrintHandler(std::function<void(std::string_view)> handler) {
+    m_Print = std::move(handler);
+}
+
+void NetSocket::SetPlayerListSource(std::function<std::vector<PlayerListEntry>()> source) {
+    m_PlayerList = std::move(source);
+}
+
+int NetSocket::ReadFrame() {
+    ++m_Frame;
+    int handled = 0;
+    unsigned char buffer[kMaxDatagram];
+    while (m_Socket >= 0 && handled < kMaxDatagramsPerFrame) {
+        sockaddr_in from{};
+        int fromLength = sizeof from;
+        const int size =
+            g_pVCR->Hook_recvfrom(m_Socket, reinterpret_cast<char*>(buffer), sizeof buffer, 0,
+                                  reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (size < 0) {
+            break;  // nothing more waiting (or a read error)
+        }
+        ++handled;
+        if (size == 0) {
+            Record(PacketKind::Empty, 0, 0);
+            break;
+        }
+        Handle(buffer, size, from);
+    }
+    return handled;
+}
+
+void NetSocket::Handle(const unsigned char* data, int size, const sockaddr_in& from) {
+    if (!IsConnectionless(data, size)) {
+        Record(PacketKind::Game, 0, size);
+        return;
+    }
+    const unsigned char type = data[4];
+    Record(PacketKind::Connectionless, type, size);
+    if (type == 'l' && m_Print) {
+        const char* text = reinterpret_cast<const char*>(data + 5);
+        const size_t length = strnlen(text, static_cast<size_t>(size - 5));
+        m_Print(std::string_view(text, length));
+    } else if (type == 'U') {
+        AnswerPlayerList(from);
+    }
+}
+
+void NetSocket::AnswerPlayerList(const sockaddr_in& from) {
+    const std::vector<PlayerListEntry> players =
+        m_PlayerList ? m_PlayerList() : std::vector<PlayerListEntry>();
+    std::string reply(
+        "\xFF\xFF\xFF\xFF"
+        "D",
+        5);
+    reply.push_back(0);  // the count, set below
+    int listed = 0;
+    for (const PlayerListEntry& player : players) {
+        const std::string name = player.name.substr(0, player.name.find('\0'));
+        if (listed == 255 || reply.size() + 1 + name.size() + 1 + 8 > kMaxReply) {
+            break;
+        }
+        reply.push_back(static_cast<char>(listed));
+        Append(reply, name.c_str(), name.size() + 1);
+        AppendInt32(reply, static_cast<std::uint32_t>(player.score));
+        std::uint32_t duration;
+        static_assert(sizeof duration == sizeof player.duration);
+        std::memcpy(&duration, &player.duration, sizeof duration);
+        AppendInt32(reply, duration);
+        ++listed;
+    }
+    reply[5] = static_cast<char>(listed);
+    g_pVCR->Hook_sendto(m_Socket, reply.data(), static_cast<int>(reply.size()), 0,
+                        reinterpret_cast<const sockaddr*>(&from), sizeof from);
+}
+
+void NetSocket::Record(PacketKind kind, unsigned char type, int size) {
+    ++m_KindCounts[static_cast<int>(kind)];
+    if (kind == PacketKind::Connectionless) {
+        ++m_TypeCounts[type];
+    }
+    if (m_Records.size() == kMaxRecords) {
+        m_Records.pop_front();
+    }
+    m_Records.push_back({m_Frame, kind, type, size});
+}
+
+}  // namespace cstrike

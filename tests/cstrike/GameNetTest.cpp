@@ -1,0 +1,192 @@
+// Real datagrams from a loopback socket reach the server's reader through
+// the receive entry of the g_pVCR table, frame by frame.
+#include <gtest/gtest.h>
+
+#include <tier0/vcr.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "net/NetSocket.h"
+
+using cstrike::NetSocket;
+using cstrike::PacketKind;
+
+namespace {
+
+// The receive entry as a plug-in would hook it: counts the calls and may
+// drop empty datagrams, reading on in the same call.
+struct ReceiveHook {
+    static inline int (*saved)(int, char*, int, int, sockaddr*, int*) = nullptr;
+    static inline int calls = 0;
+    static inline bool dropEmpty = false;
+
+    static int Hook(int s, char* buffer, int length, int flags, sockaddr* from, int* fromLength) {
+        for (;;) {
+            ++calls;
+            const int size = saved(s, buffer, length, flags, from, fromLength);
+            if (size != 0 || !dropEmpty) {
+                return size;
+            }
+        }
+    }
+};
+
+class SrcdsSimGameNet : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(server.Open(0, &error)) << error;
+        ASSERT_GT(server.Port(), 0);
+        client = ::socket(AF_INET, SOCK_DGRAM, 0);
+        ASSERT_GE(client, 0);
+        ReceiveHook::saved = g_pVCR->Hook_recvfrom;
+        ReceiveHook::calls = 0;
+        ReceiveHook::dropEmpty = false;
+        g_pVCR->Hook_recvfrom = &ReceiveHook::Hook;
+        server.SetPrintHandler([this](std::string_view text) { printed.emplace_back(text); });
+    }
+
+    void TearDown() override {
+        g_pVCR->Hook_recvfrom = ReceiveHook::saved;
+        ::close(client);
+    }
+
+    void Send(const std::string& bytes) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<uint16_t>(server.Port()));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::sendto(client, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                           sizeof to),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+
+    static std::string Connectionless(char type, const std::string& body = "") {
+        return std::string("\xFF\xFF\xFF\xFF", 4) + type + body;
+    }
+
+    // Reads a frame once what was sent is waiting.
+    int Frame() {
+        EXPECT_TRUE(server.WaitReadable(1000));
+        return server.ReadFrame();
+    }
+
+    std::string Reply() {
+        pollfd waiting{client, POLLIN, 0};
+        if (poll(&waiting, 1, 1000) <= 0) {
+            return {};
+        }
+        char buffer[2048];
+        const ssize_t size = ::recv(client, buffer, sizeof buffer, 0);
+        return size > 0 ? std::string(buffer, static_cast<size_t>(size)) : std::string();
+    }
+
+    NetSocket server;
+    int client = -1;
+    std::vector<std::string> printed;
+};
+
+TEST_F(SrcdsSimGameNet, DatagramsArriveThroughTheReceiveEntryAndAreSorted) {
+    Send(Connectionless('T', "Source Engine Query"));
+    Send("\x01\x02\x03\x04\x05\x06");
+    Send(Connectionless('l', "hello console"));
+    Send(std::string("\xFF\xFF\xFF\xFE", 4) + "l text");  // not connectionless
+    EXPECT_EQ(Frame(), 4);
+    EXPECT_EQ(ReceiveHook::calls, 5);  // four datagrams and the read that found none
+    EXPECT_EQ(server.CountOfType('T'), 1);
+    EXPECT_EQ(server.CountOfType('l'), 1);
+    EXPECT_EQ(server.Count(PacketKind::Game), 2);
+    EXPECT_EQ(printed, std::vector<std::string>{"hello console"});
+    EXPECT_EQ(server.ReadFrame(), 0);
+}
+
+TEST_F(SrcdsSimGameNet, PrintTextEndsAtItsTerminatorAndMayBeEmpty) {
+    Send(Connectionless('l', std::string("first\0hidden", 12)));
+    Send(Connectionless('l'));
+    Send(Connectionless('l', "%s%n"));
+    Frame();
+    EXPECT_EQ(printed, (std::vector<std::string>{"first", "", "%s%n"}));
+}
+
+TEST_F(SrcdsSimGameNet, AnEmptyDatagramEndsTheFramesReading) {
+    Send("game one");
+    Send("");
+    Send("game two");
+    EXPECT_EQ(Frame(), 2);
+    EXPECT_EQ(server.Count(PacketKind::Game), 1);
+    EXPECT_EQ(server.Count(PacketKind::Empty), 1);
+    EXPECT_EQ(Frame(), 1);
+    ASSERT_EQ(server.Records().size(), 3u);
+    EXPECT_EQ(server.Records()[2].frame, 2);
+    EXPECT_EQ(server.Records()[2].size, 8);
+}
+
+TEST_F(SrcdsSimGameNet, AFloodOfEmptyDatagramsDelaysRealPacketsUnlessFiltered) {
+    for (int i = 0; i < 3; ++i) {
+        Send("");
+    }
+    Send(Connectionless('U'));
+    for (int frame = 1; frame <= 3; ++frame) {
+        Frame();
+        EXPECT_EQ(server.CountOfType('U'), 0);
+    }
+    Frame();
+    EXPECT_EQ(server.Records().back().frame, 4);
+    EXPECT_EQ(server.CountOfType('U'), 1);
+
+    // With the empty ones dropped inside the receive entry, no frame is lost.
+    ReceiveHook::dropEmpty = true;
+    Send("");
+    Send("");
+    Send("game");
+    EXPECT_EQ(Frame(), 1);
+    EXPECT_EQ(server.Records().back().frame, 5);
+    EXPECT_EQ(server.Count(PacketKind::Empty), 3);
+}
+
+TEST_F(SrcdsSimGameNet, PlayerListQueriesAreAnswered) {
+    server.SetPlayerListSource([] {
+        return std::vector<cstrike::PlayerListEntry>{{"alice", 3, 60.0f}, {"bob", -1, 1.5f}};
+    });
+    Send(Connectionless('U'));
+    Frame();
+    const std::string reply = Reply();
+    ASSERT_GE(reply.size(), 6u);
+    EXPECT_EQ(reply.substr(0, 5), Connectionless('D'));
+    EXPECT_EQ(reply[5], 2);
+    EXPECT_EQ(reply.substr(6, 1 + 6), std::string("\0alice\0", 7));
+    EXPECT_EQ(reply.size(), 6u + (1 + 6 + 8) + (1 + 4 + 8));
+}
+
+TEST_F(SrcdsSimGameNet, ALongPlayerListIsCutToOneDatagram) {
+    server.SetPlayerListSource([] {
+        return std::vector<cstrike::PlayerListEntry>(300, {std::string(100, 'n'), 0, 0.0f});
+    });
+    Send(Connectionless('U'));
+    Frame();
+    const std::string reply = Reply();
+    ASSERT_FALSE(reply.empty());
+    EXPECT_LE(reply.size(), static_cast<size_t>(NetSocket::kMaxReply));
+    const int listed = static_cast<unsigned char>(reply[5]);
+    EXPECT_EQ(reply.size(), 6u + static_cast<size_t>(listed) * (1 + 101 + 8));
+    EXPECT_GT(listed, 10);
+}
+
+TEST_F(SrcdsSimGameNet, OpeningFailsCleanlyOnATakenOrBadPort) {
+    NetSocket second;
+    std::string error;
+    EXPECT_FALSE(second.Open(server.Port(), &error));
+    EXPECT_NE(error.find("bind"), std::string::npos);
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_FALSE(second.Open(70000, &error));
+    EXPECT_EQ(second.ReadFrame(), 0);
+}
+
+}  // namespace
