@@ -2,13 +2,13 @@
 
 namespace cstrike {
 
-const std::string& EntityBlock::Value(std::string_view key, const std::string& defaultValue) const {
+std::string EntityBlock::Value(std::string_view key, std::string_view defaultValue) const {
     for (const auto& [k, v] : pairs) {
         if (k == key) {
             return v;
         }
     }
-    return defaultValue;
+    return std::string(defaultValue);
 }
 
 bool EntityBlock::Has(std::string_view key) const {

@@ -23,7 +23,7 @@ struct EntityBlock {
     std::vector<std::pair<std::string, std::string>> pairs;
 
     // The first value of the key (case-sensitive), or the default.
-    const std::string& Value(std::string_view key, const std::string& defaultValue = {}) const;
+    std::string Value(std::string_view key, std::string_view defaultValue = {}) const;
     bool Has(std::string_view key) const;
 };
 

@@ -51,7 +51,7 @@ SpawnReport MapSpawner::Spawn(std::string_view entityText) {
 }
 
 bool MapSpawner::SpawnBlock(const EntityBlock& block) {
-    const std::string& classname = block.Value("classname");
+    const std::string classname = block.Value("classname");
     // Players come from clients only.
     if (classname.empty() || classname == "player") {
         return false;

@@ -2,7 +2,6 @@
 // table; each slot must hold the function the Linux game library has there.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 #include "CSPlayer.h"
@@ -53,15 +52,6 @@ TEST_F(SrcdsSimGameSlots, EyePositionReturnsAVectorByValue) {
     EXPECT_EQ(CallSlot<Vector>(player, kEyePosition), Vector(10.0f, 20.0f, 94.0f));
     player->AddFlag(FL_DUCKING);
     EXPECT_EQ(CallSlot<Vector>(player, kEyePosition), Vector(10.0f, 20.0f, 76.0f));
-
-    // The same slot through a member-function pointer built from the address.
-    struct Any {};
-    void* address = (*reinterpret_cast<void***>(player))[kEyePosition];
-    Vector (Any::*eyes)();
-    static_assert(sizeof eyes == 2 * sizeof(void*));
-    const std::ptrdiff_t parts[2] = {reinterpret_cast<std::ptrdiff_t>(address), 0};
-    std::memcpy(&eyes, parts, sizeof eyes);
-    EXPECT_EQ((reinterpret_cast<Any*>(player)->*eyes)(), Vector(10.0f, 20.0f, 76.0f));
 }
 
 TEST_F(SrcdsSimGameSlots, WeaponGetSlotFindsThePrimaryWeapon) {
