@@ -30,8 +30,9 @@ CBaseCombatCharacter* CBaseCombatWeapon::GetOwner() const {
 void CBaseCombatWeapon::SetOwner(CBaseCombatCharacter* owner) {
     if (owner) {
         m_hOwner = owner->GetRefEHandle();
-    } else {
+    } else if (m_hOwner.IsValid()) {
         m_hOwner.Term();
+        m_bDropped = true;
     }
     SetParent(owner);
 }

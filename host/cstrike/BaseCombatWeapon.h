@@ -29,11 +29,14 @@ public:
     CBaseCombatCharacter* GetOwner() const;
     // Attaches the weapon to its new owner (null drops it).
     void SetOwner(CBaseCombatCharacter* owner);
+    // Carried once and let go since; a weapon placed by the map is not.
+    bool IsDropped() const { return m_bDropped; }
 
 protected:
     int m_iSlot;
     int m_iPrice;
     CBaseHandle m_hOwner;
+    bool m_bDropped = false;
 };
 
 namespace cstrike {

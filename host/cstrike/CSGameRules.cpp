@@ -85,6 +85,7 @@ void CSGameRules::RestartGame(int seconds) {
 
 void CSGameRules::Restart() {
     m_RestartTime = -1.0f;
+    m_RoundNumber = 0;
     for (CCSPlayer* player : Players()) {
         player->SetAccount(m_Settings.startMoney);
         player->ResetScores();
@@ -470,7 +471,8 @@ void CSGameRules::DropWeapons(CCSPlayer& player) {
 void CSGameRules::RemoveLooseWeapons() {
     std::vector<CBaseEntity*> loose;
     m_Entities.ForEach([&loose](CBaseEntity& entity) {
-        if (std::strncmp(entity.GetClassname(), "weapon_", 7) == 0 && !entity.GetMoveParent()) {
+        if (FindWeaponInfo(entity.GetClassname()) &&
+            static_cast<CBaseCombatWeapon&>(entity).IsDropped()) {
             loose.push_back(&entity);
         }
     });

@@ -119,6 +119,7 @@ private:
     void SpawnPlayer(CCSPlayer& player, int spawnNumber);
     Vector SpawnPoint(int team, int spawnNumber) const;
     void DropWeapons(CCSPlayer& player);
+    // Weapons dropped during the round; those the map placed stay.
     void RemoveLooseWeapons();
     void RemoveBomb();
 

@@ -125,14 +125,20 @@ TEST_F(SrcdsSimGameRounds, DamageKillsAtZeroAndTheLastDeathEndsTheRound) {
     EXPECT_EQ(recorder.Last("round_end")->GetString("message"), "#Terrorists_Win");
     EXPECT_EQ(t->GetAccount(), 800 + 300 + 3250);
     EXPECT_EQ(ct->GetAccount(), 800 + 1400);
-    // The dead drop what they carried.
+    // The dead drop what they carried; the next round clears it away, but
+    // not the weapons the map placed.
     EXPECT_EQ(ct->Weapon_GetSlot(WEAPON_SLOT_SECONDARY), nullptr);
+    EXPECT_EQ(entities.CountByClassname("weapon_usp"), 1);
+    entities.Create(std::make_unique<CBaseCombatWeapon>("weapon_awp", 0, 4750));
 
     Advance(4.98f);
     EXPECT_EQ(recorder.Count("round_start"), 0);
     Advance(0.03f);
     EXPECT_EQ(recorder.Count("round_start"), 1);
+    EXPECT_EQ(rules.RoundNumber(), 2);
     EXPECT_TRUE(ct->IsAlive());
+    EXPECT_EQ(entities.CountByClassname("weapon_usp"), 1);  // his new one
+    EXPECT_EQ(entities.CountByClassname("weapon_awp"), 1);
 }
 
 TEST_F(SrcdsSimGameRounds, FlashFieldsAreSetBeforePlayerBlindFires) {
