@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <limits>
+#include <random>
 
 #include "EngineTrace.h"
 #include "GameFixture.h"
@@ -196,6 +197,24 @@ TEST_F(SrcdsSimGameWorldFile, FaultsNameTheirLine) {
     }
     EXPECT_FALSE(world.LoadText("box" + std::string(2000, ' ') + "0 0 0 1 1 1", &error));
     EXPECT_EQ(error, "line 1: the line is too long");
+}
+
+TEST_F(SrcdsSimGameWorldFile, ArbitraryBytesNeverBreakTheReader) {
+    std::mt19937 random(99);
+    const std::string alphabet = "box 0123456789.-e/\nxanif\t\xff";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(random() % 80, ' ');
+        for (char& c : text) {
+            c = alphabet[random() % alphabet.size()];
+        }
+        if (world.LoadText(text, &error)) {
+            for (const cstrike::World::Box& box : world.Boxes()) {
+                EXPECT_TRUE(box.mins.IsValid() && box.maxs.IsValid());
+            }
+        } else {
+            EXPECT_EQ(error.rfind("line ", 0), 0u);
+        }
+    }
 }
 
 TEST_F(SrcdsSimGameWorldFile, FilesAreReadWithinBounds) {
