@@ -1,0 +1,378 @@
+#include "engine/Server.h"
+
+#include <tier0/icommandline.h>
+#include <tier1/tier1.h>
+#include <vstdlib/vstdlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/BanCommands.h"
+#include "engine/HostCvars.h"
+#include "engine/PluginCommands.h"
+#include "engine/ServerCommands.h"
+#include "engine/WallClock.h"
+
+namespace sim {
+
+namespace {
+
+Server* s_current = nullptr;
+
+ICvar* VStdLibCvar() {
+    return static_cast<ICvar*>(VStdLib_GetICVarFactory()(CVAR_INTERFACE_VERSION, nullptr));
+}
+
+bool IsPlainMapName(const std::string& map) {
+    return !map.empty() && map.find('/') == std::string::npos &&
+           map.find('\\') == std::string::npos && map.find("..") == std::string::npos;
+}
+
+// A '+' command's arguments end at the next word that starts a parameter;
+// a negative number is an argument.
+bool StartsParameter(const char* word) {
+    return (word[0] == '+' || word[0] == '-') &&
+           !(word[0] == '-' && std::isdigit(static_cast<unsigned char>(word[1])));
+}
+
+}  // namespace
+
+Server::Server(ServerConfig config)
+    : m_config(std::move(config)),
+      m_console(m_config.echo),
+      m_cvar(VStdLibCvar()),
+      m_files(m_config.gameDir),
+      m_dispatcher(*m_cvar, m_buffer),
+      m_objects(*m_cvar),
+      m_messages([this](int index) -> Client* {
+          Client* client = m_clients.At(index);
+          return client && client->Kind() == ClientKind::Human && client->IsActive() ? client
+                                                                                     : nullptr;
+      }),
+      m_plugins(m_config.gameDir, &Server::EngineFactory, m_events) {
+    if (s_current) {
+        std::fprintf(stderr, "srcds-sim: a second server in one process\n");
+        std::abort();
+    }
+    s_current = this;
+    // The engine's own variables run the registry's global callbacks too.
+    CreateInterfaceFn factory = VStdLib_GetICVarFactory();
+    ConnectTier1Libraries(&factory, 1);
+    HostCvars::Register(m_objects);
+    m_serverCommands = std::make_unique<ServerCommands>(*this);
+    m_banCommands = std::make_unique<BanCommands>(*this);
+    m_pluginCommands = std::make_unique<PluginCommands>(*this);
+    m_dispatcher.SetCommandClientHook([this](int index) { SetCommandClient(index); });
+}
+
+Server::~Server() {
+    Shutdown();
+    m_pluginCommands.reset();
+    m_banCommands.reset();
+    m_serverCommands.reset();
+    WallClock::Clear();
+    s_current = nullptr;
+}
+
+Server* Server::Current() {
+    return s_current;
+}
+
+void* Server::EngineFactory(const char* name, int* returnCode) {
+    void* found = s_current && name ? s_current->EngineInterface(name) : nullptr;
+    if (returnCode)
+        *returnCode = found ? IFACE_OK : IFACE_FAILED;
+    return found;
+}
+
+void* Server::EngineInterface(const char* name) {
+    if (std::strcmp(name, INTERFACEVERSION_VENGINESERVER) == 0)
+        return static_cast<IVEngineServer*>(&m_engine);
+    if (std::strcmp(name, FILESYSTEM_INTERFACE_VERSION) == 0)
+        return static_cast<IFileSystem*>(&m_files);
+    if (std::strcmp(name, INTERFACEVERSION_ISERVERPLUGINHELPERS) == 0)
+        return static_cast<IServerPluginHelpers*>(&m_helpers);
+    if (std::strcmp(name, INTERFACEVERSION_GAMEEVENTSMANAGER2) == 0)
+        return static_cast<IGameEventManager2*>(&m_events);
+    if (std::strcmp(name, INTERFACEVERSION_ENGINETRACE_SERVER) == 0)
+        return static_cast<IEngineTrace*>(&m_trace);
+    if (std::strcmp(name, INTERFACEVERSION_VOICESERVER) == 0)
+        return static_cast<IVoiceServer*>(&m_voice);
+    if (std::strcmp(name, INTERFACENAME_NETWORKSTRINGTABLESERVER) == 0)
+        return static_cast<INetworkStringTableContainer*>(&m_stringTables);
+    // The cvar registry and the random stream are vstdlib's.
+    return VStdLib_GetICVarFactory()(name, nullptr);
+}
+
+bool Server::Start() {
+    if (m_up)
+        return true;
+    ApplyCommandLine();
+    if (!StartGame())
+        return false;
+    m_up = true;
+    m_plugins.LoadFromAddons();
+    QueuePlusCommands();
+    ServerExecute();
+    if (!m_pendingLevel.empty()) {
+        const std::string map = std::move(m_pendingLevel);
+        m_pendingLevel.clear();
+        StartLevel(map);
+        ServerExecute();
+    }
+    if (m_quitRequested)
+        FinishQuit();
+    return true;
+}
+
+void Server::ApplyCommandLine() {
+    const std::string line = "./srcds_linux -game cstrike " + m_config.commandLine;
+    CommandLine_Tier0()->CreateCmdLine(line.c_str());
+}
+
+bool Server::StartGame() {
+    if (!m_game.Open(m_config.gameDir + "/bin/server.so"))
+        return false;
+    m_plugins.SetGameFactory(m_game.Factory());
+    if (!m_game.Dll()->DLLInit(&Server::EngineFactory, &Server::EngineFactory,
+                               &Server::EngineFactory, &m_globals)) {
+        Warning("The game library failed to initialise\n");
+        m_game.Close();
+        return false;
+    }
+    m_clock.SetTickInterval(m_game.Dll()->GetTickInterval());
+    int minPlayers = 1;
+    int maxPlayers = ABSOLUTE_PLAYER_LIMIT;
+    int defaultPlayers = kDefaultMaxPlayers;
+    m_game.Clients()->GetPlayerLimits(minPlayers, maxPlayers, defaultPlayers);
+    const int wanted = CommandLine_Tier0()->ParmValue("+maxplayers", defaultPlayers);
+    m_maxClients =
+        std::clamp(wanted, std::max(1, minPlayers), std::min(maxPlayers, ABSOLUTE_PLAYER_LIMIT));
+    m_globals.maxClients = m_maxClients;
+    m_game.Dll()->GameInit();
+    return true;
+}
+
+void Server::QueuePlusCommands() {
+    ICommandLine* commandLine = CommandLine_Tier0();
+    std::string command;
+    auto flush = [&] {
+        if (!command.empty() && command.rfind("maxplayers", 0) != 0)
+            ServerCommand(command + "\n");
+        command.clear();
+    };
+    for (int i = 1; i < commandLine->ParmCount(); ++i) {
+        const char* word = commandLine->GetParm(i);
+        if (StartsParameter(word)) {
+            flush();
+            if (word[0] == '+')
+                command = word + 1;
+        } else if (!command.empty()) {
+            command += std::string(" \"") + word + "\"";
+        }
+    }
+    flush();
+}
+
+void Server::Shutdown() {
+    if (!m_up)
+        return;
+    if (m_levelRunning) {
+        m_clients.DisconnectAll("Server shutting down");
+        ShutdownLevel();
+    }
+    m_plugins.UnloadAll();
+    if (m_game.IsOpen()) {
+        m_game.Dll()->GameShutdown();
+        m_game.Dll()->DLLShutdown();
+        m_game.Close();
+    }
+    m_buffer.Clear();
+    m_up = false;
+    m_quitRequested = false;
+}
+
+void Server::FinishQuit() {
+    Msg("Shutting down the server\n");
+    Shutdown();
+}
+
+void Server::RunFrame() {
+    if (!m_up)
+        return;
+    if (!m_pendingLevel.empty()) {
+        const std::string map = std::move(m_pendingLevel);
+        m_pendingLevel.clear();
+        StartLevel(map);
+    }
+    m_buffer.OnFrame();
+    m_clock.RunFrame(m_levelRunning && !m_paused);
+    ServerExecute();
+    if (m_quitRequested) {
+        FinishQuit();
+        return;
+    }
+    m_clients.OnFrame();
+    m_helpers.OnFrame();
+    if (m_levelRunning) {
+        const bool simulating = !m_paused;
+        m_plugins.ForEach(
+            [simulating](IServerPluginCallbacks& plugin) { plugin.GameFrame(simulating); });
+        m_game.Dll()->GameFrame(simulating);
+    }
+    if (m_quitRequested)
+        FinishQuit();
+}
+
+void Server::RunTicks(int ticks) {
+    for (int i = 0; i < ticks && m_up; ++i)
+        RunFrame();
+}
+
+void Server::RunSeconds(double seconds) {
+    RunTicks(m_clock.TicksFor(seconds));
+}
+
+void Server::ExecuteConsoleLine(std::string_view line) {
+    ServerCommand(std::string(line) + "\n");
+    ServerExecute();
+    if (m_quitRequested && m_up)
+        FinishQuit();
+}
+
+void Server::ServerCommand(std::string_view text) {
+    m_buffer.AddText(text);
+}
+
+void Server::ServerExecute() {
+    m_dispatcher.Execute();
+}
+
+bool Server::IsMapValid(const std::string& map) const {
+    return IsPlainMapName(map) &&
+           !m_files.FindExisting(("maps/" + map + ".bsp").c_str(), "GAME").empty();
+}
+
+bool Server::RequestLevelChange(const std::string& map) {
+    if (!IsMapValid(map))
+        return false;
+    m_pendingLevel = map;
+    return true;
+}
+
+void Server::StartLevel(const std::string& map) {
+    if (m_levelRunning)
+        ShutdownLevel();
+    m_mapName = map;
+    m_globals.mapname = m_mapName.c_str();
+    m_globals.maxClients = m_maxClients;
+    m_pure = m_pendingPure;
+    m_paused = false;
+    m_clock.StartLevel();
+    m_edicts.Use(0);
+    m_mapEntities.clear();
+    m_files.ReadFile(("maps/" + map + ".ent").c_str(), "GAME", m_mapEntities);
+    FireServerSpawn();
+    m_plugins.ForEach([&](IServerPluginCallbacks& plugin) { plugin.LevelInit(m_mapName.c_str()); });
+    m_game.Dll()->LevelInit(m_mapName.c_str());
+    m_levelRunning = true;
+    const int extent = std::max(m_edicts.Extent(), m_maxClients + 1);
+    m_game.Dll()->ServerActivate(m_edicts.Base(), extent, m_maxClients);
+    m_plugins.ForEach([&](IServerPluginCallbacks& plugin) {
+        plugin.ServerActivate(m_edicts.Base(), extent, m_maxClients);
+    });
+    m_clients.OnLevelStart();
+    m_tv.OnLevelStart();
+    const ConVar* serverConfig = FindVar("servercfgfile");
+    if (serverConfig && *serverConfig->GetString())
+        ServerCommand(std::string("exec ") + serverConfig->GetString() + "\n");
+}
+
+void Server::ShutdownLevel() {
+    m_tv.OnLevelShutdown();
+    m_plugins.ForEach([](IServerPluginCallbacks& plugin) { plugin.LevelShutdown(); });
+    m_game.Dll()->LevelShutdown();
+    m_levelRunning = false;
+    for (Client* client : m_clients.Connected())
+        client->SetInServer(false);
+    for (int i = m_maxClients + 1; i < MAX_EDICTS; ++i)
+        if (edict_t* edict = m_edicts.Get(i); edict && !edict->IsFree())
+            m_edicts.Free(edict, m_globals.curtime);
+}
+
+void Server::FireServerSpawn() {
+    IGameEvent* event = m_events.CreateEvent("server_spawn", true);
+    const ConVar* hostname = FindVar("hostname");
+    const ConVar* password = FindVar("sv_password");
+    event->SetString("hostname", hostname ? hostname->GetString() : "");
+    event->SetString("address", "127.0.0.1:27015");
+    event->SetString("port", "27015");
+    event->SetString("game", "cstrike");
+    event->SetString("mapname", m_mapName.c_str());
+    event->SetInt("maxplayers", m_maxClients);
+    event->SetString("os", "L");
+    event->SetBool("dedicated", true);
+    event->SetBool("password", password && *password->GetString());
+    m_events.FireEvent(event, false);
+}
+
+void Server::SetPaused(bool paused, const std::string& who) {
+    if (paused == m_paused)
+        return;
+    m_paused = paused;
+    BroadcastPrint(who + (paused ? " paused the game\n" : " unpaused the game\n"));
+}
+
+bool Server::SetMaxClients(int maxClients) {
+    if (m_levelRunning || maxClients < 1)
+        return false;
+    m_maxClients = std::min(maxClients, ABSOLUTE_PLAYER_LIMIT);
+    m_globals.maxClients = m_maxClients;
+    return true;
+}
+
+bool Server::IsSecure() const {
+    return CommandLine_Tier0()->CheckParm("-insecure") == nullptr;
+}
+
+bool Server::IsLan() const {
+    const ConVar* lan = m_cvar->FindVar("sv_lan");
+    return lan && lan->GetBool();
+}
+
+int Server::LoadPlugin(const std::string& file) {
+    const int index = m_plugins.Load(file);
+    IServerPluginCallbacks* plugin = m_plugins.Callbacks(index);
+    if (plugin && m_levelRunning) {
+        plugin->LevelInit(m_mapName.c_str());
+        plugin->ServerActivate(m_edicts.Base(), std::max(m_edicts.Extent(), m_maxClients + 1),
+                               m_maxClients);
+    }
+    return index;
+}
+
+void Server::SetCommandClient(int index) {
+    if (!m_game.IsOpen())
+        return;
+    m_game.Clients()->SetCommandClient(index);
+    m_plugins.ForEach([index](IServerPluginCallbacks& plugin) { plugin.SetCommandClient(index); });
+}
+
+void Server::Reply(const std::string& text) {
+    const int source = m_dispatcher.Source();
+    if (source == CommandDispatcher::kConsole) {
+        Msg("%s", text.c_str());
+        return;
+    }
+    if (Client* client = m_clients.At(source + 1))
+        client->GetInbox().Print(text);
+}
+
+void Server::BroadcastPrint(const std::string& text) {
+    Msg("%s", text.c_str());
+    for (Client* client : m_clients.ConnectedHumans())
+        client->GetInbox().Print(text);
+}
+
+}  // namespace sim

@@ -1,0 +1,188 @@
+// srcds-sim's engine: one emulated Counter-Strike: Source dedicated server
+// over a real game folder. It owns the console, the clock, the cvar and
+// command system, the file system, game events, user messages, clients,
+// plug-ins and the game library, and runs them frame by frame. Only one
+// server exists in a process at a time (tier0's console sink and the
+// engine factory are process-wide); several may follow one another.
+#pragma once
+
+#include <edict.h>
+#include <icvar.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "engine/BanList.h"
+#include "engine/ClientManager.h"
+#include "engine/CommandBuffer.h"
+#include "engine/CommandDispatcher.h"
+#include "engine/ConsoleObjects.h"
+#include "engine/EdictList.h"
+#include "engine/EngineServer.h"
+#include "engine/EngineTrace.h"
+#include "engine/FileSystem.h"
+#include "engine/GameEventManager.h"
+#include "engine/GameLibrary.h"
+#include "engine/PluginHelpers.h"
+#include "engine/PluginManager.h"
+#include "engine/ServerConsole.h"
+#include "engine/SimClock.h"
+#include "engine/SourceTV.h"
+#include "engine/StringTables.h"
+#include "engine/UserMessages.h"
+#include "engine/VoiceServer.h"
+
+namespace sim {
+
+class ServerCommands;
+class BanCommands;
+class PluginCommands;
+
+struct ServerConfig {
+    std::string gameDir;      // the mod folder, ".../cstrike"
+    std::string commandLine;  // "-insecure +maxplayers 16 +map de_dust2 -tickrate 66"
+    bool echo = false;        // also print the console to the terminal
+};
+
+class Server {
+public:
+    static constexpr int kDefaultMaxPlayers = 32;
+
+    explicit Server(ServerConfig config);
+    ~Server();
+
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // The process's one server, or null.
+    static Server* Current();
+    // The engine factory handed to the game library and the plug-ins.
+    static void* EngineFactory(const char* name, int* returnCode);
+
+    // Start-up: the command line, the game library, the plug-ins of
+    // addons/*.vdf, then the command line's '+' commands; a +map level is
+    // running when Start returns. False when the game library fails.
+    bool Start();
+    // What quit does: the level ends, clients leave, plug-ins unload, the
+    // game library shuts down.
+    void Shutdown();
+    bool IsUp() const { return m_up; }
+    bool QuitRequested() const { return m_quitRequested; }
+    void RequestQuit() { m_quitRequested = true; }
+
+    // One host frame: a pending level change, the command buffer, client
+    // packets (validations, query answers), then GameFrame.
+    void RunFrame();
+    void RunTicks(int ticks);
+    void RunSeconds(double seconds);
+
+    // A line typed at the server console, run at once.
+    void ExecuteConsoleLine(std::string_view line);
+    void ServerCommand(std::string_view text);
+    void ServerExecute();
+
+    bool IsLevelRunning() const { return m_levelRunning; }
+    const std::string& MapName() const { return m_mapName; }
+    bool IsMapValid(const std::string& map) const;
+    // changelevel and map: the level changes at the start of the next frame.
+    bool RequestLevelChange(const std::string& map);
+    bool HasPendingLevelChange() const { return !m_pendingLevel.empty(); }
+    const std::string& MapEntities() const { return m_mapEntities; }
+
+    bool IsPaused() const { return m_paused; }
+    void SetPaused(bool paused, const std::string& who);
+    int MaxClients() const { return m_maxClients; }
+    bool SetMaxClients(int maxClients);
+    bool IsSecure() const;
+    bool IsLan() const;
+    int PureLevel() const { return m_pure; }
+    void SetPendingPure(int level) { m_pendingPure = level; }
+    int PendingPure() const { return m_pendingPure; }
+    const std::set<std::string>& ForcedExactFiles() const { return m_forcedFiles; }
+    void ForceExactFile(const std::string& file) { m_forcedFiles.insert(file); }
+
+    // plugin_load: a plug-in loaded while a level runs hears LevelInit and
+    // ServerActivate at once.
+    int LoadPlugin(const std::string& file);
+    // Prints to whoever issued the running command (a client's console or
+    // the server console).
+    void Reply(const std::string& text);
+    // Prints to every client's console and the server console.
+    void BroadcastPrint(const std::string& text);
+
+    const std::string& GameDir() const { return m_config.gameDir; }
+    TextLog& Console() { return m_console.Log(); }
+    ServerConsole& ConsoleOutput() { return m_console; }
+    CGlobalVars& Globals() { return m_globals; }
+    SimClock& Clock() { return m_clock; }
+    ICvar& Cvar() { return *m_cvar; }
+    ConVar* FindVar(const char* name) { return m_cvar->FindVar(name); }
+    FileSystem& Files() { return m_files; }
+    CommandBuffer& Buffer() { return m_buffer; }
+    CommandDispatcher& Commands() { return m_dispatcher; }
+    GameEventManager& Events() { return m_events; }
+    UserMessages& Messages() { return m_messages; }
+    BanList& Bans() { return m_bans; }
+    ClientManager& Clients() { return m_clients; }
+    PluginHelpers& Helpers() { return m_helpers; }
+    PluginManager& Plugins() { return m_plugins; }
+    GameLibrary& Game() { return m_game; }
+    EdictList& Edicts() { return m_edicts; }
+    SourceTV& TV() { return m_tv; }
+    VoiceServer& Voice() { return m_voice; }
+    EngineServer& Engine() { return m_engine; }
+
+private:
+    void* EngineInterface(const char* name);
+    bool StartGame();
+    void ApplyCommandLine();
+    void QueuePlusCommands();
+    void StartLevel(const std::string& map);
+    void ShutdownLevel();
+    void FireServerSpawn();
+    void SetCommandClient(int index);
+    void FinishQuit();
+
+    ServerConfig m_config;
+    ServerConsole m_console;
+    CGlobalVars m_globals;
+    SimClock m_clock{m_globals};
+    ICvar* m_cvar;
+    FileSystem m_files;
+    CommandBuffer m_buffer;
+    CommandDispatcher m_dispatcher;
+    ConsoleObjects m_objects;
+    EdictList m_edicts;
+    BanList m_bans;
+    GameEventManager m_events;
+    UserMessages m_messages;
+    ClientManager m_clients{*this};
+    PluginHelpers m_helpers{*this};
+    PluginManager m_plugins;
+    GameLibrary m_game;
+    SourceTV m_tv{*this};
+    EngineServer m_engine{*this};
+    EngineTrace m_trace;
+    VoiceServer m_voice{m_maxClients};
+    StringTables m_stringTables;
+    std::unique_ptr<ServerCommands> m_serverCommands;
+    std::unique_ptr<BanCommands> m_banCommands;
+    std::unique_ptr<PluginCommands> m_pluginCommands;
+
+    int m_maxClients = kDefaultMaxPlayers;
+    bool m_up = false;
+    bool m_quitRequested = false;
+    bool m_levelRunning = false;
+    bool m_paused = false;
+    int m_pure = 0;
+    int m_pendingPure = 0;
+    std::string m_mapName;
+    std::string m_pendingLevel;
+    std::string m_mapEntities;
+    std::set<std::string> m_forcedFiles;
+    int m_executing = 0;
+};
+
+}  // namespace sim

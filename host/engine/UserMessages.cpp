@@ -1,0 +1,143 @@
+#include "engine/UserMessages.h"
+
+#include <tier0/dbg.h>
+
+#include "engine/Client.h"
+
+namespace sim {
+
+namespace {
+
+constexpr int kMaxString = 256;
+
+std::string ReadText(bf_read& reader) {
+    char text[kMaxString];
+    reader.ReadString(text, sizeof(text));
+    return text;
+}
+
+// "%s1".."%s4" in a text message take its parameters.
+std::string Substitute(std::string text, const std::vector<std::string>& params) {
+    for (size_t i = 0; i < params.size(); ++i) {
+        const std::string token = "%s" + std::to_string(i + 1);
+        for (size_t at = text.find(token); at != std::string::npos;
+             at = text.find(token, at + params[i].size()))
+            text.replace(at, token.size(), params[i]);
+    }
+    return text;
+}
+
+DecodedMessage DecodeTextMsg(bf_read& reader, int messageType) {
+    DecodedMessage message;
+    const int destination = reader.ReadByte();
+    std::string text = ReadText(reader);
+    std::vector<std::string> params;
+    while (params.size() < 4 && reader.GetNumBitsLeft() >= 8)
+        params.push_back(ReadText(reader));
+    message.entry.text = Substitute(std::move(text), params);
+    message.entry.messageType = messageType;
+    switch (destination) {
+        case HUD_PRINTCENTER:
+            message.entry.kind = InboxKind::Center;
+            break;
+        case HUD_PRINTTALK:
+            message.entry.kind = InboxKind::Chat;
+            break;
+        case HUD_PRINTCONSOLE:
+            message.kind = DecodedMessage::Kind::ConsoleText;
+            break;
+        case HUD_PRINTNOTIFY:
+            message.entry.kind = InboxKind::Notify;
+            break;
+        default:
+            message.entry.kind = InboxKind::Other;
+            break;
+    }
+    return message;
+}
+
+}  // namespace
+
+bf_write* UserMessages::Begin(IRecipientFilter* filter, int messageType) {
+    if (m_open) {
+        Warning(
+            "UserMessageBegin: New message started before matching call to MessageEnd; "
+            "the earlier message was dropped\n");
+        ++m_dropped;
+    }
+    m_open = true;
+    m_type = messageType;
+    m_recipients.clear();
+    for (int i = 0; filter && i < filter->GetRecipientCount(); ++i)
+        m_recipients.push_back(filter->GetRecipientIndex(i));
+    m_buffer.StartWriting(m_data, sizeof(m_data));
+    return &m_buffer;
+}
+
+void UserMessages::End() {
+    if (!m_open) {
+        Warning("MessageEnd called with no active message\n");
+        return;
+    }
+    m_open = false;
+    if (m_buffer.IsOverflowed()) {
+        Warning("Usermessage %d overflowed its %d bytes; dropped\n", m_type, MAX_USER_MSG_DATA);
+        ++m_dropped;
+        return;
+    }
+    ++m_sent;
+    const DecodedMessage message = Decode(m_type, m_data, m_buffer.GetNumBitsWritten());
+    for (int index : m_recipients)
+        if (Client* client = m_clientAt(index))
+            Deliver(*client, message);
+}
+
+DecodedMessage UserMessages::Decode(int messageType, const unsigned char* data, int bits) {
+    bf_read reader(data, (bits + 7) / 8, bits);
+    DecodedMessage message;
+    message.entry.messageType = messageType;
+    switch (messageType) {
+        case kSayText:
+            message.entry.kind = InboxKind::Chat;
+            message.entry.sender = reader.ReadByte();
+            message.entry.text = ReadText(reader);
+            return message;
+        case kTextMsgOther:
+        case kTextMsg:
+            return DecodeTextMsg(reader, messageType);
+        case kShowMenu:
+            message.kind = DecodedMessage::Kind::MenuPart;
+            message.entry.kind = InboxKind::Menu;
+            message.entry.keys = reader.ReadWord();
+            message.entry.displayTime = reader.ReadChar();
+            message.more = reader.ReadByte() != 0;
+            message.entry.text = ReadText(reader);
+            return message;
+        case kHintText:
+            message.entry.kind = InboxKind::Hint;
+            reader.ReadByte();
+            message.entry.text = ReadText(reader);
+            return message;
+        default:
+            message.entry.kind = InboxKind::Other;
+            return message;
+    }
+}
+
+void UserMessages::Deliver(Client& client, const DecodedMessage& message) {
+    Inbox& inbox = client.GetInbox();
+    switch (message.kind) {
+        case DecodedMessage::Kind::ConsoleText:
+            inbox.Print(message.entry.text);
+            break;
+        case DecodedMessage::Kind::MenuPart:
+            inbox.AddMenuPart(message.entry.keys, message.entry.displayTime, message.more,
+                              message.entry.text);
+            break;
+        case DecodedMessage::Kind::Entry:
+            inbox.Add(message.entry);
+            break;
+    }
+}
+
+}  // namespace sim
