@@ -39,8 +39,8 @@ int SimClock::TicksFor(double seconds) const {
     if (seconds <= 0.0)
         return 0;
     const double ticks = seconds / m_globals.interval_per_tick;
-    // Absorb the float error of intervals like 0.015 before rounding up.
-    return static_cast<int>(std::ceil(ticks - 1e-6));
+    // Absorb the float error of intervals like 0.015 or 0.01 before rounding up.
+    return static_cast<int>(std::ceil(ticks - 1e-4));
 }
 
 }  // namespace sim

@@ -1,0 +1,87 @@
+// The simulated clock: ticks, frames and game time without sleeping, tick
+// rates from the command line, and the injectable wall clock that modules
+// see through time().
+#include <ctime>
+
+#include "SimServerTest.h"
+#include "engine/WallClock.h"
+
+namespace {
+
+class SrcdsSimClock : public SimServerTest {};
+
+TEST_F(SrcdsSimClock, FramesAdvanceTicksAndGameTimeByTheInterval) {
+    StartServer("+map de_dust2");
+    const CGlobalVars& globals = server->Globals();
+    EXPECT_EQ(globals.interval_per_tick, 0.015f);
+    EXPECT_EQ(globals.framecount, 0);
+    server->RunTicks(200);
+    EXPECT_EQ(globals.framecount, 200);
+    EXPECT_EQ(globals.tickcount, 200);
+    EXPECT_FLOAT_EQ(globals.curtime, 3.0f) << "no drift from summing 0.015";
+    server->RunSeconds(1.0);
+    EXPECT_EQ(globals.tickcount, 267) << "1 s is 66.67 ticks, so 67";
+}
+
+TEST_F(SrcdsSimClock, TheTickRateComesFromTheCommandLine) {
+    StartServer("-tickrate 100 +map de_dust2");
+    EXPECT_FLOAT_EQ(server->Globals().interval_per_tick, 0.01f);
+    EXPECT_FLOAT_EQ(server->Game().Dll()->GetTickInterval(), 0.01f);
+    server->RunSeconds(0.5);
+    EXPECT_EQ(server->Globals().tickcount, 50);
+    server.reset();
+    StartServer("-tickrate 66 +map de_dust2");
+    EXPECT_EQ(static_cast<int>(1.0f / server->Globals().interval_per_tick), 66);
+    server.reset();
+    StartServer("-tickrate 5000 +map de_dust2");
+    EXPECT_EQ(server->Globals().interval_per_tick, 0.015f) << "an impossible rate is ignored";
+}
+
+TEST_F(SrcdsSimClock, WithoutALevelFramesRunButGameTimeStands) {
+    StartServer("");
+    server->RunTicks(5);
+    EXPECT_EQ(server->Globals().framecount, 5);
+    EXPECT_EQ(server->Globals().curtime, 0.0f);
+    Console("map de_inferno");
+    server->RunFrame();
+    EXPECT_EQ(server->MapName(), "de_inferno");
+    EXPECT_EQ(server->Globals().tickcount, 1);
+}
+
+TEST_F(SrcdsSimClock, GameFrameSaysWhetherTheServerSimulates) {
+    InstallTestPlugin();
+    StartServer("+map de_dust2");
+    server->RunTicks(3);
+    EXPECT_EQ(TestPlugin()->GameFrames(), 3);
+    Console("sv_pausable 1");
+    Console("pause");
+    server->RunTicks(2);
+    EXPECT_EQ(TestPlugin()->GameFrames(), 5) << "a paused server still calls GameFrame(false)";
+}
+
+TEST_F(SrcdsSimClock, AFakeWallClockMovesWithFramesAndReachesModules) {
+    InstallTestPlugin();
+    StartServer("+map de_dust2");
+    // 7 December 2026 22:31:00 UTC.
+    const double start = 1796682660.0;
+    sim::WallClock::Set(start);
+    EXPECT_EQ(std::time(nullptr), static_cast<time_t>(start));
+    EXPECT_EQ(TestPlugin()->WallTime(), static_cast<long long>(start))
+        << "a module's time() reads the sim's clock";
+    server->RunSeconds(90.0);
+    const time_t now = std::time(nullptr);
+    EXPECT_EQ(now, static_cast<time_t>(start) + 90);
+    struct tm local {};
+    localtime_r(&now, &local);
+    EXPECT_EQ(local.tm_year - 100, 26);
+    EXPECT_EQ(local.tm_mon + 1, 12);
+    EXPECT_EQ(local.tm_mday, 7);
+    EXPECT_EQ(local.tm_hour, 22);
+    EXPECT_EQ(local.tm_min, 32);
+    sim::WallClock::Set(1e9);
+    EXPECT_EQ(std::time(nullptr), 1000000000);
+    sim::WallClock::Clear();
+    EXPECT_GT(std::time(nullptr), 1100000000) << "back on the real clock";
+}
+
+}  // namespace

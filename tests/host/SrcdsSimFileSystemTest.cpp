@@ -1,0 +1,132 @@
+// The host file system over a real folder: search paths with IDs and their
+// order, open modes, line reads, sizes, renames and folders.
+#include <filesystem>
+
+#include "SimServerTest.h"
+#include "engine/FileSystem.h"
+
+namespace {
+
+class SrcdsSimFileSystem : public ::testing::Test {
+protected:
+    SrcdsSimFileSystem() : folder(SRCDS_SIM_TEMPLATE), fs(folder.GameDir()) {}
+
+    std::string Read(const char* name, const char* id = nullptr) {
+        std::string text;
+        return fs.ReadFile(name, id, text) ? text : "<missing>";
+    }
+
+    sim::GameFolder folder;
+    sim::FileSystem fs;
+};
+
+TEST_F(SrcdsSimFileSystem, ReadsSearchEveryPathOfTheirIdInOrder) {
+    folder.WriteFile("first/a.txt", "first a");
+    folder.WriteFile("second/a.txt", "second a");
+    folder.WriteFile("second/b.txt", "second b");
+    const std::string base = folder.GameDir();
+    fs.AddSearchPath((base + "/second").c_str(), "MINE", PATH_ADD_TO_TAIL);
+    fs.AddSearchPath((base + "/first").c_str(), "MINE", PATH_ADD_TO_HEAD);
+    EXPECT_EQ(Read("a.txt", "MINE"), "first a");
+    EXPECT_EQ(Read("b.txt", "MINE"), "second b");
+    EXPECT_EQ(Read("a.txt", "mine"), "first a") << "IDs ignore case";
+    EXPECT_EQ(Read("a.txt", "GAME"), "<missing>");
+    EXPECT_EQ(Read("first/a.txt", "GAME"), "first a");
+    EXPECT_EQ(Read("b.txt"), "second b") << "no ID searches every path";
+}
+
+TEST_F(SrcdsSimFileSystem, WritesGoToTheFirstPathOfTheirId) {
+    const std::string base = folder.GameDir();
+    fs.AddSearchPath((base + "/w1").c_str(), "W", PATH_ADD_TO_TAIL);
+    fs.AddSearchPath((base + "/w2").c_str(), "W", PATH_ADD_TO_TAIL);
+    std::filesystem::create_directories(base + "/w1");
+    FileHandle_t file = fs.Open("out.txt", "w", "W");
+    ASSERT_NE(file, FILESYSTEM_INVALID_HANDLE);
+    EXPECT_EQ(fs.FPrintf(file, "%s %s", "[07/12/26-22:31]", "line\n"), 22);
+    fs.Close(file);
+    EXPECT_EQ(Read("w1/out.txt"), "[07/12/26-22:31] line\n");
+    EXPECT_EQ(fs.Open("out.txt", "w", "NO_SUCH_ID"), FILESYSTEM_INVALID_HANDLE);
+}
+
+TEST_F(SrcdsSimFileSystem, DuplicatePathsAreIgnoredAndRemovalSaysWhetherAnythingWent) {
+    const std::string logs = folder.GameDir() + "/logs/";
+    fs.AddSearchPath(logs.c_str(), "TK_LOGS", PATH_ADD_TO_TAIL);
+    fs.AddSearchPath((folder.GameDir() + "/logs").c_str(), "TK_LOGS", PATH_ADD_TO_TAIL);
+    char paths[1024];
+    fs.GetSearchPath("TK_LOGS", paths, sizeof(paths));
+    EXPECT_EQ(std::string(paths), logs);
+    EXPECT_TRUE(fs.RemoveSearchPath(logs.c_str(), "TK_LOGS"));
+    EXPECT_FALSE(fs.RemoveSearchPath(logs.c_str(), "TK_LOGS"));
+    EXPECT_FALSE(fs.FileExists("anything", "TK_LOGS"));
+}
+
+TEST_F(SrcdsSimFileSystem, AppendModeAddsAndReadLineKeepsLineEndsAndCuts) {
+    folder.WriteFile("logs/travik.log", "one\n");
+    FileHandle_t file = fs.Open("logs/travik.log", "a", "GAME");
+    fs.FPrintf(file, "%s", "two is longer\nthree");
+    fs.Close(file);
+    file = fs.Open("logs/travik.log", "rb", "GAME");
+    ASSERT_NE(file, FILESYSTEM_INVALID_HANDLE);
+    EXPECT_EQ(fs.Size(file), 23u);
+    char line[8];
+    EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "one\n");
+    EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "two is ") << "at most 7 characters";
+    EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "longer\n");
+    EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "three");
+    EXPECT_EQ(fs.ReadLine(line, sizeof(line), file), nullptr);
+    EXPECT_TRUE(fs.EndOfFile(file));
+    fs.Close(file);
+    EXPECT_EQ(fs.OpenHandleCount(), 0u);
+    EXPECT_EQ(fs.Size("logs/travik.log", "GAME"), 23u);
+    EXPECT_EQ(fs.Size("logs/none.log", "GAME"), 0u);
+}
+
+TEST_F(SrcdsSimFileSystem, ReadModesNeedAnExistingFileAndWriteModesTruncate) {
+    EXPECT_EQ(fs.Open("cfg/none.cfg", "r", "GAME"), FILESYSTEM_INVALID_HANDLE);
+    folder.WriteFile("cfg/x.cfg", "old content");
+    FileHandle_t file = fs.Open("cfg/x.cfg", "wb", "GAME");
+    ASSERT_NE(file, FILESYSTEM_INVALID_HANDLE);
+    EXPECT_EQ(fs.Write("new", 3, file), 3);
+    fs.Close(file);
+    EXPECT_EQ(Read("cfg/x.cfg", "GAME"), "new");
+    EXPECT_EQ(fs.Open("cfg", "r", "GAME"), FILESYSTEM_INVALID_HANDLE) << "a folder is no file";
+}
+
+TEST_F(SrcdsSimFileSystem, RenameRefusesToReplaceAndStaysInTheSamePath) {
+    const std::string logs = folder.GameDir() + "/logs";
+    fs.AddSearchPath(logs.c_str(), "TK_LOGS", PATH_ADD_TO_TAIL);
+    folder.WriteFile("logs/travik.log", "full");
+    folder.WriteFile("logs/tk261207_2231.log", "earlier");
+    EXPECT_FALSE(fs.RenameFile("travik.log", "tk261207_2231.log", "TK_LOGS"));
+    EXPECT_EQ(Read("logs/tk261207_2231.log"), "earlier") << "never truncated";
+    EXPECT_TRUE(fs.RenameFile("travik.log", "tk261207_2232.log", "TK_LOGS"));
+    EXPECT_EQ(Read("logs/tk261207_2232.log"), "full");
+    EXPECT_FALSE(fs.FileExists("travik.log", "TK_LOGS"));
+    fs.RemoveFile("tk261207_2232.log", "TK_LOGS");
+    EXPECT_FALSE(fs.FileExists("tk261207_2232.log", "TK_LOGS"));
+}
+
+TEST_F(SrcdsSimFileSystem, FoldersAreCreatedWithTheirParents) {
+    const std::string module = folder.GameDir() + "/addons/travik/";
+    fs.AddSearchPath(module.c_str(), "TRAVIK", PATH_ADD_TO_TAIL);
+    EXPECT_FALSE(fs.IsDirectory("tk_logs", "TRAVIK"));
+    fs.CreateDirHierarchy("tk_logs/old", "TRAVIK");
+    EXPECT_TRUE(fs.IsDirectory("tk_logs", "TRAVIK"));
+    EXPECT_TRUE(fs.IsDirectory("tk_logs/old", "TRAVIK"));
+    EXPECT_TRUE(std::filesystem::is_directory(module + "tk_logs/old"));
+}
+
+TEST_F(SrcdsSimFileSystem, AbsoluteNamesAndForeignHandles) {
+    const std::string absolute = folder.PathOf("cfg/abs.cfg");
+    FileHandle_t file = fs.Open(absolute.c_str(), "w", "NO_SUCH_ID");
+    ASSERT_NE(file, FILESYSTEM_INVALID_HANDLE);
+    fs.Close(file);
+    EXPECT_TRUE(fs.FileExists(absolute.c_str(), nullptr));
+    int foreign = 0;
+    fs.Close(&foreign);
+    char line[4];
+    EXPECT_EQ(fs.ReadLine(line, sizeof(line), &foreign), nullptr);
+    EXPECT_EQ(fs.Size(&foreign), 0u);
+}
+
+}  // namespace
