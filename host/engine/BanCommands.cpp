@@ -135,8 +135,9 @@ void BanCommands::BanId(const CCommand& args) {
         return;
     }
     m_server.Bans().BanId(id, minutes);
-    Msg("Banid: \"%s<%d><%s><>\" was banned \"%s\" by \"%s\"\n",
-        client ? client->Name().c_str() : "", client ? client->UserId() : -1, id.c_str(),
+    Msg("Banid: \"%s<%s><%s><>\" was banned \"%s\" by \"%s\"\n",
+        client ? client->Name().c_str() : "",
+        client ? std::to_string(client->UserId()).c_str() : "", id.c_str(),
         BanLength(minutes).c_str(), Issuer().c_str());
     if (client && strcasecmp(args[target.nextArg], "kick") == 0)
         Remove(*client, "Kicked and banned");

@@ -66,7 +66,8 @@ std::string ClientManager::Refusal(const Client& client) const {
 }
 
 Client& ClientManager::Reject(Client& client, const std::string& reason) {
-    client.GetInbox().Print(reason + "\n");
+    if (!client.IsFake())
+        client.GetInbox().Print(reason + "\n");
     client.MarkGone(ClientState::Rejected, reason, true);
     return client;
 }
@@ -211,7 +212,8 @@ void ClientManager::Disconnect(Client& client, const std::string& reason, bool b
     }
     m_server.Helpers().ForgetClient(client);
     Detach(client);
-    client.GetInbox().Print(reason + "\n");
+    if (!client.IsFake())
+        client.GetInbox().Print(reason + "\n");
     client.MarkGone(ClientState::Disconnected, reason, byServer);
     UpdateListening();
 }

@@ -135,6 +135,8 @@ bool Server::StartGame() {
     if (!m_game.Open(m_config.gameDir + "/bin/server.so"))
         return false;
     m_plugins.SetGameFactory(m_game.Factory());
+    if (!m_config.gameDescription.empty())
+        m_game.Sim()->SetGameDescription(m_config.gameDescription.c_str());
     if (!m_game.Dll()->DLLInit(&Server::EngineFactory, &Server::EngineFactory,
                                &Server::EngineFactory, &m_globals)) {
         Warning("The game library failed to initialise\n");

@@ -44,6 +44,8 @@ struct ServerConfig {
     std::string gameDir;      // the mod folder, ".../cstrike"
     std::string commandLine;  // "-insecure +maxplayers 16 +map de_dust2 -tickrate 66"
     bool echo = false;        // also print the console to the terminal
+    // What the game library's GetGameDescription answers ("" for the game's own).
+    std::string gameDescription;
 };
 
 class Server {

@@ -36,6 +36,10 @@ std::string GameFolder::DefaultModulesDir() {
     return BesideExecutableOr("modules", SRCDS_SIM_BUILD_MODULES);
 }
 
+std::string GameFolder::DefaultProductDir() {
+    return BesideExecutableOr("../cstrike", SRCDS_SIM_BUILD_PRODUCT);
+}
+
 GameFolder::GameFolder(const std::string& templateDir) {
     const fs::path source = fs::path(templateDir) / "cstrike";
     std::error_code error;
@@ -62,6 +66,16 @@ GameFolder::GameFolder(const std::string& templateDir) {
     m_gameDir = target.string();
 }
 
+GameFolder::GameFolder(const Existing& existing) : m_keep(true) {
+    std::error_code error;
+    if (fs::is_directory(existing.gameDir, error))
+        m_gameDir = fs::absolute(existing.gameDir, error).lexically_normal().string();
+    else
+        m_error = "no game folder at " + existing.gameDir;
+    while (m_gameDir.size() > 1 && m_gameDir.back() == '/')
+        m_gameDir.pop_back();
+}
+
 GameFolder::~GameFolder() {
     if (!m_root.empty() && !m_keep) {
         std::error_code error;
@@ -79,6 +93,16 @@ bool GameFolder::InstallAddon(const std::string& modulePath, const std::string& 
         return false;
     return WriteFile("addons/" + name + ".vdf",
                      "\"Plugin\"\n{\n\t\"file\"\t\"addons/" + name + "\"\n}\n");
+}
+
+bool GameFolder::CopyIn(const std::string& source, const std::string& relativePath) {
+    if (!Ok())
+        return false;
+    const fs::path target = PathOf(relativePath);
+    std::error_code error;
+    fs::create_directories(target.parent_path(), error);
+    fs::copy_file(source, target, fs::copy_options::overwrite_existing, error);
+    return !error;
 }
 
 bool GameFolder::WriteFile(const std::string& relativePath, const std::string& contents) {

@@ -13,10 +13,18 @@ public:
     // the running executable when it has them there.
     static std::string DefaultTemplateDir();
     static std::string DefaultModulesDir();
+    // The product's built game folder (addons/travik.so, its .vdf, cfg/),
+    // where an addon is looked for when the modules folder lacks it.
+    static std::string DefaultProductDir();
 
     // Copies templateDir/cstrike into a new temporary folder; Ok() tells
     // whether it worked (Error() says why not).
     explicit GameFolder(const std::string& templateDir);
+    // An existing game folder, used as it is and never removed.
+    struct Existing {
+        std::string gameDir;
+    };
+    explicit GameFolder(const Existing& existing);
     ~GameFolder();
 
     GameFolder(const GameFolder&) = delete;
@@ -30,6 +38,8 @@ public:
 
     // Copies a module to addons/<name>.so and names it in addons/<name>.vdf.
     bool InstallAddon(const std::string& modulePath, const std::string& name);
+    // Copies a file from outside into the game folder.
+    bool CopyIn(const std::string& source, const std::string& relativePath);
     // Writes a file under the game folder (folders made as needed).
     bool WriteFile(const std::string& relativePath, const std::string& contents);
     bool ReadFile(const std::string& relativePath, std::string& contents) const;

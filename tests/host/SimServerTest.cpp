@@ -19,7 +19,8 @@ void SimServerTest::InstallTestPlugin(const std::string& name) {
 
 sim::Server& SimServerTest::StartServer(const std::string& commandLine) {
     EXPECT_TRUE(folder.Ok()) << folder.Error();
-    server = std::make_unique<sim::Server>(sim::ServerConfig{folder.GameDir(), commandLine, false});
+    server =
+        std::make_unique<sim::Server>(sim::ServerConfig{folder.GameDir(), commandLine, false, ""});
     EXPECT_TRUE(server->Start()) << server->Console().Text();
     return *server;
 }

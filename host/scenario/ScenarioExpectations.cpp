@@ -1,0 +1,323 @@
+#include "scenario/ScenarioExpectations.h"
+
+#include <cstdlib>
+
+#include "engine/Server.h"
+#include "scenario/GameFolder.h"
+
+namespace sim {
+
+namespace {
+
+constexpr size_t kShownLines = 6;
+constexpr size_t kShownBytes = 400;
+
+std::string Quote(const std::string& text) {
+    std::string quoted(1, '"');
+    quoted.append(ScenarioLine::Display(text)).push_back('"');
+    return quoted;
+}
+
+std::string LastLines(const TextLog& log) {
+    const std::vector<std::string> lines = log.LastLines(kShownLines);
+    if (lines.empty())
+        return "nothing";
+    std::string shown = "(last lines)";
+    for (const std::string& line : lines)
+        shown += "\n    " + Quote(line);
+    return shown;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 0);
+    if (text.empty() || *end)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+// Reads a required text argument.
+bool TakeText(ScenarioArgs& args, std::string& text, std::string& error, const char* what) {
+    if (args.AtEnd()) {
+        error = std::string("missing ") + what;
+        return false;
+    }
+    text = args.Next();
+    return true;
+}
+
+class Checker {
+public:
+    Checker(ScenarioArgs& args, const ScenarioWorld& world, std::string& error)
+        : m_args(args), m_world(world), m_error(error) {}
+
+    std::optional<ExpectationResult> Run() {
+        const std::string subject = m_args.Next();
+        if (subject.empty())
+            return Fail("expect what?");
+        if (!m_world.server && subject != "file")
+            return Fail("the server has not been started");
+        if (subject == "console")
+            return ServerConsole();
+        if (subject == "cvar")
+            return Cvar();
+        if (subject == "file")
+            return File();
+        if (subject == "banned")
+            return Banned();
+        if (subject == "event")
+            return Event();
+        if (subject == "players")
+            return Count("players", static_cast<int>(m_world.server->Clients().Connected().size()));
+        if (subject == "plugins")
+            return Count("plugins", m_world.server->Plugins().Count());
+        if (subject == "map")
+            return Map();
+        if (Client* client = m_world.client(subject))
+            return ClientState(subject, *client);
+        return Fail("unknown expectation or client \"" + subject + "\"");
+    }
+
+private:
+    std::optional<ExpectationResult> Fail(std::string error) {
+        m_error = std::move(error);
+        return std::nullopt;
+    }
+
+    std::optional<ExpectationResult> Done(bool met, std::string expected, std::string seen) {
+        if (!m_args.AtEnd())
+            return Fail("unexpected words after the expectation: " + m_args.Rest());
+        return ExpectationResult{met, std::move(expected), std::move(seen)};
+    }
+
+    std::optional<ExpectationResult> Log(const TextLog& log, const std::string& whose) {
+        const bool line = m_args.Accept("line");
+        if (!line)
+            m_args.Accept("contains");
+        std::string text;
+        if (!TakeText(m_args, text, m_error, "the text"))
+            return std::nullopt;
+        const bool met = line ? log.HasLine(text) : log.Contains(text);
+        return Done(met, whose + (line ? " {to} have the line " : " {to} contain ") + Quote(text),
+                    LastLines(log));
+    }
+
+    std::optional<ExpectationResult> ServerConsole() {
+        return Log(m_world.server->Console(), "the console");
+    }
+
+    std::optional<ExpectationResult> Cvar() {
+        std::string name;
+        std::string value;
+        if (!TakeText(m_args, name, m_error, "the variable") ||
+            !TakeText(m_args, value, m_error, "the value"))
+            return std::nullopt;
+        const ConVar* var = m_world.server->FindVar(name.c_str());
+        return Done(var && value == var->GetString(), name + " {to} be " + Quote(value),
+                    var ? Quote(var->GetString()) : "no such variable");
+    }
+
+    std::optional<ExpectationResult> File() {
+        std::string path;
+        if (!TakeText(m_args, path, m_error, "the file"))
+            return std::nullopt;
+        if (!m_world.folder)
+            return Fail("there is no game folder yet");
+        std::string contents;
+        const bool exists = m_world.folder->ReadFile(path, contents);
+        const std::string seen = exists ? Quote(contents.substr(0, kShownBytes)) +
+                                              (contents.size() > kShownBytes ? "..." : "")
+                                        : "no such file";
+        if (m_args.Accept("exists"))
+            return Done(exists, path + " {to} exist", seen);
+        const bool equals = m_args.Accept("equals");
+        if (!equals)
+            m_args.Accept("contains");
+        std::string text;
+        if (!TakeText(m_args, text, m_error, "the text"))
+            return std::nullopt;
+        const bool met =
+            exists && (equals ? contents == text : contents.find(text) != std::string::npos);
+        return Done(met, path + (equals ? " {to} equal " : " {to} contain ") + Quote(text), seen);
+    }
+
+    std::optional<ExpectationResult> Banned() {
+        const bool byIp = m_args.Accept("ip");
+        if (!byIp)
+            m_args.Accept("id");
+        std::string key;
+        if (!TakeText(m_args, key, m_error, "the ID or address"))
+            return std::nullopt;
+        BanList& bans = m_world.server->Bans();
+        const bool met = byIp ? bans.IsIpBanned(key) : bans.IsIdBanned(key);
+        std::string seen;
+        for (const BanList::Ban& ban : byIp ? bans.Ips() : bans.Ids())
+            seen += (seen.empty() ? "" : ", ") + ban.key;
+        return Done(met, (byIp ? "address " : "ID ") + key + " {to} be banned",
+                    seen.empty() ? "no bans" : "bans of " + seen);
+    }
+
+    std::optional<ExpectationResult> Event() {
+        std::string name;
+        if (!TakeText(m_args, name, m_error, "the event name"))
+            return std::nullopt;
+        std::vector<std::pair<std::string, std::string>> wanted;
+        while (!m_args.AtEnd()) {
+            std::string key;
+            std::string value;
+            if (!ScenarioLine::KeyValue(m_args.Next(), key, value))
+                return Fail("an event value is key=value");
+            wanted.emplace_back(key, value);
+        }
+        std::string seen = "no " + name + " event";
+        bool met = false;
+        for (const GameEventManager::Fired& fired : m_world.server->Events().History()) {
+            if (fired.name != name)
+                continue;
+            bool all = true;
+            seen = name + " with";
+            for (const auto& [key, value] : fired.values)
+                seen += " " + key + "=" + Quote(value);
+            for (const auto& [key, value] : wanted) {
+                auto found = fired.values.find(key);
+                all = all && found != fired.values.end() && found->second == value;
+            }
+            met = met || all;
+        }
+        std::string expected = "an event " + name;
+        for (const auto& [key, value] : wanted)
+            expected += " " + key + "=" + Quote(value);
+        return Done(met, expected + " {to} have been fired", seen);
+    }
+
+    std::optional<ExpectationResult> Count(const char* what, int actual) {
+        int wanted = 0;
+        if (!ParseInt(m_args.Next(), wanted))
+            return Fail(std::string("expect ") + what + " N");
+        return Done(actual == wanted, std::to_string(wanted) + " " + what + " {to} be there",
+                    std::to_string(actual));
+    }
+
+    std::optional<ExpectationResult> Map() {
+        std::string map;
+        if (!TakeText(m_args, map, m_error, "the map"))
+            return std::nullopt;
+        const std::string& current = m_world.server->MapName();
+        return Done(m_world.server->IsLevelRunning() && current == map, "map {to} be " + map,
+                    m_world.server->IsLevelRunning() ? current : "no level running");
+    }
+
+    std::optional<ExpectationResult> ClientState(const std::string& name, Client& client) {
+        const std::string what = m_args.Next();
+        if (what == "console")
+            return Log(client.GetInbox().Console(), name + "'s console");
+        if (auto kind = Inbox::KindFromName(what))
+            return InboxEntry(name, client, *kind);
+        if (what == "kicked" || what == "rejected" || what == "disconnected")
+            return Gone(name, client, what);
+        if (what == "connected")
+            return Done(client.IsConnected(), name + " {to} be connected", Where(client));
+        if (what == "networkid") {
+            std::string id;
+            if (!TakeText(m_args, id, m_error, "the network ID"))
+                return std::nullopt;
+            return Done(id == client.NetworkId(), name + "'s network ID {to} be " + Quote(id),
+                        Quote(client.NetworkId()));
+        }
+        return Fail("unknown expectation \"" + what + "\" for a client");
+    }
+
+    static std::string Where(const Client& client) {
+        switch (client.State()) {
+            case sim::ClientState::Connecting:
+                return "connecting";
+            case sim::ClientState::Active:
+                return "connected";
+            case sim::ClientState::Rejected:
+                return "rejected with " + Quote(client.DisconnectReason());
+            case sim::ClientState::Disconnected:
+                return std::string(client.WasRemovedByServer() ? "removed by the server" : "gone") +
+                       " with " + Quote(client.DisconnectReason());
+        }
+        return "";
+    }
+
+    std::optional<ExpectationResult> Gone(const std::string& name, const Client& client,
+                                          const std::string& how) {
+        std::string reason;
+        if (!m_args.AtEnd())
+            reason = m_args.Next();
+        bool state = false;
+        if (how == "kicked")
+            state = client.State() == sim::ClientState::Disconnected && client.WasRemovedByServer();
+        else if (how == "rejected")
+            state = client.State() == sim::ClientState::Rejected;
+        else
+            state = client.State() == sim::ClientState::Disconnected;
+        const bool met = state && client.DisconnectReason().find(reason) != std::string::npos;
+        return Done(met,
+                    name + " {to} be " + how + (reason.empty() ? "" : " with " + Quote(reason)),
+                    Where(client));
+    }
+
+    std::optional<ExpectationResult> InboxEntry(const std::string& name, const Client& client,
+                                                InboxKind kind) {
+        const bool exactly = m_args.Accept("exactly");
+        if (!exactly)
+            m_args.Accept("contains");
+        std::string text;
+        if (!TakeText(m_args, text, m_error, "the text"))
+            return std::nullopt;
+        int keys = -1;
+        int time = -2;
+        while (!m_args.AtEnd()) {
+            std::string key;
+            std::string value;
+            int number = 0;
+            if (!ScenarioLine::KeyValue(m_args.Next(), key, value) || !ParseInt(value, number) ||
+                (key != "keys" && key != "time"))
+                return Fail("menu options are keys=N and time=N");
+            (key == "keys" ? keys : time) = number;
+        }
+        const auto entries = client.GetInbox().OfKind(kind);
+        bool met = false;
+        std::string seen;
+        for (const sim::InboxEntry* entry : entries) {
+            const bool textMatches =
+                exactly ? entry->text == text : entry->text.find(text) != std::string::npos;
+            met = met || (textMatches && (keys < 0 || entry->keys == keys) &&
+                          (time == -2 || entry->displayTime == time));
+        }
+        const size_t first = entries.size() > kShownLines ? entries.size() - kShownLines : 0;
+        for (size_t i = first; i < entries.size(); ++i) {
+            seen += "\n    " + Quote(entries[i]->text);
+            if (kind == InboxKind::Menu)
+                seen += " keys=" + std::to_string(entries[i]->keys) +
+                        " time=" + std::to_string(entries[i]->displayTime);
+        }
+        std::string expected = name + "'s " + Inbox::KindName(kind) + " {to} " +
+                               (exactly ? "have exactly " : "contain ") + Quote(text);
+        if (keys >= 0)
+            expected += " keys=" + std::to_string(keys);
+        if (time != -2)
+            expected += " time=" + std::to_string(time);
+        return Done(
+            met, expected,
+            seen.empty() ? std::string("no ") + Inbox::KindName(kind) : "(last entries)" + seen);
+    }
+
+    ScenarioArgs& m_args;
+    const ScenarioWorld& m_world;
+    std::string& m_error;
+};
+
+}  // namespace
+
+std::optional<ExpectationResult> ScenarioExpectations::Check(ScenarioArgs& args,
+                                                             const ScenarioWorld& world,
+                                                             std::string& error) {
+    return Checker(args, world, error).Run();
+}
+
+}  // namespace sim

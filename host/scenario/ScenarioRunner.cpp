@@ -1,0 +1,501 @@
+#include "scenario/ScenarioRunner.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "engine/Server.h"
+#include "engine/WallClock.h"
+
+namespace sim {
+
+namespace {
+
+bool ParseNumber(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && !*end && std::isfinite(value);
+}
+
+// "2026-12-07 22:31" or "2026-12-07 22:31:05", read as UTC.
+bool ParseDateTime(const std::string& text, double& epoch) {
+    struct tm when {};
+    int seconds = 0;
+    const int fields = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &when.tm_year, &when.tm_mon,
+                                   &when.tm_mday, &when.tm_hour, &when.tm_min, &seconds);
+    if (fields < 5)
+        return false;
+    when.tm_year -= 1900;
+    when.tm_mon -= 1;
+    when.tm_sec = seconds;
+    epoch = static_cast<double>(timegm(&when));
+    return true;
+}
+
+std::optional<QueryScript> ScriptNamed(const std::string& word) {
+    if (word == "intact")
+        return QueryScript::Intact;
+    if (word == "notfound")
+        return QueryScript::NotFound;
+    if (word == "notacvar")
+        return QueryScript::NotACvar;
+    if (word == "protected")
+        return QueryScript::Protected;
+    if (word == "silent")
+        return QueryScript::Silent;
+    return std::nullopt;
+}
+
+}  // namespace
+
+const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
+    static const std::vector<ActionEntry> actions = {
+        {"addon", &ScenarioRunner::Addon},
+        {"file", &ScenarioRunner::FileAction},
+        {"clock", &ScenarioRunner::ClockAction},
+        {"game", &ScenarioRunner::GameAction},
+        {"server", &ScenarioRunner::ServerAction},
+        {"console", &ScenarioRunner::ConsoleAction},
+        {"advance", &ScenarioRunner::Advance},
+        {"client", &ScenarioRunner::ClientAction},
+        {"bot", &ScenarioRunner::Bot},
+        {"clear", &ScenarioRunner::Clear},
+        {"note", &ScenarioRunner::Note},
+    };
+    return actions;
+}
+
+ScenarioRunner::ScenarioRunner(ScenarioOptions options) : m_options(std::move(options)) {
+    // Scenarios read local time in UTC, so that stamps are the same everywhere.
+    setenv("TZ", "UTC", 1);
+    tzset();
+}
+
+ScenarioRunner::~ScenarioRunner() {
+    Finish();
+}
+
+void ScenarioRunner::Finish() {
+    m_server.reset();
+    m_clients.clear();
+    m_reported.clear();
+    m_folder.reset();
+}
+
+bool ScenarioRunner::IsAction(const std::string& word) {
+    if (word == "expect")
+        return true;
+    for (const ActionEntry& entry : Actions())
+        if (word == entry.word)
+            return true;
+    return false;
+}
+
+int ScenarioRunner::RunFile(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) {
+        m_message = path + ": cannot read the scenario";
+        std::cerr << m_message << "\n";
+        return kExitError;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return RunText(text.str(), std::filesystem::path(path).filename().string());
+}
+
+int ScenarioRunner::RunText(const std::string& text, const std::string& source) {
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        const Outcome outcome = RunLine(line, source + ":" + std::to_string(number));
+        if (outcome != Outcome::Ok) {
+            std::cerr << m_message << "\n";
+            Finish();
+            return outcome == Outcome::Failed ? kExitFailed : kExitError;
+        }
+    }
+    Finish();
+    return kExitOk;
+}
+
+ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const std::string& where) {
+    std::string error;
+    auto words = ScenarioLine::Split(line, error);
+    if (!words) {
+        m_message = where + ": error: " + error;
+        return Outcome::Error;
+    }
+    if (words->empty())
+        return Outcome::Ok;
+    ScenarioArgs args(std::move(*words));
+    const std::string verb = args.Next();
+    if (verb == "expect")
+        return Expect(args, where);
+    for (const ActionEntry& entry : Actions()) {
+        if (verb != entry.word)
+            continue;
+        error = (this->*entry.action)(args);
+        if (!error.empty()) {
+            m_message = where + ": error: " + error;
+            return Outcome::Error;
+        }
+        ReportInboxes();
+        return Outcome::Ok;
+    }
+    m_message = where + ": error: unknown action \"" + verb + "\"";
+    return Outcome::Error;
+}
+
+ScenarioRunner::Outcome ScenarioRunner::Expect(ScenarioArgs& args, const std::string& where) {
+    const bool negated = args.Accept("not");
+    ScenarioWorld world{m_folder.get(), m_server.get(),
+                        [this](const std::string& name) { return FindClient(name); }};
+    std::string error;
+    const auto result = ScenarioExpectations::Check(args, world, error);
+    if (!result) {
+        m_message = where + ": error: " + error;
+        return Outcome::Error;
+    }
+    if (result->met != negated)
+        return Outcome::Ok;
+    std::string expected = result->expected;
+    const size_t to = expected.find("{to}");
+    if (to != std::string::npos)
+        expected.replace(to, 4, negated ? "not to" : "to");
+    m_message = where + ": expected " + expected + " but saw " + result->seen;
+    return Outcome::Failed;
+}
+
+std::string ScenarioRunner::EnsureFolder() {
+    if (m_folder)
+        return "";
+    m_folder = m_options.gameDir.empty()
+                   ? std::make_unique<GameFolder>(m_options.templateDir)
+                   : std::make_unique<GameFolder>(GameFolder::Existing{m_options.gameDir});
+    if (!m_folder->Ok()) {
+        const std::string error = m_folder->Error();
+        m_folder.reset();
+        return error;
+    }
+    if (m_options.keepFolder) {
+        m_folder->Keep();
+        std::cout << "srcds-sim: game folder " << m_folder->GameDir() << "\n";
+    }
+    return "";
+}
+
+std::string ScenarioRunner::NeedServer() const {
+    if (!m_server || !m_server->IsUp())
+        return "the server is not running (server start first)";
+    return "";
+}
+
+Client* ScenarioRunner::FindClient(const std::string& name) const {
+    auto it = m_clients.find(name);
+    return it == m_clients.end() ? nullptr : it->second;
+}
+
+bool ScenarioRunner::StartServer(const std::string& commandLine) {
+    std::string error = EnsureFolder();
+    if (error.empty()) {
+        m_server = std::make_unique<Server>(
+            ServerConfig{m_folder->GameDir(), commandLine, m_options.echo, m_gameDescription});
+        if (!m_server->Start())
+            error = "the server did not start";
+    }
+    m_message = error;
+    return error.empty();
+}
+
+void ScenarioRunner::RunConsoleLine(const std::string& line) {
+    if (!m_server || !m_server->IsUp())
+        return;
+    m_server->ServerCommand(line + "\n");
+    m_server->RunFrame();
+    ReportInboxes();
+}
+
+void ScenarioRunner::ReportInboxes() {
+    if (!m_options.echo)
+        return;
+    for (const auto& [name, client] : m_clients) {
+        auto& [entries, console] = m_reported[client];
+        const auto& all = client->GetInbox().Entries();
+        for (; entries < all.size(); ++entries)
+            std::cout << "  [" << name << " " << Inbox::KindName(all[entries].kind) << "] \""
+                      << ScenarioLine::Display(all[entries].text) << "\"\n";
+        const std::string& text = client->GetInbox().Console().Text();
+        for (size_t end = text.find('\n', console); end != std::string::npos;
+             end = text.find('\n', console)) {
+            std::cout << "  [" << name << " console] "
+                      << ScenarioLine::Display(text.substr(console, end - console)) << "\n";
+            console = end + 1;
+        }
+    }
+    std::cout.flush();
+}
+
+std::string ScenarioRunner::Addon(ScenarioArgs& args) {
+    const std::string module = args.Next();
+    std::string name = module;
+    if (args.Accept("as"))
+        name = args.Next();
+    if (module.empty() || name.empty() || !args.AtEnd() || module.find('/') != std::string::npos)
+        return "addon MODULE [as NAME]";
+    if (std::string error = EnsureFolder(); !error.empty())
+        return error;
+    std::string path = m_options.modulesDir + "/" + module + ".so";
+    const std::string product = m_options.productDir + "/addons/" + module + ".so";
+    const bool fromProduct = !std::filesystem::exists(path) && std::filesystem::exists(product);
+    if (fromProduct)
+        path = product;
+    else if (!std::filesystem::exists(path))
+        return "no module " + module + ".so in " + m_options.modulesDir + " or " +
+               m_options.productDir + "/addons";
+    if (!m_folder->InstallAddon(path, name))
+        return "cannot install " + module + " as addons/" + name;
+    // The product's configuration comes with it.
+    const std::string config = m_options.productDir + "/cfg/" + module + ".cfg";
+    if (fromProduct && std::filesystem::exists(config) &&
+        !m_folder->CopyIn(config, "cfg/" + module + ".cfg"))
+        return "cannot install cfg/" + module + ".cfg";
+    return "";
+}
+
+std::string ScenarioRunner::FileAction(ScenarioArgs& args) {
+    const std::string how = args.Next();
+    const std::string path = args.Next();
+    if (path.empty() || path[0] == '/' || path.find("..") != std::string::npos)
+        return "file write PATH \"text\" | file delete PATH, with PATH inside the game folder";
+    if (std::string error = EnsureFolder(); !error.empty())
+        return error;
+    if (how == "write") {
+        const std::string text = args.Next();
+        return args.AtEnd() && m_folder->WriteFile(path, text) ? "" : "cannot write " + path;
+    }
+    if (how == "delete") {
+        std::error_code error;
+        std::filesystem::remove(m_folder->PathOf(path), error);
+        return "";
+    }
+    return "file write PATH \"text\" | file delete PATH";
+}
+
+std::string ScenarioRunner::ClockAction(ScenarioArgs& args) {
+    if (args.Accept("real")) {
+        WallClock::Clear();
+        return "";
+    }
+    double epoch = 0.0;
+    if (!args.Accept("set") || !ParseDateTime(args.Next(), epoch))
+        return "clock set \"YYYY-MM-DD HH:MM[:SS]\" | clock real";
+    WallClock::Set(epoch);
+    return "";
+}
+
+std::string ScenarioRunner::GameAction(ScenarioArgs& args) {
+    if (!args.Accept("description") || args.AtEnd())
+        return "game description \"text\"";
+    m_gameDescription = args.Next();
+    if (m_server && m_server->IsUp())
+        m_server->Game().Sim()->SetGameDescription(m_gameDescription.c_str());
+    return "";
+}
+
+std::string ScenarioRunner::ServerAction(ScenarioArgs& args) {
+    if (args.Accept("stop")) {
+        if (m_server)
+            m_server->ExecuteConsoleLine("quit");
+        return "";
+    }
+    if (!args.Accept("start"))
+        return "server start [command line] | server stop";
+    if (m_server && m_server->IsUp())
+        return "the server is already running";
+    m_server.reset();
+    return StartServer(args.Rest()) ? "" : m_message;
+}
+
+std::string ScenarioRunner::ConsoleAction(ScenarioArgs& args) {
+    if (std::string error = NeedServer(); !error.empty())
+        return error;
+    if (args.AtEnd())
+        return "console \"command line\"";
+    const std::string line = args.Remaining() == 1 ? args.Next() : args.Rest();
+    m_server->ExecuteConsoleLine(line);
+    return "";
+}
+
+std::string ScenarioRunner::Advance(ScenarioArgs& args) {
+    if (std::string error = NeedServer(); !error.empty())
+        return error;
+    std::string amount = args.Next();
+    std::string unit = args.Next();
+    if (unit.empty()) {
+        const size_t split = amount.find_first_not_of("0123456789.");
+        if (split != std::string::npos) {
+            unit = amount.substr(split);
+            amount = amount.substr(0, split);
+        }
+    }
+    double value = 0.0;
+    if (!ParseNumber(amount, value) || value < 0.0 || !args.AtEnd())
+        return "advance N ticks | N frames | N s | N ms";
+    if (unit == "tick" || unit == "ticks" || unit == "frame" || unit == "frames")
+        m_server->RunTicks(static_cast<int>(value));
+    else if (unit == "s" || unit == "sec" || unit == "seconds" || unit == "second")
+        m_server->RunSeconds(value);
+    else if (unit == "ms")
+        m_server->RunSeconds(value / 1000.0);
+    else
+        return "advance N ticks | N frames | N s | N ms";
+    return "";
+}
+
+std::string ScenarioRunner::ClientAction(ScenarioArgs& args) {
+    const std::string name = args.Next();
+    const std::string verb = args.Next();
+    if (name.empty() || verb.empty())
+        return "client NAME connect|command|say|say_team|set|setinfo|answer|latency|validate|"
+               "team|disconnect ...";
+    if (std::string error = NeedServer(); !error.empty())
+        return error;
+    if (verb == "connect")
+        return ConnectClient(name, args);
+    Client* client = FindClient(name);
+    if (!client)
+        return "no client " + name + " (client " + name + " connect first)";
+    ClientManager& clients = m_server->Clients();
+    if (verb == "answer")
+        return AnswerScript(*client, args);
+    if (verb == "latency") {
+        double seconds = 0.0;
+        if (!ParseNumber(args.Next(), seconds) || seconds < 0.0)
+            return "client NAME latency SECONDS";
+        client->SetQueryLatency(seconds);
+        return "";
+    }
+    if (!client->IsActive())
+        return name + " is not connected";
+    if (verb == "command" || verb == "say" || verb == "say_team") {
+        const std::string text = args.Remaining() == 1 ? args.Next() : args.Rest();
+        if (verb == "command")
+            clients.ExecuteClientLine(*client, text);
+        else
+            clients.Say(*client, text, verb == "say_team");
+    } else if (verb == "set" || verb == "setinfo") {
+        std::string key = args.Next();
+        std::string value;
+        if (!ScenarioLine::KeyValue(key, key, value))
+            value = args.Next();
+        if (key.empty())
+            return "client NAME set KEY VALUE";
+        if (verb == "setinfo")
+            client->MarkUserInfo(key);
+        clients.SetSetting(*client, key, value);
+    } else if (verb == "validate") {
+        clients.Validate(*client);
+    } else if (verb == "team") {
+        clients.ExecuteClientLine(*client, "jointeam " + args.Next());
+    } else if (verb == "disconnect") {
+        clients.Disconnect(*client, args.AtEnd() ? "Disconnect by user." : args.Next(), false);
+    } else {
+        return "unknown client action \"" + verb + "\"";
+    }
+    return args.AtEnd() ? "" : "unexpected words: " + args.Rest();
+}
+
+std::string ScenarioRunner::ConnectClient(const std::string& name, ScenarioArgs& args) {
+    if (Client* existing = FindClient(name); existing && existing->IsConnected())
+        return name + " is already connected";
+    ClientSpec spec;
+    spec.name = name;
+    bool cvars = false;
+    while (!args.AtEnd()) {
+        if (args.Accept("cvar")) {
+            cvars = true;
+            continue;
+        }
+        std::string key;
+        std::string value;
+        if (!ScenarioLine::KeyValue(args.Next(), key, value))
+            return "connect options are key=value (name, steamid, address, validate, latency, "
+                   "password) and cvar K=V ...";
+        double seconds = 0.0;
+        if (cvars)
+            spec.cvars[key] = value;
+        else if (key == "name")
+            spec.name = value;
+        else if (key == "steamid")
+            spec.steamId = value;
+        else if (key == "address" || key == "ip")
+            spec.address = value.find(':') == std::string::npos ? value + ":27005" : value;
+        else if (key == "password")
+            spec.password = value;
+        else if (key == "validate" && value == "never")
+            spec.validateAfter = -1.0;
+        else if ((key == "validate" || key == "latency") && ParseNumber(value, seconds) &&
+                 seconds >= 0.0)
+            (key == "validate" ? spec.validateAfter : spec.queryLatency) = seconds;
+        else
+            return "bad connect option " + key + "=" + value;
+    }
+    Client& client = m_server->Clients().Connect(spec);
+    m_clients[name] = &client;
+    m_reported[&client] = {0, 0};
+    return "";
+}
+
+std::string ScenarioRunner::AnswerScript(Client& client, ScenarioArgs& args) {
+    const std::string cvar = args.Next();
+    const auto script = ScriptNamed(args.Next());
+    if (cvar.empty() || !script)
+        return "client NAME answer CVAR intact [VALUE] | notfound | notacvar | protected | silent";
+    client.ScriptAnswer(cvar, *script, args.AtEnd() ? "" : args.Next());
+    return args.AtEnd() ? "" : "unexpected words: " + args.Rest();
+}
+
+std::string ScenarioRunner::Bot(ScenarioArgs& args) {
+    if (std::string error = NeedServer(); !error.empty())
+        return error;
+    const std::string name = args.Next();
+    if (name.empty() || !args.AtEnd())
+        return "bot NAME";
+    Client& bot = m_server->Clients().AddFakeClient(name, ClientKind::Bot);
+    if (!bot.IsConnected())
+        return "the bot could not join: " + bot.DisconnectReason();
+    m_clients[name] = &bot;
+    return "";
+}
+
+std::string ScenarioRunner::Clear(ScenarioArgs& args) {
+    if (std::string error = NeedServer(); !error.empty())
+        return error;
+    const std::string what = args.Next();
+    if (what == "console") {
+        m_server->Console().Clear();
+        return "";
+    }
+    Client* client = FindClient(what);
+    if (!client)
+        return "clear console | clear CLIENT";
+    client->GetInbox().Clear();
+    m_reported[client] = {0, 0};
+    return "";
+}
+
+std::string ScenarioRunner::Note(ScenarioArgs& args) {
+    if (m_options.echo)
+        std::cout << "== " << (args.Remaining() == 1 ? args.Next() : args.Rest()) << "\n"
+                  << std::flush;
+    return "";
+}
+
+}  // namespace sim

@@ -1,0 +1,102 @@
+// Runs the scenario language: plain text, one action or expectation per
+// line, against a server in this process. See docs/scenarios.md.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scenario/GameFolder.h"
+#include "scenario/ScenarioExpectations.h"
+
+namespace sim {
+
+class Server;
+class Client;
+
+struct ScenarioOptions {
+    std::string templateDir = GameFolder::DefaultTemplateDir();
+    std::string modulesDir = GameFolder::DefaultModulesDir();
+    // The product's built game folder: an addon missing from modulesDir is
+    // taken from its addons/, with its cfg/NAME.cfg.
+    std::string productDir = GameFolder::DefaultProductDir();
+    // An existing game folder to use as it is, instead of a fresh copy of the template.
+    std::string gameDir;
+    // Print the console and what the clients receive as it comes.
+    bool echo = true;
+    bool keepFolder = false;
+};
+
+class ScenarioRunner {
+public:
+    enum class Outcome { Ok, Failed, Error };
+    static constexpr int kExitOk = 0;
+    static constexpr int kExitFailed = 1;
+    static constexpr int kExitError = 2;
+
+    explicit ScenarioRunner(ScenarioOptions options);
+    ~ScenarioRunner();
+
+    ScenarioRunner(const ScenarioRunner&) = delete;
+    ScenarioRunner& operator=(const ScenarioRunner&) = delete;
+
+    // Runs every line, stopping at the first failed expectation or error,
+    // whose message goes to standard error; answers the exit code.
+    int RunFile(const std::string& path);
+    int RunText(const std::string& text, const std::string& source);
+    // One line; messages begin with where ("demo.scn:12").
+    Outcome RunLine(const std::string& line, const std::string& where);
+    // The message of the last failure or error.
+    const std::string& Message() const { return m_message; }
+
+    // Whether a line starting with this word is a scenario action (and not
+    // a console line, in the interactive mode).
+    static bool IsAction(const std::string& word);
+    // The interactive mode starts its server straight away.
+    bool StartServer(const std::string& commandLine);
+    Server* GetServer() const { return m_server.get(); }
+    // A line typed at the interactive console: queued and run in the next frame.
+    void RunConsoleLine(const std::string& line);
+    // Ends the run: the server quits, the temporary folder goes.
+    void Finish();
+
+private:
+    using Action = std::string (ScenarioRunner::*)(ScenarioArgs&);
+    struct ActionEntry {
+        const char* word;
+        Action action;
+    };
+    static const std::vector<ActionEntry>& Actions();
+
+    std::string EnsureFolder();
+    std::string NeedServer() const;
+    Client* FindClient(const std::string& name) const;
+    void ReportInboxes();
+
+    std::string Addon(ScenarioArgs& args);
+    std::string FileAction(ScenarioArgs& args);
+    std::string ClockAction(ScenarioArgs& args);
+    std::string GameAction(ScenarioArgs& args);
+    std::string ServerAction(ScenarioArgs& args);
+    std::string ConsoleAction(ScenarioArgs& args);
+    std::string Advance(ScenarioArgs& args);
+    std::string ClientAction(ScenarioArgs& args);
+    std::string ConnectClient(const std::string& name, ScenarioArgs& args);
+    std::string AnswerScript(Client& client, ScenarioArgs& args);
+    std::string Bot(ScenarioArgs& args);
+    std::string Clear(ScenarioArgs& args);
+    std::string Note(ScenarioArgs& args);
+    Outcome Expect(ScenarioArgs& args, const std::string& where);
+
+    ScenarioOptions m_options;
+    std::unique_ptr<GameFolder> m_folder;
+    std::unique_ptr<Server> m_server;
+    std::string m_gameDescription;
+    std::map<std::string, Client*> m_clients;
+    // What of each client's inbox has been printed already.
+    std::map<const Client*, std::pair<size_t, size_t>> m_reported;
+    std::string m_message;
+};
+
+}  // namespace sim

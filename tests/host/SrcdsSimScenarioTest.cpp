@@ -1,0 +1,215 @@
+// The scenario language: words and escapes, actions and expectations, the
+// report of a failed line, and the srcds-sim executable around it.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+
+#include "scenario/ScenarioLine.h"
+#include "scenario/ScenarioRunner.h"
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+Words Split(const std::string& line) {
+    std::string error;
+    auto words = sim::ScenarioLine::Split(line, error);
+    Words texts;
+    if (!words)
+        return {"<error: " + error + ">"};
+    for (const auto& word : *words)
+        texts.push_back(word.text);
+    return texts;
+}
+
+TEST(SrcdsSimScenarioLine, WordsQuotesAndEscapes) {
+    EXPECT_EQ(Split("expect alice chat \"\\x03Travik:\\x04 hi\\n\""),
+              (Words{"expect", "alice", "chat", "\x03Travik:\x04 hi\n"}));
+    EXPECT_EQ(Split("client a connect name=\"Mr \\\"X\\\"\" cvar rate=25000"),
+              (Words{"client", "a", "connect", "name=Mr \"X\"", "cvar", "rate=25000"}));
+    EXPECT_EQ(Split("  # a comment"), Words{});
+    EXPECT_EQ(Split("note \"# not a comment\""), (Words{"note", "# not a comment"}));
+    EXPECT_EQ(Split("file write x \"a\\\\b\\tc\""), (Words{"file", "write", "x", "a\\b\tc"}));
+    EXPECT_EQ(Split("say \"open"), Words{"<error: a quoted text is not closed>"});
+    EXPECT_EQ(Split("say \"\\q\""), Words{"<error: unknown escape in a quoted text>"});
+    EXPECT_EQ(Split("say \"\\x\""), Words{"<error: unknown escape in a quoted text>"});
+}
+
+TEST(SrcdsSimScenarioLine, DisplayShowsControlBytes) {
+    EXPECT_EQ(sim::ScenarioLine::Display("\x03Travik:\x04 a \"b\"\n"),
+              "\\x03Travik:\\x04 a \\\"b\\\"\\n");
+}
+
+class SrcdsSimScenario : public ::testing::Test {
+protected:
+    int Run(const std::string& text) {
+        sim::ScenarioOptions options;
+        options.templateDir = SRCDS_SIM_TEMPLATE;
+        options.modulesDir = SRCDS_SIM_MODULES;
+        options.echo = false;
+        sim::ScenarioRunner runner(options);
+        ::testing::internal::CaptureStderr();
+        const int code = runner.RunText(text, "test.scn");
+        errors = ::testing::internal::GetCapturedStderr();
+        return code;
+    }
+
+    std::string errors;
+};
+
+TEST_F(SrcdsSimScenario, AScenarioOfActionsAndExpectationsPasses) {
+    EXPECT_EQ(Run(R"scn(addon sim_test_plugin
+clock set "2026-12-07 22:31"
+server start -insecure +maxplayers 4 +map de_dust2
+expect plugins 1
+client alice connect steamid=STEAM_0:1:123 validate=0.5 cvar fps_max=300
+expect alice networkid "STEAM_ID_PENDING"
+advance 500ms
+expect alice networkid "STEAM_0:1:123"
+client alice command "sim_chat hi"
+expect alice chat exactly "\x03[sim]\x04 hi\n"
+expect not alice chat "bye"
+client alice answer fps_max intact 30
+client alice command "sim_query fps_max"
+advance 2 ticks
+expect not console "fps_max = \"30\""
+advance 5 ticks
+expect console line "[sim] query 1: fps_max = \"30\" (status 0)"
+client alice say "!ready"
+expect event player_say text="!ready"
+console "kickid 2 bye bye"
+expect alice kicked "Kicked by Console : bye bye"
+expect players 0
+console "addip 0 10.0.0.9; writeip"
+expect banned ip 10.0.0.9
+expect file cfg/banned_ip.cfg equals "addip 0 10.0.0.9\n"
+expect cvar sv_cheats "0"
+bot Bot01
+expect Bot01 networkid "BOT"
+server stop
+)scn"),
+              sim::ScenarioRunner::kExitOk)
+        << errors;
+    EXPECT_EQ(errors, "");
+}
+
+TEST_F(SrcdsSimScenario, AFailedExpectationNamesItsLineAndStopsTheRun) {
+    EXPECT_EQ(Run("server start +map de_dust2\n"
+                  "console \"echo hello\"\n"
+                  "# the next line fails\n"
+                  "expect console \"goodbye\"\n"
+                  "expect console \"also missing\"\n"),
+              sim::ScenarioRunner::kExitFailed);
+    EXPECT_EQ(errors.rfind("test.scn:4: expected the console to contain \"goodbye\" but saw", 0),
+              0u)
+        << errors;
+    EXPECT_NE(errors.find("\"hello\""), std::string::npos) << "what the console showed";
+    EXPECT_EQ(errors.find("test.scn:5"), std::string::npos);
+}
+
+TEST_F(SrcdsSimScenario, NegatedExpectationsFailWhenTheThingIsThere) {
+    EXPECT_EQ(
+        Run("server start +map de_dust2\nconsole \"echo here\"\nexpect not console \"here\"\n"),
+        sim::ScenarioRunner::kExitFailed);
+    EXPECT_NE(errors.find("test.scn:3: expected the console not to contain \"here\""),
+              std::string::npos)
+        << errors;
+}
+
+TEST_F(SrcdsSimScenario, MenusMustMatchTheirKeysAndTime) {
+    EXPECT_EQ(Run("addon sim_test_plugin\nserver start +map de_dust2\nclient a connect\n"
+                  "client a command \"sim_menu Pick\"\nexpect a menu \"Pick\" keys=1023 time=9\n"),
+              sim::ScenarioRunner::kExitFailed);
+    EXPECT_NE(errors.find("keys=1023 time=10"), std::string::npos) << errors;
+}
+
+TEST_F(SrcdsSimScenario, MistakesAreErrorsWithTheirLine) {
+    EXPECT_EQ(Run("fly to the moon\n"), sim::ScenarioRunner::kExitError);
+    EXPECT_EQ(errors, "test.scn:1: error: unknown action \"fly\"\n");
+    EXPECT_EQ(Run("\nclient alice connect\n"), sim::ScenarioRunner::kExitError);
+    EXPECT_EQ(errors.rfind("test.scn:2: error: the server is not running", 0), 0u) << errors;
+    EXPECT_EQ(Run("server start +map de_dust2\nclient bob say hi\n"),
+              sim::ScenarioRunner::kExitError);
+    EXPECT_NE(errors.find("no client bob"), std::string::npos);
+    EXPECT_EQ(Run("server start +map de_dust2\nexpect console \"open\n"),
+              sim::ScenarioRunner::kExitError);
+    EXPECT_NE(errors.find("test.scn:2: error: a quoted text is not closed"), std::string::npos);
+    EXPECT_EQ(Run("addon no_such_module\n"), sim::ScenarioRunner::kExitError);
+    EXPECT_NE(errors.find("no module no_such_module.so"), std::string::npos);
+    EXPECT_EQ(Run("server start +map de_dust2\nexpect console \"x\" extra\n"),
+              sim::ScenarioRunner::kExitError);
+    EXPECT_EQ(Run("file write ../outside \"x\"\n"), sim::ScenarioRunner::kExitError);
+}
+
+TEST_F(SrcdsSimScenario, ARefusedGameDescriptionIsSetBeforePluginsLoad) {
+    EXPECT_EQ(Run("game description \"Half-Life 2 Deathmatch\"\nserver start +map de_dust2\n"
+                  "expect console \"x\"\n"),
+              sim::ScenarioRunner::kExitFailed);
+    EXPECT_EQ(Run("addon sim_test_plugin\ngame description \"Counter-Strike: Sauce\"\n"
+                  "server start +map de_dust2\nconsole \"plugin_print\"\n"
+                  "expect console \"Sim Test Plugin\"\n"),
+              sim::ScenarioRunner::kExitOk)
+        << errors;
+}
+
+// Runs a shell command and gives its output and exit status.
+int Shell(const std::string& command, std::string& output) {
+    output.clear();
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::array<char, 4096> buffer{};
+    while (size_t read = fread(buffer.data(), 1, buffer.size(), pipe))
+        output.append(buffer.data(), read);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string WriteTemp(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path) << text;
+    return path;
+}
+
+TEST(SrcdsSimExecutable, HelpExplainsTheCommandLineAndTheLanguage) {
+    std::string output;
+    EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --help", output), 0);
+    for (const char* text : {"--scenario FILE", "+maxplayers", "client NAME connect",
+                             "expect [not] console", "advance N ticks"})
+        EXPECT_NE(output.find(text), std::string::npos) << text;
+    EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --bogus", output), 2);
+}
+
+TEST(SrcdsSimExecutable, AFailingScenarioExitsNonZeroAndSaysWhichLine) {
+    const std::string path = WriteTemp("failing.scn",
+                                       "server start +map de_dust2\n"
+                                       "expect cvar sv_cheats \"1\"\n");
+    std::string output;
+    EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --quiet --scenario " + path, output), 1);
+    EXPECT_NE(output.find("failing.scn:2: expected sv_cheats to be \"1\" but saw \"0\""),
+              std::string::npos)
+        << output;
+}
+
+TEST(SrcdsSimExecutable, InteractiveModeReadsConsoleLinesAndActions) {
+    const std::string input = WriteTemp("input.txt",
+                                        "status\n"
+                                        "client alice connect\n"
+                                        "echo typed at the console\n"
+                                        "expect alice connected\n"
+                                        "expect alice kicked\n"
+                                        "quit\n"
+                                        "echo never read\n");
+    std::string output;
+    EXPECT_EQ(
+        Shell(std::string(SRCDS_SIM_EXECUTABLE) + " +maxplayers 4 +map de_nuke < " + input, output),
+        0);
+    EXPECT_NE(output.find("map     :  de_nuke"), std::string::npos) << output;
+    EXPECT_NE(output.find("typed at the console"), std::string::npos);
+    EXPECT_NE(output.find("stdin:5: expected alice to be kicked"), std::string::npos) << output;
+    EXPECT_EQ(output.find("never read"), std::string::npos);
+}
+
+}  // namespace
