@@ -52,12 +52,6 @@ BanCommands::BanCommands(Server& server) : m_server(server), m_objects(server.Cv
                          bind(&BanCommands::WriteIp));
 }
 
-std::string BanCommands::Issuer() const {
-    const int source = m_server.Commands().Source();
-    const Client* client = source >= 0 ? m_server.Clients().At(source + 1) : nullptr;
-    return client ? client->Name() : "Console";
-}
-
 Client* BanCommands::Find(const CommandTarget& target) const {
     if (target.userId >= 0)
         return m_server.Clients().FindByUserId(target.userId);
@@ -90,7 +84,7 @@ void BanCommands::KickId(const CCommand& args) {
         return;
     }
     const std::string message = CommandArgs::RestFrom(args, target.nextArg);
-    std::string reason = "Kicked by " + Issuer();
+    std::string reason = "Kicked by " + m_server.CommandIssuer();
     if (!message.empty())
         reason += " : " + message;
     Remove(*client, reason);
@@ -104,7 +98,7 @@ void BanCommands::Kick(const CCommand& args) {
     const std::string name = CommandArgs::RestFrom(args, 1);
     for (Client* client : m_server.Clients().Connected()) {
         if (strcasecmp(client->Name().c_str(), name.c_str()) == 0) {
-            Remove(*client, "Kicked by " + Issuer());
+            Remove(*client, "Kicked by " + m_server.CommandIssuer());
             return;
         }
     }
@@ -138,7 +132,7 @@ void BanCommands::BanId(const CCommand& args) {
     Msg("Banid: \"%s<%s><%s><>\" was banned \"%s\" by \"%s\"\n",
         client ? client->Name().c_str() : "",
         client ? std::to_string(client->UserId()).c_str() : "", id.c_str(),
-        BanLength(minutes).c_str(), Issuer().c_str());
+        BanLength(minutes).c_str(), m_server.CommandIssuer().c_str());
     if (client && strcasecmp(args[target.nextArg], "kick") == 0)
         Remove(*client, "Kicked and banned");
 }
@@ -172,7 +166,7 @@ void BanCommands::AddIp(const CCommand& args) {
     }
     m_server.Bans().BanIp(ip, minutes);
     Msg("Addip: \"<><><>\" was banned by IP \"%s\" by \"%s\" (IP \"%s\")\n",
-        BanLength(minutes).c_str(), Issuer().c_str(), ip.c_str());
+        BanLength(minutes).c_str(), m_server.CommandIssuer().c_str(), ip.c_str());
     for (Client* client : m_server.Clients().ConnectedHumans())
         if (client->Ip() == ip)
             Remove(*client, "Added to banned list");

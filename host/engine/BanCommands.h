@@ -30,7 +30,6 @@ private:
     // The connected client a target names (bots only by user ID).
     Client* Find(const CommandTarget& target) const;
     void ReportNotFound(const CommandTarget& target) const;
-    std::string Issuer() const;
     void Remove(Client& client, const std::string& reason);
 
     Server& m_server;

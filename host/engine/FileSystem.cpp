@@ -6,8 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "engine/WholeFile.h"
 
 namespace sim {
 
@@ -293,27 +293,13 @@ bool FileSystem::FileExists(const char* fileName, const char* pathID) {
 
 bool FileSystem::ReadFile(const char* fileName, const char* pathID, std::string& contents) const {
     const std::string path = FindExisting(fileName, pathID);
-    if (path.empty() || IsDir(path))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    contents = text.str();
-    return true;
+    return !path.empty() && WholeFile::Read(path, contents);
 }
 
 bool FileSystem::WriteFile(const char* fileName, const char* pathID,
                            const std::string& contents) const {
     const std::string path = WritePath(fileName, pathID);
-    if (path.empty())
-        return false;
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << contents;
-    return static_cast<bool>(out);
+    return !path.empty() && WholeFile::Write(path, contents);
 }
 
 }  // namespace sim

@@ -6,11 +6,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "engine/GameEventManager.h"
 #include "engine/VdfReader.h"
+#include "engine/WholeFile.h"
 
 namespace sim {
 
@@ -96,10 +95,9 @@ void PluginManager::LoadFromAddons() {
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     for (const auto& path : files) {
-        std::ifstream in(path);
-        std::ostringstream text;
-        text << in.rdbuf();
-        const auto keys = VdfReader::Parse(text.str());
+        std::string text;
+        WholeFile::Read(path.string(), text);
+        const auto keys = VdfReader::Parse(text);
         const std::string* file =
             keys && keys->name.size() == 6 && strncasecmp(keys->name.c_str(), "Plugin", 6) == 0
                 ? keys->Get("file")

@@ -361,6 +361,12 @@ void Server::SetCommandClient(int index) {
     m_plugins.ForEach([index](IServerPluginCallbacks& plugin) { plugin.SetCommandClient(index); });
 }
 
+std::string Server::CommandIssuer() {
+    const int source = m_dispatcher.Source();
+    const Client* client = source >= 0 ? m_clients.At(source + 1) : nullptr;
+    return client ? client->Name() : "Console";
+}
+
 void Server::Reply(const std::string& text) {
     const int source = m_dispatcher.Source();
     if (source == CommandDispatcher::kConsole) {

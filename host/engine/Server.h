@@ -108,6 +108,8 @@ public:
     // plugin_load: a plug-in loaded while a level runs hears LevelInit and
     // ServerActivate at once.
     int LoadPlugin(const std::string& file);
+    // The name of whoever issued the running command ("Console" or a player).
+    std::string CommandIssuer();
     // Prints to whoever issued the running command (a client's console or
     // the server console).
     void Reply(const std::string& text);

@@ -80,12 +80,6 @@ ServerCommands::ServerCommands(Server& server) : m_server(server), m_objects(ser
                          [this](const CCommand&) { m_server.RequestQuit(); });
 }
 
-std::string ServerCommands::Issuer() const {
-    const int source = m_server.Commands().Source();
-    const Client* client = source >= 0 ? m_server.Clients().At(source + 1) : nullptr;
-    return client ? client->Name() : "Console";
-}
-
 void ServerCommands::Map(const CCommand& args) {
     if (args.ArgC() < 2) {
         Msg("Usage:  map <mapname>\n");
@@ -183,7 +177,7 @@ void ServerCommands::Pause(const CCommand&, int mode) {
         return;
     }
     const bool paused = mode == kToggle ? !m_server.IsPaused() : mode == kPauseOnly;
-    m_server.SetPaused(paused, Issuer());
+    m_server.SetPaused(paused, m_server.CommandIssuer());
 }
 
 void ServerCommands::Pure(const CCommand& args) {

@@ -23,7 +23,6 @@ private:
     void Pure(const CCommand& args);
     void MaxPlayers(const CCommand& args);
     void CvarList(const CCommand& args);
-    std::string Issuer() const;
 
     Server& m_server;
     ConsoleObjects m_objects;

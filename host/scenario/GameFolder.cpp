@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
+
+#include "engine/WholeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -106,24 +106,11 @@ bool GameFolder::CopyIn(const std::string& source, const std::string& relativePa
 }
 
 bool GameFolder::WriteFile(const std::string& relativePath, const std::string& contents) {
-    if (!Ok())
-        return false;
-    const fs::path path = PathOf(relativePath);
-    std::error_code error;
-    fs::create_directories(path.parent_path(), error);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << contents;
-    return static_cast<bool>(out);
+    return Ok() && WholeFile::Write(PathOf(relativePath), contents);
 }
 
 bool GameFolder::ReadFile(const std::string& relativePath, std::string& contents) const {
-    std::ifstream in(PathOf(relativePath), std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    contents = text.str();
-    return true;
+    return Ok() && WholeFile::Read(PathOf(relativePath), contents);
 }
 
 }  // namespace sim

@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "engine/Server.h"
 #include "engine/WallClock.h"
+#include "engine/WholeFile.h"
 
 namespace sim {
 
@@ -97,15 +97,13 @@ bool ScenarioRunner::IsAction(const std::string& word) {
 }
 
 int ScenarioRunner::RunFile(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) {
+    std::string text;
+    if (!WholeFile::Read(path, text)) {
         m_message = path + ": cannot read the scenario";
         std::cerr << m_message << "\n";
         return kExitError;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return RunText(text.str(), std::filesystem::path(path).filename().string());
+    return RunText(text, std::filesystem::path(path).filename().string());
 }
 
 int ScenarioRunner::RunText(const std::string& text, const std::string& source) {
