@@ -1,18 +1,23 @@
-// The game library's state: the engine interfaces it was given, its players
-// and other entities, the command client, and the game rules that exist so
-// far (teams, spawning and dying, chat).
+// The game library's state: the engine interfaces it was given, the game
+// machinery of host/cstrike (entities, the rules of a match, the entity
+// services) built on them, the command client, and what the engine told it
+// about each client slot.
 #pragma once
 
 #include <edict.h>
 #include <eiface.h>
 #include <igameevents.h>
+#include <shareddefs.h>
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "game/CBasePlayer.h"
+#include "cstrike/CSGameRules.h"
+#include "cstrike/CSPlayer.h"
+#include "cstrike/EntityList.h"
+#include "cstrike/GameEventManagerSink.h"
+#include "cstrike/ServerGameEnts.h"
+#include "game/PlayerMessages.h"
 
 class Game {
 public:
@@ -20,9 +25,13 @@ public:
 
     bool Connect(CreateInterfaceFn engineFactory, CGlobalVars* globals);
     void Disconnect();
+    bool IsConnected() const { return m_rules != nullptr; }
 
     IVEngineServer* Engine() const { return m_engine; }
     CGlobalVars* Globals() const { return m_globals; }
+    cstrike::CSGameRules* Rules() const { return m_rules.get(); }
+    cstrike::EntityList* Entities() const { return m_entities.get(); }
+    cstrike::CServerGameEnts* GameEnts() const { return m_gameEnts.get(); }
 
     const std::string& Description() const { return m_description; }
     void SetDescription(std::string description) { m_description = std::move(description); }
@@ -30,48 +39,42 @@ public:
     int CommandClient() const { return m_commandClient; }
     void SetCommandClient(int index) { m_commandClient = index; }
 
-    // Players by entity index (1 to the client maximum).
-    CBasePlayer* Player(int index) const;
-    CBasePlayer* PlayerOf(const edict_t* edict) const;
+    // Players by entity index (1 to the client maximum), null for others.
+    CCSPlayer* Player(int index) const;
+    CCSPlayer* PlayerOf(const edict_t* edict) const;
     void SetClientKind(int index, bool fakeClient, bool sourceTV);
-    CBasePlayer* CreatePlayer(edict_t* edict, const char* name);
-    void RemovePlayer(edict_t* edict);
-    void ChangeTeam(CBasePlayer& player, int team);
-    void SetAlive(CBasePlayer& player, bool alive);
+    bool IsFakeClient(int index) const;
+    bool IsSourceTV(int index) const;
     int LastMenuSelection(int index) const;
     void SetMenuSelection(int index, int selection);
 
     // say and say_team, from a player (the command client) or the console.
     void Say(const char* text, bool team);
+    void PrintToClient(const CCSPlayer& player, const std::string& text);
 
-    // Entities made by ent_create.
-    CBaseEntity* CreateEntity(const char* className);
-    int CountEntities(const char* className) const;
-    int RemoveEntities(const char* className);
-    // A level ends: every entity and player goes.
-    void ClearLevel();
-
-    void FireEvent(const char* name, const std::function<void(IGameEvent&)>& fill);
-    void SendChat(const std::vector<int>& recipients, int sender, const std::string& text);
-    void PrintToClient(const CBasePlayer& player, const std::string& text);
+    void LevelInit();
+    void LevelShutdown();
 
 private:
     struct ClientKind {
         bool fake = false;
         bool sourceTV = false;
+        int menuSelection = 0;
     };
 
-    int UserIdOf(const CBasePlayer& player) const;
-    std::vector<int> ChatRecipients(const CBasePlayer* sender, bool team) const;
-    std::string ChatLine(const CBasePlayer* sender, const std::string& text, bool team) const;
+    static bool ValidIndex(int index) { return index >= 1 && index <= ABSOLUTE_PLAYER_LIMIT; }
+    std::vector<int> ChatRecipients(const CCSPlayer* sender, bool team) const;
+    std::string ChatLine(const CCSPlayer* sender, const std::string& text, bool team) const;
 
     IVEngineServer* m_engine = nullptr;
     IGameEventManager2* m_events = nullptr;
     CGlobalVars* m_globals = nullptr;
+    std::unique_ptr<cstrike::EntityList> m_entities;
+    std::unique_ptr<cstrike::GameEventManagerSink> m_sink;
+    std::unique_ptr<PlayerMessages> m_messages;
+    std::unique_ptr<cstrike::CSGameRules> m_rules;
+    std::unique_ptr<cstrike::CServerGameEnts> m_gameEnts;
     std::string m_description = "Counter-Strike: Source";
     int m_commandClient = -1;
-    std::unique_ptr<CBasePlayer> m_players[ABSOLUTE_PLAYER_LIMIT + 1];
     ClientKind m_kinds[ABSOLUTE_PLAYER_LIMIT + 1];
-    int m_menuSelections[ABSOLUTE_PLAYER_LIMIT + 1] = {};
-    std::vector<std::unique_ptr<CBaseEntity>> m_entities;
 };

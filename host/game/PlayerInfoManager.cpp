@@ -2,9 +2,15 @@
 
 #include "game/Game.h"
 
+PlayerInfoManager::PlayerInfoManager() {
+    for (int i = 0; i <= ABSOLUTE_PLAYER_LIMIT; ++i)
+        m_infos[i].Bind(i);
+}
+
 IPlayerInfo* PlayerInfoManager::GetPlayerInfo(edict_t* edict) {
-    CBasePlayer* player = Game::Get().PlayerOf(edict);
-    return player ? player->Info() : nullptr;
+    const Game& game = Game::Get();
+    const int index = game.Engine() ? game.Engine()->IndexOfEdict(edict) : -1;
+    return game.Player(index) ? &m_infos[index] : nullptr;
 }
 
 CGlobalVars* PlayerInfoManager::GetGlobalVars() {

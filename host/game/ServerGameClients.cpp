@@ -24,10 +24,22 @@ bool IsQuiet(const char* command) {
 // jointeam 0 picks the smaller side.
 int AutoTeam() {
     int counts[TEAM_CT + 1] = {};
-    for (int i = 1; i <= ABSOLUTE_PLAYER_LIMIT; ++i)
-        if (const CBasePlayer* player = Game::Get().Player(i))
-            ++counts[player->Team()];
+    for (const CCSPlayer* player : Game::Get().Rules()->Players())
+        if (player->GetTeamNumber() >= 0 && player->GetTeamNumber() <= TEAM_CT)
+            ++counts[player->GetTeamNumber()];
     return counts[TEAM_TERRORIST] <= counts[TEAM_CT] ? TEAM_TERRORIST : TEAM_CT;
+}
+
+// The client's interpolation setting, as the player entity keeps it.
+void TakeSettings(CCSPlayer& player, edict_t* edict) {
+    IVEngineServer* engine = Game::Get().Engine();
+    const int index = engine->IndexOfEdict(edict);
+    const char* name = engine->GetClientConVarValue(index, "name");
+    const char* id = engine->GetPlayerNetworkIDString(edict);
+    if (name && *name)
+        player.SetIdentity(engine->GetPlayerUserId(edict), name, id ? id : "");
+    const char* interp = engine->GetClientConVarValue(index, "cl_interp");
+    player.SetLerpTimeFromInterp(interp ? interp : "");
 }
 
 }  // namespace
@@ -47,38 +59,31 @@ void ServerGameClients::ClientActive(edict_t*, bool) {}
 
 void ServerGameClients::ClientDisconnect(edict_t* entity) {
     Game& game = Game::Get();
-    CBasePlayer* player = game.PlayerOf(entity);
-    if (!player)
-        return;
-    if (player->Team() != TEAM_UNASSIGNED) {
-        const int userId = game.Engine()->GetPlayerUserId(entity);
-        const int oldTeam = player->Team();
-        game.FireEvent("player_team", [&](IGameEvent& event) {
-            event.SetInt("userid", userId);
-            event.SetInt("team", TEAM_UNASSIGNED);
-            event.SetInt("oldteam", oldTeam);
-            event.SetBool("disconnect", true);
-            event.SetString("name", player->Name().c_str());
-        });
-    }
-    game.RemovePlayer(entity);
+    if (CCSPlayer* player = game.PlayerOf(entity))
+        game.Rules()->ClientDisconnect(player);
 }
 
 void ServerGameClients::ClientPutInServer(edict_t* entity, const char* playerName) {
-    Game::Get().CreatePlayer(entity, playerName);
+    Game& game = Game::Get();
+    IVEngineServer* engine = game.Engine();
+    const char* id = engine->GetPlayerNetworkIDString(entity);
+    CCSPlayer* player = game.Rules()->ClientPutInServer(entity, engine->GetPlayerUserId(entity),
+                                                        playerName ? playerName : "", id ? id : "");
+    if (player)
+        TakeSettings(*player, entity);
 }
 
 void ServerGameClients::ClientCommand(edict_t* entity, const CCommand& args) {
     Game& game = Game::Get();
-    CBasePlayer* player = game.PlayerOf(entity);
+    CCSPlayer* player = game.PlayerOf(entity);
     const char* command = args[0];
     if (!player || !*command)
         return;
     if (strcasecmp(command, "jointeam") == 0) {
         const int team = std::atoi(args[1]);
-        game.ChangeTeam(*player, team == TEAM_UNASSIGNED ? AutoTeam() : team);
+        game.Rules()->JoinTeam(player, team == TEAM_UNASSIGNED ? AutoTeam() : team);
     } else if (strcasecmp(command, "kill") == 0) {
-        game.SetAlive(*player, false);
+        game.Rules()->Kill(player, nullptr, "world", false);
     } else if (strcasecmp(command, "menuselect") == 0) {
         game.SetMenuSelection(game.Engine()->IndexOfEdict(entity), std::atoi(args[1]));
     } else if (!IsQuiet(command)) {
@@ -91,13 +96,8 @@ void ServerGameClients::SetCommandClient(int index) {
 }
 
 void ServerGameClients::ClientSettingsChanged(edict_t* edict) {
-    Game& game = Game::Get();
-    CBasePlayer* player = game.PlayerOf(edict);
-    const char* name =
-        player ? game.Engine()->GetClientConVarValue(game.Engine()->IndexOfEdict(edict), "name")
-               : nullptr;
-    if (name && *name)
-        player->SetName(name);
+    if (CCSPlayer* player = Game::Get().PlayerOf(edict))
+        TakeSettings(*player, edict);
 }
 
 void ServerGameClients::ClientEarPosition(edict_t*, Vector* earOrigin) {

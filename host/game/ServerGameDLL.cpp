@@ -1,53 +1,33 @@
 #include "game/ServerGameDLL.h"
 
-#include <server_class.h>
 #include <tier0/icommandline.h>
 
+#include "cstrike/ServerClasses.h"
 #include "game/Game.h"
-
-namespace {
-
-constexpr float kDefaultTickInterval = 0.015f;
-constexpr float kMinTickrate = 10.0f;
-constexpr float kMaxTickrate = 128.0f;
-
-// The networked classes so far: names only, their tables come with the
-// entities that fill them.
-SendTable s_emptyTables[3];
-ServerClass s_classes[3];
-
-ServerClass* BuildClassList() {
-    const char* const names[3][2] = {{"CCSPlayer", "DT_CSPlayer"},
-                                     {"CBasePlayer", "DT_BasePlayer"},
-                                     {"CBaseEntity", "DT_BaseEntity"}};
-    for (int i = 0; i < 3; ++i) {
-        s_emptyTables[i].m_pNetTableName = names[i][1];
-        s_classes[i].m_pNetworkName = names[i][0];
-        s_classes[i].m_pTable = &s_emptyTables[i];
-        s_classes[i].m_ClassID = i;
-        s_classes[i].m_pNext = i < 2 ? &s_classes[i + 1] : nullptr;
-    }
-    return &s_classes[0];
-}
-
-}  // namespace
+#include "game/GameCvars.h"
 
 bool ServerGameDLL::DLLInit(CreateInterfaceFn engineFactory, CreateInterfaceFn, CreateInterfaceFn,
                             CGlobalVars* globals) {
-    return Game::Get().Connect(engineFactory, globals);
+    if (!Game::Get().Connect(engineFactory, globals))
+        return false;
+    GameCvars::ApplyToRules();
+    return true;
 }
 
 bool ServerGameDLL::LevelInit(const char*) {
-    Game::Get().ClearLevel();
+    Game::Get().LevelInit();
     return true;
 }
 
 void ServerGameDLL::ServerActivate(edict_t*, int, int) {}
 
-void ServerGameDLL::GameFrame(bool) {}
+void ServerGameDLL::GameFrame(bool simulating) {
+    if (simulating && Game::Get().Rules())
+        Game::Get().Rules()->Think();
+}
 
 void ServerGameDLL::LevelShutdown() {
-    Game::Get().ClearLevel();
+    Game::Get().LevelShutdown();
 }
 
 void ServerGameDLL::DLLShutdown() {
@@ -55,15 +35,11 @@ void ServerGameDLL::DLLShutdown() {
 }
 
 float ServerGameDLL::GetTickInterval() const {
-    const float tickrate = CommandLine_Tier0()->ParmValue("-tickrate", 0.0f);
-    if (tickrate < kMinTickrate || tickrate > kMaxTickrate)
-        return kDefaultTickInterval;
-    return 1.0f / tickrate;
+    return cstrike::GameTickInterval(CommandLine_Tier0()->ParmValue("-tickrate", 0.0f));
 }
 
 ServerClass* ServerGameDLL::GetAllServerClasses() {
-    static ServerClass* head = BuildClassList();
-    return head;
+    return cstrike::GetAllServerClasses();
 }
 
 const char* ServerGameDLL::GetGameDescription() {

@@ -1,25 +1,24 @@
 #include "game/ServerGameEnts.h"
 
-#include <iservernetworkable.h>
-
 #include "game/Game.h"
 
 edict_t* ServerGameEnts::BaseEntityToEdict(CBaseEntity* entity) {
-    return entity ? entity->GetEdict() : nullptr;
+    auto* ents = Game::Get().GameEnts();
+    return ents ? ents->BaseEntityToEdict(entity) : nullptr;
 }
 
 CBaseEntity* ServerGameEnts::EdictToBaseEntity(edict_t* edict) {
-    if (!edict || edict->IsFree() || !edict->GetUnknown())
-        return nullptr;
-    return edict->GetUnknown()->GetBaseEntity();
+    auto* ents = Game::Get().GameEnts();
+    return ents ? ents->EdictToBaseEntity(edict) : nullptr;
 }
 
 void ServerGameEnts::CheckTransmit(CCheckTransmitInfo* info, const unsigned short* edictIndices,
                                    int edictCount) {
-    if (!info || !info->m_pTransmitEdict || !edictIndices)
-        return;
-    for (int i = 0; i < edictCount; ++i)
-        info->m_pTransmitEdict->Set(edictIndices[i]);
+    if (auto* ents = Game::Get().GameEnts())
+        ents->CheckTransmit(info, edictIndices, edictCount);
 }
 
-void ServerGameEnts::FreeContainingEntity(edict_t*) {}
+void ServerGameEnts::FreeContainingEntity(edict_t* edict) {
+    if (auto* ents = Game::Get().GameEnts())
+        ents->FreeContainingEntity(edict);
+}

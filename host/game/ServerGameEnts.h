@@ -1,5 +1,6 @@
-// The game's entity services ("ServerGameEnts001"): edicts and entities
-// mapped both ways, and the transmit check.
+// The game's entity services ("ServerGameEnts001"): the object the engine
+// and plug-ins hold from start-up, answering through the game machinery's
+// CServerGameEnts once the game library is initialised.
 #pragma once
 
 #include <eiface.h>

@@ -11,27 +11,28 @@ void SimGame::SetGameDescription(const char* description) {
 }
 
 int SimGame::GetTeam(int entityIndex) {
-    const CBasePlayer* player = Game::Get().Player(entityIndex);
-    return player ? player->Team() : TEAM_INVALID;
+    const CCSPlayer* player = Game::Get().Player(entityIndex);
+    return player ? player->GetTeamNumber() : TEAM_INVALID;
 }
 
 void SimGame::SetTeam(int entityIndex, int team) {
-    if (CBasePlayer* player = Game::Get().Player(entityIndex))
-        Game::Get().ChangeTeam(*player, team);
+    if (CCSPlayer* player = Game::Get().Player(entityIndex))
+        Game::Get().Rules()->JoinTeam(player, team);
 }
 
 bool SimGame::IsAlive(int entityIndex) {
-    const CBasePlayer* player = Game::Get().Player(entityIndex);
+    const CCSPlayer* player = Game::Get().Player(entityIndex);
     return player && player->IsAlive();
 }
 
-void SimGame::SetAlive(int entityIndex, bool alive) {
-    if (CBasePlayer* player = Game::Get().Player(entityIndex))
-        Game::Get().SetAlive(*player, alive);
+void SimGame::Kill(int entityIndex) {
+    if (CCSPlayer* player = Game::Get().Player(entityIndex))
+        Game::Get().Rules()->Kill(player, nullptr, "world", false);
 }
 
 int SimGame::CountEntities(const char* className) {
-    return Game::Get().CountEntities(className);
+    const auto* entities = Game::Get().Entities();
+    return entities && className ? entities->CountByClassname(className) : 0;
 }
 
 int SimGame::LastMenuSelection(int entityIndex) {

@@ -10,7 +10,7 @@ public:
     int GetTeam(int entityIndex) override;
     void SetTeam(int entityIndex, int team) override;
     bool IsAlive(int entityIndex) override;
-    void SetAlive(int entityIndex, bool alive) override;
+    void Kill(int entityIndex) override;
     int CountEntities(const char* className) override;
     int LastMenuSelection(int entityIndex) override;
 };

@@ -13,11 +13,12 @@ public:
     // The text GetGameDescription answers (to test a plug-in's refusal).
     virtual void SetGameDescription(const char* description) = 0;
 
-    // Player state: team, alive or dead (spawning and dying fire their events).
+    // Player state: team (joining one fires player_team and, in freeze
+    // time, player_spawn), alive or dead (a kill fires player_death).
     virtual int GetTeam(int entityIndex) = 0;
     virtual void SetTeam(int entityIndex, int team) = 0;
     virtual bool IsAlive(int entityIndex) = 0;
-    virtual void SetAlive(int entityIndex, bool alive) = 0;
+    virtual void Kill(int entityIndex) = 0;
 
     // Entities made by ent_create that still exist, by class name.
     virtual int CountEntities(const char* className) = 0;
