@@ -354,3 +354,44 @@ TEST_F(SrcdsSimCommands, ConsoleCommandsTellTheGameTheCommandClientIsTheConsole)
 }
 
 }  // namespace
+
+namespace {
+
+class SrcdsSimStartUp : public SimServerTest {};
+
+TEST_F(SrcdsSimStartUp, PlusCommandsRunInOrderAfterThePluginsLoad) {
+    InstallTestPlugin();
+    folder.WriteFile("cfg/match.cfg", "mp_startmoney 1200\necho match config\n");
+    StartServer("+exec match.cfg +sv_region 3 +map de_train");
+    EXPECT_STREQ(Var("mp_startmoney"), "1200");
+    EXPECT_STREQ(Var("sv_region"), "3");
+    EXPECT_EQ(server->MapName(), "de_train");
+    const std::string text = server->Console().Text();
+    EXPECT_LT(text.find("[sim] test plug-in loaded"), text.find("match config"));
+}
+
+TEST_F(SrcdsSimStartUp, ConsoleCommandsTellThePluginsTheConsoleIsTheCommandClient) {
+    InstallTestPlugin();
+    StartServer();
+    TestPlugin()->ClearCalls();
+    Console("echo one; echo two");
+    EXPECT_EQ(Calls("SetCommandClient"), (Strings{"SetCommandClient -1", "SetCommandClient -1"}));
+}
+
+TEST_F(SrcdsSimStartUp, SvPureTakesEffectWithTheNextMapAndMaxPlayersOnlyBetweenLevels) {
+    StartServer("+maxplayers 10");
+    Console("sv_pure 3");
+    EXPECT_TRUE(ConsoleHas("sv_pure: Only values 0, 1, and 2 are allowed."));
+    Console("sv_pure 2");
+    EXPECT_EQ(server->PureLevel(), 0);
+    Console("maxplayers 12");
+    EXPECT_EQ(server->MaxClients(), 12);
+    Console("map de_dust2");
+    server->RunFrame();
+    EXPECT_EQ(server->PureLevel(), 2);
+    Console("maxplayers 20");
+    EXPECT_TRUE(ConsoleHas("Cannot change maxplayers while the server is running"));
+    EXPECT_EQ(server->Globals().maxClients, 12);
+}
+
+}  // namespace
