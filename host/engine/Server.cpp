@@ -4,6 +4,8 @@
 #include <tier1/tier1.h>
 #include <vstdlib/vstdlib.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -158,10 +160,13 @@ bool Server::StartGame() {
 
 void Server::QueuePlusCommands() {
     ICommandLine* commandLine = CommandLine_Tier0();
+    std::string name;
     std::string command;
     auto flush = [&] {
-        if (!command.empty() && command.rfind("maxplayers", 0) != 0)
+        // +maxplayers was applied before the game started.
+        if (!name.empty() && name != "maxplayers")
             ServerCommand(command + "\n");
+        name.clear();
         command.clear();
     };
     for (int i = 1; i < commandLine->ParmCount(); ++i) {
@@ -169,9 +174,9 @@ void Server::QueuePlusCommands() {
         if (StartsParameter(word)) {
             flush();
             if (word[0] == '+')
-                command = word + 1;
-        } else if (!command.empty()) {
-            command += std::string(" \"") + word + "\"";
+                name = command = word + 1;
+        } else if (!name.empty()) {
+            command.append(" \"").append(word).append("\"");
         }
     }
     flush();
