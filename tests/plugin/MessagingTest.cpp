@@ -4,96 +4,22 @@
 // operations directly with the host's own interfaces.
 #include <eiface.h>
 #include <gtest/gtest.h>
-#include <iplayerinfo.h>
-#include <shareddefs.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "SimRoom.h"
 #include "core/HostInterfaces.h"
-#include "engine/Server.h"
 #include "messaging/Messaging.h"
-#include "scenario/GameFolder.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
 
-// A level with humans on both teams and in spectators, a bot and SourceTV;
-// the plug-in's host interfaces are the server's.
-class Room {
-public:
-    Room() : folder(SRCDS_SIM_TEMPLATE) {
-        sim::ServerConfig config;
-        config.gameDir = folder.GameDir();
-        config.commandLine = "+map de_dust2";
-        server = std::make_unique<sim::Server>(config);
-        started = server->Start();
-        alice = Human("alice", TEAM_TERRORIST);
-        bob = Human("bob", TEAM_TERRORIST);
-        carol = Human("carol", TEAM_CT);
-        dave = Human("dave", TEAM_SPECTATOR);
-        erin = Human("erin", TEAM_SPECTATOR);
-        bot = &server->Clients().AddFakeClient("bot", sim::ClientKind::Bot);
-        server->Game().Sim()->SetTeam(bot->EntityIndex(), TEAM_TERRORIST);
-        tv = &server->Clients().AddFakeClient("SourceTV", sim::ClientKind::SourceTV);
-        g_host.engine = static_cast<IVEngineServer*>(
-            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
-        g_host.playerInfoManager = static_cast<IPlayerInfoManager*>(
-            server->Game().Factory()(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
-        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
-        for (sim::Client* client : {alice, bob, carol, dave, erin}) {
-            client->GetInbox().Clear();
-        }
-    }
-    ~Room() {
-        g_host = HostInterfaces{};
-        server.reset();
-    }
-
-    edict_t* EdictOf(const sim::Client* client) const {
-        return g_host.engine->PEntityOfEntIndex(client->EntityIndex());
-    }
-
-    // Whoever received an entry of that kind, by name, with its text.
-    Texts Received(sim::InboxKind kind) const {
-        Texts seen;
-        for (sim::Client* client : {alice, bob, carol, dave, erin}) {
-            for (const sim::InboxEntry* entry : client->GetInbox().OfKind(kind)) {
-                seen.push_back(client->Name() + ": " + entry->text);
-            }
-        }
-        return seen;
-    }
-
-    int Sent() const { return server->Messages().SentCount(); }
-
-    sim::GameFolder folder;
-    std::unique_ptr<sim::Server> server;
-    bool started = false;
-    sim::Client* alice = nullptr;
-    sim::Client* bob = nullptr;
-    sim::Client* carol = nullptr;
-    sim::Client* dave = nullptr;
-    sim::Client* erin = nullptr;
-    sim::Client* bot = nullptr;
-    sim::Client* tv = nullptr;
-
-private:
-    sim::Client* Human(const std::string& name, int team) {
-        sim::ClientSpec spec;
-        spec.name = name;
-        sim::Client* client = &server->Clients().Connect(spec);
-        server->Game().Sim()->SetTeam(client->EntityIndex(), team);
-        return client;
-    }
-};
-
 const char* const kLine = "\x03Travik:\x04 Anti-Flash Fix Enabled\n";
 
 TEST(Messaging, ChatToAllReachesEveryHumanByteForByteFromTheServer) {
-    Room room;
+    SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendAllMessage(kLine);
     const Texts expected{std::string("alice: ") + kLine, std::string("bob: ") + kLine,
@@ -106,7 +32,7 @@ TEST(Messaging, ChatToAllReachesEveryHumanByteForByteFromTheServer) {
 }
 
 TEST(Messaging, ANullPlayerGetsNothingSentAtAll) {
-    Room room;
+    SimRoom room;
     ASSERT_TRUE(room.started);
     const int before = room.Sent();
     Messaging::SendSingleMessage(nullptr, kLine);
@@ -114,7 +40,7 @@ TEST(Messaging, ANullPlayerGetsNothingSentAtAll) {
 }
 
 TEST(Messaging, SingleOperationsReachOnlyTheirPlayer) {
-    Room room;
+    SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendSingleMessage(room.EdictOf(room.carol), "to carol\n");
     Messaging::SendSingleHintMessage(room.EdictOf(room.carol), "hint for carol");
@@ -126,7 +52,7 @@ TEST(Messaging, SingleOperationsReachOnlyTheirPlayer) {
 }
 
 TEST(Messaging, ABotOrSourceTVTargetGetsAMessageWithoutRecipients) {
-    Room room;
+    SimRoom room;
     ASSERT_TRUE(room.started);
     for (sim::Client* target : {room.bot, room.tv}) {
         const int before = room.Sent();
@@ -141,7 +67,7 @@ TEST(Messaging, ABotOrSourceTVTargetGetsAMessageWithoutRecipients) {
 }
 
 TEST(Messaging, TeamChatReachesTheHumansOfThatTeamOnly) {
-    Room room;
+    SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendTeamMessage(room.EdictOf(room.dave), "spectators\n");
     Messaging::SendTeamMessage(room.EdictOf(room.bob), "terrorists\n");
@@ -151,7 +77,7 @@ TEST(Messaging, TeamChatReachesTheHumansOfThatTeamOnly) {
 }
 
 TEST(Messaging, TeamChatForAnEdictWithoutPlayerRecordSendsNothing) {
-    Room room;
+    SimRoom room;
     ASSERT_TRUE(room.started);
     const int before = room.Sent();
     Messaging::SendTeamMessage(g_host.engine->PEntityOfEntIndex(0), "world\n");
@@ -160,7 +86,7 @@ TEST(Messaging, TeamChatForAnEdictWithoutPlayerRecordSendsNothing) {
 }
 
 TEST(Messaging, HintsAndCentredTextToAllUseTheirOwnMessages) {
-    Room room;
+    SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendAllHintMessage("TRAVIK HAS BEEN DISABLED");
     Messaging::SendAllCenteredMessage("Match is LIVE");

@@ -1,0 +1,334 @@
+// Loading, refusing and unloading the plug-in as the host sees it: its
+// console lines, its variables, the server tags and what players are told.
+#include <dlfcn.h>
+#include <icvar.h>
+#include <iserverplugin.h>
+#include <tier1/convar.h>
+
+#include <cstring>
+#include <string>
+
+#include "TravikServerTest.h"
+#include "engine/WallClock.h"
+
+namespace {
+
+class TravikLoad : public TravikServerTest {
+protected:
+    // plugin_load of the installed module on a server without a level.
+    void LoadByCommand() { Console("plugin_load addons/travik"); }
+
+    void ExpectRefused(const std::string& message) {
+        EXPECT_TRUE(ConsoleHas(message)) << ConsoleText();
+        EXPECT_TRUE(ConsoleHas("Failed to load plugin \"addons/travik\""));
+        EXPECT_FALSE(ConsoleHas("[Travik] Plugin Successfully Loaded!"));
+        EXPECT_EQ(server->Plugins().Count(), 0);
+        EXPECT_FALSE(AnyTravikVariable());
+    }
+};
+
+TEST_F(TravikLoad, LoadsThroughItsDescriptionFileAndSaysSo) {
+    InstallTravik();
+    StartServer();
+    ASSERT_EQ(server->Plugins().Count(), 1) << ConsoleText();
+    const std::string& text = ConsoleText();
+    const size_t attempt = text.find("[Travik] Attempting to load plugin\n");
+    const size_t game = text.find("[Travik] Game: \"Counter-Strike: Source\"\n");
+    const size_t loaded = text.find("[Travik] Plugin Successfully Loaded!\n");
+    ASSERT_NE(attempt, std::string::npos);
+    ASSERT_NE(game, std::string::npos);
+    ASSERT_NE(loaded, std::string::npos);
+    EXPECT_LT(attempt, game);
+    EXPECT_LT(game, loaded);
+
+    ClearConsole();
+    Console("plugin_print");
+    EXPECT_TRUE(ConsoleHas("\"Travik Server Plugin [4.6Beta]\"")) << ConsoleText();
+    EXPECT_EQ(Var("sv_tags"), "travik");
+}
+
+TEST_F(TravikLoad, VariablesExistWithTheirDefaultsFlagsAndBounds) {
+    InstallTravik();
+    StartServer();
+    struct Expected {
+        const char* name;
+        const char* value;
+        int flags;
+        bool hasMin;
+        float min;
+        bool hasMax;
+        float max;
+    };
+    const Expected expected[] = {
+        {"tk_version", "4.6Beta", FCVAR_NOTIFY | FCVAR_CHEAT, false, 0, false, 0},
+        {"tk_active", "1", 0, true, 0, true, 1},
+        {"tk_status", "1", FCVAR_NOTIFY | FCVAR_CHEAT, true, 0, false, 0},
+        {"tk_warmode", "0", 0, true, 0, true, 1},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.name);
+        ConVar* var = FindVar(e.name);
+        ASSERT_NE(var, nullptr);
+        EXPECT_STREQ(var->GetString(), e.value);
+        EXPECT_EQ(var->GetFlags() & ~FCVAR_UNREGISTERED, e.flags);
+        EXPECT_EQ(var->HasMin(), e.hasMin);
+        EXPECT_EQ(var->HasMax(), e.hasMax);
+        if (e.hasMin) {
+            EXPECT_EQ(var->GetMinValue(), e.min);
+        }
+        if (e.hasMax) {
+            EXPECT_EQ(var->GetMaxValue(), e.max);
+        }
+    }
+}
+
+TEST_F(TravikLoad, RunsItsConfigurationFileAfterLoading) {
+    InstallTravik();
+    WriteConfig("tk_warmode 1\n");
+    StartServer();
+    EXPECT_EQ(Var("tk_warmode"), "1");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+}
+
+TEST_F(TravikLoad, LoadLinesGoToTheStampedLogToo) {
+    InstallTravik();
+    sim::WallClock::Set(1796682660.0);  // 22:31 on 7 December 2026, UTC
+    StartServer();
+    const std::string log = ReadLog("travik.log");
+    EXPECT_NE(log.find("[07/12/26-22:31] [Travik] Attempting to load plugin\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("[07/12/26-22:31] [Travik] Plugin Successfully Loaded!\n"),
+              std::string::npos);
+    // The game line is console only.
+    EXPECT_EQ(log.find("Game:"), std::string::npos);
+}
+
+TEST_F(TravikLoad, RefusesALevelThatIsAlreadyRunning) {
+    InstallModule();
+    StartServer();
+    server->RunTicks(3);
+    LoadByCommand();
+    ExpectRefused("[Travik] This plugin must be loaded when you start the server (Unloading)\n");
+}
+
+class TravikLoadOtherGame : public TravikLoad, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TravikLoadOtherGame, IsRefusedAfterTheGameLine) {
+    InstallModule();
+    StartIdleServer();
+    server->Game().Sim()->SetGameDescription(GetParam());
+    LoadByCommand();
+    EXPECT_TRUE(ConsoleHas(std::string("[Travik] Game: \"") + GetParam() + "\"\n"));
+    ExpectRefused(
+        "[Travik] Does not support this game/mod currently\nPlease contact the development "
+        "team at the Travik site\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(TravikLoad, TravikLoadOtherGame,
+                         ::testing::Values("Counter-Strike: Source ", "counter-strike: source",
+                                           "Counter-Strike", "Day of Defeat: Source"));
+
+TEST_F(TravikLoad, RefusesATickRateOtherThan66) {
+    InstallTravik();
+    StartServer("-tickrate 100 +map de_dust2");
+    ExpectRefused(
+        "[Travik] This server has been modified in a way which is not supported (Unloading)\n");
+}
+
+TEST_F(TravikLoad, Accepts66Point67TicksAs66) {
+    InstallTravik();
+    StartServer("-tickrate 66.67 +map de_dust2");
+    EXPECT_TRUE(ConsoleHas("[Travik] Plugin Successfully Loaded!\n")) << ConsoleText();
+}
+
+TEST_F(TravikLoad, RefusesAServerWithoutOneOfItsServerVariables) {
+    InstallModule();
+    StartIdleServer();
+    server->Cvar().UnregisterConCommand(FindVar("sv_pausable"));
+    ASSERT_EQ(FindVar("sv_pausable"), nullptr);
+    LoadByCommand();
+    ExpectRefused(
+        "[Travik] Unable to locate all server cvars! (Unloading)\nYour server must be up-to-date "
+        "to run this plugin\nif it is, then the plugin itself may be out-of-date\n");
+}
+
+TEST_F(TravikLoad, DoesNotNeedTvDelay) {
+    InstallModule();
+    StartIdleServer();
+    server->Cvar().UnregisterConCommand(FindVar("tv_delay"));
+    LoadByCommand();
+    EXPECT_TRUE(ConsoleHas("[Travik] Plugin Successfully Loaded!\n")) << ConsoleText();
+}
+
+TEST_F(TravikLoad, ASecondLoadIsRefusedAndItsUnloadLeavesTheFirstWorking) {
+    InstallTravik();
+    StartServer("");
+    ASSERT_EQ(server->Plugins().Count(), 1);
+    Console("tk_warmode 1");
+    LoadByCommand();
+    EXPECT_TRUE(ConsoleHas("[Travik] Multiple loads detected! (Unloading)\n"));
+    EXPECT_TRUE(
+        ConsoleHas("Travik: Unloaded a secondary instance of the plugin.\nIf you have more than "
+                   "one \"travik.vdf\" in your server addons directory, please delete them!\n"));
+    EXPECT_FALSE(ConsoleHas("Travik: Plugin UNLOADED!"));
+    ASSERT_EQ(server->Plugins().Count(), 1);
+    // The first instance kept its variables, its state and its tags.
+    EXPECT_EQ(Var("tk_warmode"), "1");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    Console("tk_warmode 0");
+    EXPECT_EQ(Var("sv_tags"), "travik");
+    // And its unload is the real one.
+    Console("plugin_unload 0");
+    EXPECT_TRUE(ConsoleHas("Travik: Plugin UNLOADED!\n"));
+    EXPECT_FALSE(AnyTravikVariable());
+}
+
+// A host whose engine or game lacks one interface: the test drives the
+// module itself, as the host would, through factories that hide it.
+struct MissingInterface {
+    const char* version;
+    const char* message;
+};
+
+void PrintTo(const MissingInterface& missing, std::ostream* out) {
+    *out << missing.version;
+}
+
+const char* s_hiddenVersion = nullptr;
+CreateInterfaceFn s_gameFactory = nullptr;
+
+void* Hidden(CreateInterfaceFn factory, const char* name, int* returnCode) {
+    if (std::strcmp(name, s_hiddenVersion) == 0) {
+        if (returnCode) {
+            *returnCode = IFACE_FAILED;
+        }
+        return nullptr;
+    }
+    return factory(name, returnCode);
+}
+
+void* EngineWithoutOne(const char* name, int* returnCode) {
+    return Hidden(&sim::Server::EngineFactory, name, returnCode);
+}
+
+void* GameWithoutOne(const char* name, int* returnCode) {
+    return Hidden(s_gameFactory, name, returnCode);
+}
+
+class TravikLoadMissingInterface : public TravikLoad,
+                                   public ::testing::WithParamInterface<MissingInterface> {};
+
+TEST_P(TravikLoadMissingInterface, IsRefusedWithItsMessage) {
+    InstallModule();
+    StartIdleServer();
+    void* module = dlopen(folder.PathOf("addons/travik.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    auto factory = reinterpret_cast<CreateInterfaceFn>(dlsym(module, "CreateInterface"));
+    ASSERT_NE(factory, nullptr);
+    auto* plugin = static_cast<IServerPluginCallbacks*>(
+        factory(INTERFACEVERSION_ISERVERPLUGINCALLBACKS, nullptr));
+    ASSERT_NE(plugin, nullptr);
+    s_hiddenVersion = GetParam().version;
+    s_gameFactory = server->Game().Factory();
+
+    EXPECT_FALSE(plugin->Load(&EngineWithoutOne, &GameWithoutOne));
+    EXPECT_TRUE(ConsoleHas(GetParam().message)) << ConsoleText();
+    EXPECT_FALSE(ConsoleHas("[Travik] Plugin Successfully Loaded!"));
+    plugin->Unload();
+    dlclose(module);
+    EXPECT_FALSE(AnyTravikVariable());
+}
+
+constexpr const char* kNotAll = "[Travik] Failure to retrieve all interfaces! (Unloading)\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    TravikLoad, TravikLoadMissingInterface,
+    ::testing::Values(
+        MissingInterface{"VEngineServer021", "[Travik] Failure retrieving engine interface\n"},
+        MissingInterface{"VEngineCvar004", "[Travik] Failure retrieving cvar interface\n"},
+        MissingInterface{"VFileSystem017", "[Travik] Failure retrieving filesystem interface\n"},
+        MissingInterface{"ServerGameDLL006", kNotAll},
+        MissingInterface{"PlayerInfoManager002", kNotAll},
+        MissingInterface{"GameMovement001", kNotAll}, MissingInterface{"VoiceServer002", kNotAll},
+        MissingInterface{"VEngineServerStringTable001", kNotAll}),
+    [](const ::testing::TestParamInfo<MissingInterface>& info) {
+        return std::string(info.param.version);
+    });
+
+TEST_F(TravikLoad, UnloadTellsThePlayersAndGivesTheHostBackItsVariablesAndTags) {
+    InstallTravik();
+    StartServer();
+    sim::Client& alice = Connect("alice");
+    Console("tk_warmode 1");
+    Console("sv_tags \"custom,travik,tk_warmode,other\"");
+    alice.GetInbox().Clear();
+
+    Console("plugin_unload 0");
+    EXPECT_TRUE(ConsoleHas("Travik: Plugin UNLOADED!\n"));
+    EXPECT_FALSE(AnyTravikVariable());
+    EXPECT_EQ(Var("sv_tags"), "custom,other");
+
+    const sim::Inbox& inbox = alice.GetInbox();
+    const auto hints = inbox.OfKind(sim::InboxKind::Hint);
+    ASSERT_EQ(hints.size(), 1u);
+    EXPECT_EQ(hints[0]->text, "TRAVIK HAS BEEN DISABLED");
+    const auto chat = inbox.OfKind(sim::InboxKind::Chat);
+    ASSERT_EQ(chat.size(), 3u);
+    for (const sim::InboxEntry* line : chat) {
+        EXPECT_EQ(line->text, "\x03Travik:\x04 WARNING Travik has been deactivated!\n");
+        EXPECT_EQ(line->sender, 0);
+    }
+    const auto menus = inbox.OfKind(sim::InboxKind::Menu);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0]->text, "[Travik] Has been disabled (unloaded)\n");
+    EXPECT_EQ(menus[0]->displayTime, 6);
+    EXPECT_EQ(menus[0]->keys, 0xFFFF);
+}
+
+TEST_F(TravikLoad, AfterUnloadSvCheatsNoLongerReachesThePlugin) {
+    InstallTravik();
+    StartServer();
+    sim::Client& alice = Connect("alice");
+    Console("sv_cheats 1");
+    Console("plugin_unload 0");
+    alice.GetInbox().Clear();
+    ClearConsole();
+    // Its change callback would now run code of an unloaded module.
+    Console("sv_cheats 0");
+    EXPECT_EQ(Var("sv_cheats"), "0");
+    EXPECT_FALSE(ConsoleHas("Travik"));
+    EXPECT_TRUE(alice.GetInbox().OfKind(sim::InboxKind::Chat).empty());
+}
+
+TEST_F(TravikLoad, AReloadStartsWithFreshState) {
+    InstallTravik();
+    StartServer("");
+    Console("tk_warmode 1");
+    Console("tk_active 0");
+    ASSERT_EQ(Var("tk_status"), "0");
+    Console("plugin_unload 0");
+    ClearConsole();
+    Console("plugin_load addons/travik");
+    ASSERT_TRUE(ConsoleHas("[Travik] Plugin Successfully Loaded!\n")) << ConsoleText();
+    EXPECT_EQ(Var("tk_active"), "1");
+    EXPECT_EQ(Var("tk_status"), "1");
+    EXPECT_EQ(Var("tk_warmode"), "0");
+    EXPECT_EQ(Var("sv_tags"), "travik");
+}
+
+TEST_F(TravikLoad, PauseAndUnpauseTellThePlayers) {
+    InstallTravik();
+    StartServer();
+    sim::Client& alice = Connect("alice");
+    alice.GetInbox().Clear();
+    Console("plugin_pause 0");
+    EXPECT_TRUE(ConsoleHas("Travik: Plugin PAUSED!\n"));
+    Console("plugin_unpause 0");
+    EXPECT_TRUE(ConsoleHas("Travik: Plugin UNPAUSED!\n"));
+    const auto chat = alice.GetInbox().OfKind(sim::InboxKind::Chat);
+    ASSERT_EQ(chat.size(), 2u);
+    EXPECT_EQ(chat[0]->text, "\x03Travik:\x04 Plugin Paused! Removing All Players\n");
+    EXPECT_EQ(chat[1]->text, "\x03Travik:\x04 Plugin Unpaused! Removing All Players\n");
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include "TravikServerTest.h"
+
+#include <icvar.h>
+#include <tier1/convar.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engine/WallClock.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+int CountOf(const std::string& text, const std::string& needle) {
+    int count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos;
+         at = text.find(needle, at + needle.size())) {
+        ++count;
+    }
+    return count;
+}
+
+TravikServerTest::TravikServerTest() : folder(SRCDS_SIM_TEMPLATE) {
+    // Log stamps are checked in UTC.
+    setenv("TZ", "UTC", 1);
+    tzset();
+}
+
+TravikServerTest::~TravikServerTest() {
+    server.reset();
+    sim::WallClock::Clear();
+}
+
+void TravikServerTest::InstallModule() {
+    ASSERT_TRUE(folder.Ok()) << folder.Error();
+    std::error_code error;
+    fs::copy_file(TRAVIK_INSTALL_DIR "/addons/travik.so", folder.PathOf("addons/travik.so"),
+                  fs::copy_options::overwrite_existing, error);
+    ASSERT_FALSE(error) << error.message();
+    ASSERT_TRUE(
+        folder.WriteFile("cfg/travik.cfg", ReadWhole(TRAVIK_INSTALL_DIR "/cfg/travik.cfg")));
+}
+
+void TravikServerTest::InstallTravik() {
+    InstallModule();
+    const std::string vdf = ReadWhole(TRAVIK_INSTALL_DIR "/addons/travik.vdf");
+    ASSERT_FALSE(vdf.empty());
+    ASSERT_TRUE(folder.WriteFile("addons/travik.vdf", vdf));
+}
+
+void TravikServerTest::WriteConfig(const std::string& contents) {
+    ASSERT_TRUE(folder.WriteFile("cfg/travik.cfg", contents));
+}
+
+sim::Server& TravikServerTest::StartServer(const std::string& commandLine) {
+    EXPECT_TRUE(folder.Ok()) << folder.Error();
+    sim::ServerConfig config;
+    config.gameDir = folder.GameDir();
+    config.commandLine = commandLine;
+    server = std::make_unique<sim::Server>(config);
+    EXPECT_TRUE(server->Start()) << server->Console().Text();
+    return *server;
+}
+
+int TravikServerTest::ConsoleCount(const std::string& text) const {
+    return CountOf(ConsoleText(), text);
+}
+
+std::string TravikServerTest::Var(const char* name) const {
+    const ConVar* var = server->FindVar(name);
+    return var ? var->GetString() : "<missing>";
+}
+
+bool TravikServerTest::AnyTravikVariable() const {
+    for (ConCommandBase* entry = server->Cvar().GetCommands(); entry; entry = entry->GetNext()) {
+        if (std::string(entry->GetName()).rfind("tk_", 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+sim::Client& TravikServerTest::Connect(const std::string& name) {
+    sim::ClientSpec spec;
+    spec.name = name;
+    return server->Clients().Connect(spec);
+}
+
+sim::Client& TravikServerTest::AddBot(const std::string& name) {
+    return server->Clients().AddFakeClient(name, sim::ClientKind::Bot);
+}
+
+sim::Client& TravikServerTest::AddSourceTV() {
+    return server->Clients().AddFakeClient("SourceTV", sim::ClientKind::SourceTV);
+}
+
+std::string TravikServerTest::LogPath(const std::string& name) const {
+    return folder.PathOf("addons/tk_logs/" + name);
+}
+
+std::string TravikServerTest::ReadLog(const std::string& name) const {
+    return ReadWhole(LogPath(name));
+}
+
+bool TravikServerTest::LogExists(const std::string& name) const {
+    std::error_code error;
+    return fs::is_regular_file(LogPath(name), error);
+}
+
+void TravikServerTest::WriteLog(const std::string& name, const std::string& contents) {
+    ASSERT_TRUE(folder.WriteFile("addons/tk_logs/" + name, contents));
+}

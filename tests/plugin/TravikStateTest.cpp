@@ -1,0 +1,139 @@
+// The active switch, war mode, the read-only status and version, and the
+// reactions to sv_cheats, as the host and its players see them.
+#include <tier1/convar.h>
+
+#include "TravikServerTest.h"
+
+namespace {
+
+class TravikState : public TravikServerTest {
+protected:
+    void SetUp() override {
+        InstallTravik();
+        StartServer();
+        ASSERT_EQ(server->Plugins().Count(), 1) << ConsoleText();
+        alice = &Connect("alice");
+        alice->GetInbox().Clear();
+        ClearConsole();
+    }
+
+    std::vector<std::string> AliceChat() const {
+        std::vector<std::string> lines;
+        for (const sim::InboxEntry* entry : alice->GetInbox().OfKind(sim::InboxKind::Chat)) {
+            lines.push_back(entry->text);
+        }
+        return lines;
+    }
+
+    sim::Client* alice = nullptr;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(TravikState, SwitchingOffPublishesZeroDropsTheTagsAndKicksNobody) {
+    Console("tk_warmode 1");
+    alice->GetInbox().Clear();
+    Console("tk_active 0");
+    EXPECT_EQ(Var("tk_status"), "0");
+    EXPECT_EQ(Var("sv_tags"), "");
+    EXPECT_TRUE(alice->IsActive());
+    EXPECT_TRUE(AliceChat().empty());
+    // Logged, not echoed.
+    EXPECT_NE(ReadLog("travik.log").find("tk_active changed now \"0\"\n"), std::string::npos);
+    EXPECT_FALSE(ConsoleHas("tk_active changed"));
+}
+
+TEST_F(TravikState, SwitchingBackOnTellsThePlayersAndRestoresStatusAndTags) {
+    Console("tk_warmode 1");
+    Console("tk_active 0");
+    alice->GetInbox().Clear();
+    Console("tk_active 1");
+    EXPECT_EQ(Var("tk_status"), "1");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    EXPECT_EQ(AliceChat(), Lines{"\x03Travik:\x04 Active Mode, Removing All Players!\n"});
+    const std::string log = ReadLog("travik.log");
+    EXPECT_NE(log.find("tk_active changed now \"1\"\n"), std::string::npos);
+    EXPECT_NE(log.find("Travik: tk_active 1, Removing all players\n"), std::string::npos);
+    EXPECT_FALSE(ConsoleHas("Removing all players"));
+}
+
+TEST_F(TravikState, SettingTheSwitchToItsValueDoesNothing) {
+    Console("tk_active 1");
+    Console("tk_active 1.0");
+    EXPECT_TRUE(AliceChat().empty());
+    EXPECT_EQ(ReadLog("travik.log").find("tk_active changed"), std::string::npos);
+}
+
+TEST_F(TravikState, StatusCannotBeSetByAnOperator) {
+    Console("tk_status 5");
+    EXPECT_EQ(Var("tk_status"), "1");
+    Console("tk_status 1.5");
+    EXPECT_EQ(Var("tk_status"), "1");
+    Console("tk_active 0");
+    Console("tk_status 5");
+    EXPECT_EQ(Var("tk_status"), "0");
+}
+
+TEST_F(TravikState, VersionCannotBeSetByAnOperator) {
+    Console("tk_version 9.9");
+    EXPECT_EQ(Var("tk_version"), "4.6Beta");
+    Console("tk_version \"\"");
+    EXPECT_EQ(Var("tk_version"), "4.6Beta");
+}
+
+TEST_F(TravikState, WarModeChangesTellThePlayersAndFollowTheTag) {
+    Console("tk_warmode 1");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    Console("tk_warmode 1");  // its present value: nobody is bothered
+    Console("tk_warmode 0");
+    EXPECT_EQ(Var("sv_tags"), "travik");
+    const std::string line = "\x03Travik:\x04 War Mode changed, Removing all players\n";
+    EXPECT_EQ(AliceChat(), (Lines{line, line}));
+    EXPECT_EQ(CountOf(ReadLog("travik.log"), "Travik: tk_warmode changed, Removing all players\n"),
+              2);
+    EXPECT_FALSE(ConsoleHas("tk_warmode changed"));
+}
+
+TEST_F(TravikState, WarModeChangesWhileInactiveWaitForActivation) {
+    Console("tk_active 0");
+    Console("tk_warmode 1");
+    EXPECT_TRUE(AliceChat().empty());
+    EXPECT_EQ(Var("sv_tags"), "");
+    Console("tk_active 1");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+}
+
+TEST_F(TravikState, CheatsSwitchedOffRemovesPlayersAndImpacts) {
+    Console("sv_cheats 1");
+    Console("sv_showimpacts 1");
+    EXPECT_TRUE(AliceChat().empty()) << "switching cheats on is not the plug-in's concern";
+    Console("sv_cheats 0");
+    EXPECT_EQ(AliceChat(),
+              Lines{"\x03Travik:\x04 sv_cheats changed - now Disabled, Removing all players\n"});
+    server->RunTicks(1);
+    EXPECT_EQ(Var("sv_showimpacts"), "0");
+    EXPECT_NE(ReadLog("travik.log").find("Travik: sv_cheats 1->0, Removing all players\n"),
+              std::string::npos);
+}
+
+TEST_F(TravikState, CheatsLeftOffOrChangedWhileInactiveAreIgnored) {
+    Console("sv_cheats 0");
+    Console("tk_active 0");
+    Console("sv_cheats 1");
+    Console("sv_cheats 0");
+    EXPECT_TRUE(AliceChat().empty());
+}
+
+TEST_F(TravikState, HostVariablesAreHiddenOrAnnounced) {
+    const ConVar* coop = FindVar("coop");
+    ASSERT_NE(coop, nullptr);
+    EXPECT_FALSE(coop->IsFlagSet(FCVAR_NOTIFY | FCVAR_REPLICATED | FCVAR_SPONLY));
+    for (const char* name : {"sv_consistency", "tv_delay", "host_framerate", "sv_minrate",
+                             "sv_maxrate", "sv_mincmdrate", "sv_maxupdaterate"}) {
+        const ConVar* var = FindVar(name);
+        ASSERT_NE(var, nullptr) << name;
+        EXPECT_TRUE(var->IsFlagSet(FCVAR_NOTIFY)) << name;
+    }
+}
+
+}  // namespace
