@@ -9,7 +9,6 @@
 #include <string>
 
 #include "TravikServerTest.h"
-#include "engine/WallClock.h"
 
 namespace {
 
@@ -88,19 +87,6 @@ TEST_F(TravikLoad, RunsItsConfigurationFileAfterLoading) {
     StartServer();
     EXPECT_EQ(Var("tk_warmode"), "1");
     EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
-}
-
-TEST_F(TravikLoad, LoadLinesGoToTheStampedLogToo) {
-    InstallTravik();
-    sim::WallClock::Set(1796682660.0);  // 22:31 on 7 December 2026, UTC
-    StartServer();
-    const std::string log = ReadLog("travik.log");
-    EXPECT_NE(log.find("[07/12/26-22:31] [Travik] Attempting to load plugin\n"), std::string::npos)
-        << log;
-    EXPECT_NE(log.find("[07/12/26-22:31] [Travik] Plugin Successfully Loaded!\n"),
-              std::string::npos);
-    // The game line is console only.
-    EXPECT_EQ(log.find("Game:"), std::string::npos);
 }
 
 TEST_F(TravikLoad, RefusesALevelThatIsAlreadyRunning) {

@@ -99,14 +99,6 @@ sim::Client& TravikServerTest::Connect(const std::string& name) {
     return server->Clients().Connect(spec);
 }
 
-sim::Client& TravikServerTest::AddBot(const std::string& name) {
-    return server->Clients().AddFakeClient(name, sim::ClientKind::Bot);
-}
-
-sim::Client& TravikServerTest::AddSourceTV() {
-    return server->Clients().AddFakeClient("SourceTV", sim::ClientKind::SourceTV);
-}
-
 std::string TravikServerTest::LogPath(const std::string& name) const {
     return folder.PathOf("addons/tk_logs/" + name);
 }

@@ -40,8 +40,6 @@ protected:
     bool AnyTravikVariable() const;
 
     sim::Client& Connect(const std::string& name);
-    sim::Client& AddBot(const std::string& name);
-    sim::Client& AddSourceTV();
 
     // A file of the plug-in's log folder (addons/tk_logs); "" when missing.
     std::string ReadLog(const std::string& name) const;

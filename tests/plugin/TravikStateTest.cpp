@@ -57,13 +57,6 @@ TEST_F(TravikState, SwitchingBackOnTellsThePlayersAndRestoresStatusAndTags) {
     EXPECT_FALSE(ConsoleHas("Removing all players"));
 }
 
-TEST_F(TravikState, SettingTheSwitchToItsValueDoesNothing) {
-    Console("tk_active 1");
-    Console("tk_active 1.0");
-    EXPECT_TRUE(AliceChat().empty());
-    EXPECT_EQ(ReadLog("travik.log").find("tk_active changed"), std::string::npos);
-}
-
 TEST_F(TravikState, StatusCannotBeSetByAnOperator) {
     Console("tk_status 5");
     EXPECT_EQ(Var("tk_status"), "1");
