@@ -278,6 +278,8 @@ void CSGameRules::Kill(CCSPlayer* victim, CCSPlayer* attacker, const char* weapo
     victim->SetNotSolid();
     victim->StartObserverMode(OBS_MODE_ROAMING);
     victim->IncrementDeathCount(1);
+    // The kit goes with its owner's life.
+    victim->GiveDefuser(false);
     DropWeapons(*victim);
     if (attacker && attacker != victim && attacker->GetTeamNumber() != victim->GetTeamNumber()) {
         attacker->IncrementFragCount(1);
@@ -330,6 +332,16 @@ bool CSGameRules::Buy(CCSPlayer* player, const char* classname) {
         return false;
     }
     player->AddAccount(-info->price);
+    return true;
+}
+
+bool CSGameRules::BuyDefuser(CCSPlayer* player) {
+    if (!player || !player->IsAlive() || player->GetTeamNumber() != TEAM_CT ||
+        player->HasDefuser() || player->GetAccount() < kDefuserPrice) {
+        return false;
+    }
+    player->GiveDefuser(true);
+    player->AddAccount(-kDefuserPrice);
     return true;
 }
 

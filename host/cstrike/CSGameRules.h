@@ -52,6 +52,7 @@ public:
     // A defuse goes on while the bomb keeps being used at least this often.
     static constexpr float kDefuseUseGap = 0.5f;
     static constexpr int kMaxSayLength = 127;
+    static constexpr int kDefuserPrice = 200;
 
     CSGameRules(EntityList& entities, const CGlobalVars& globals, IGameEventSink& events,
                 IPlayerMessages& messages);
@@ -92,6 +93,8 @@ public:
     CBaseCombatWeapon* GiveNamedItem(CCSPlayer* player, const char* classname);
     // Pays for the weapon and equips it; false when unknown or too dear.
     bool Buy(CCSPlayer* player, const char* classname);
+    // A living counter-terrorist without a kit buys one; false otherwise.
+    bool BuyDefuser(CCSPlayer* player);
     // A living terrorist plants the bomb where he stands, while the round
     // is being played and no bomb ticks yet.
     CPlantedC4* PlantBomb(CCSPlayer* planter);

@@ -42,13 +42,11 @@ void ApplyFriction(Vector& velocity, float frametime) {
 
 }  // namespace
 
-CGameMovement::CGameMovement(const CGlobalVars& globals) : m_Globals(globals) {}
-
 void CGameMovement::ProcessMovement(CBasePlayer* player, CMoveData* move) {
-    if (!player || !move) {
+    if (!player || !move || !m_pGlobals) {
         return;
     }
-    const float frametime = m_Globals.interval_per_tick;
+    const float frametime = m_pGlobals->interval_per_tick;
     const Vector startOrigin = move->GetAbsOrigin();
     switch (player->GetMoveType()) {
         case MOVETYPE_WALK:

@@ -26,7 +26,11 @@ public:
     static constexpr float kDuckSpeedFactor = 0.34f;
     static constexpr float kLadderSpeed = 200.0f;
 
-    explicit CGameMovement(const CGlobalVars& globals);
+    explicit CGameMovement(const CGlobalVars& globals) : m_pGlobals(&globals) {}
+    // The game library hands its object out before the engine gives it the
+    // global variables; until SetGlobals, ProcessMovement moves nothing.
+    CGameMovement() = default;
+    void SetGlobals(const CGlobalVars* globals) { m_pGlobals = globals; }
 
     void ProcessMovement(CBasePlayer* player, CMoveData* move) override;
     const Vector& GetPlayerMins(bool ducked) const override;
@@ -43,7 +47,7 @@ private:
     // bounded by the maximum velocity.
     static void CheckVelocity(Vector& velocity);
 
-    const CGlobalVars& m_Globals;
+    const CGlobalVars* m_pGlobals = nullptr;
 };
 
 }  // namespace cstrike

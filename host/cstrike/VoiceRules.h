@@ -28,6 +28,8 @@ public:
     void SetBanMask(int receiverIndex, std::uint64_t mask);
     bool CanHear(CBasePlayer& receiver, CBasePlayer& sender) const;
 
+    // A new level's game time starts again from zero: update at once.
+    void LevelInit() { m_NextUpdate = 0.0f; }
     // Updates when the interval has passed.
     void Think();
     // Tells the engine about every pair of players now.

@@ -69,6 +69,8 @@ public:
     std::string Ip() const;
     const std::string& Password() const { return m_password; }
     NetChannel* Channel() { return m_kind == ClientKind::Human ? &m_channel : nullptr; }
+    // Seconds since it connected (bots and SourceTV too).
+    float TimeConnected() const { return m_channel.GetTimeConnected(); }
 
     // The network ID the engine reports now.
     const char* NetworkId() const;

@@ -4,11 +4,14 @@
 #include <tier1/tier1.h>
 #include <vstdlib/vstdlib.h>
 
+#include <iplayerinfo.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "engine/BanCommands.h"
 #include "engine/HostCvars.h"
@@ -98,7 +101,7 @@ void* Server::EngineInterface(const char* name) {
     if (std::strcmp(name, INTERFACEVERSION_GAMEEVENTSMANAGER2) == 0)
         return static_cast<IGameEventManager2*>(&m_events);
     if (std::strcmp(name, INTERFACEVERSION_ENGINETRACE_SERVER) == 0)
-        return static_cast<IEngineTrace*>(&m_trace);
+        return m_trace.get();
     if (std::strcmp(name, INTERFACEVERSION_VOICESERVER) == 0)
         return static_cast<IVoiceServer*>(&m_voice);
     if (std::strcmp(name, INTERFACENAME_NETWORKSTRINGTABLESERVER) == 0)
@@ -114,6 +117,7 @@ bool Server::Start() {
     if (!StartGame())
         return false;
     m_up = true;
+    OpenNetwork();
     m_plugins.LoadFromAddons();
     QueuePlusCommands();
     ServerExecute();
@@ -155,7 +159,35 @@ bool Server::StartGame() {
         std::clamp(wanted, std::max(1, minPlayers), std::min(maxPlayers, ABSOLUTE_PLAYER_LIMIT));
     m_globals.maxClients = m_maxClients;
     m_game.Dll()->GameInit();
+    // Traces see the game's solid entities; snapshots ask the game's entity
+    // services the plug-ins hold, so that their hooks see every call.
+    if (cstrike::EntityList* entities = m_game.Sim()->Entities())
+        m_trace = std::make_unique<cstrike::CEngineTrace>(m_world, *entities);
+    m_snapshots = std::make_unique<cstrike::SnapshotDriver>(m_engine, m_game.Ents());
     return true;
+}
+
+void Server::OpenNetwork() {
+    const int port = CommandLine_Tier0()->ParmValue("-port", 0);
+    std::string error;
+    if (!m_net.Open(port, &error)) {
+        Warning("Unable to open the UDP socket on 127.0.0.1:%d (%s)\n", port, error.c_str());
+        return;
+    }
+    Msg("Network: IP 127.0.0.1, mode MP, dedicated Yes, ports %d SV / 27005 CL\n", m_net.Port());
+    // A print request's text is data, never a format.
+    m_net.SetPrintHandler(
+        [](std::string_view text) { Msg("%.*s", static_cast<int>(text.size()), text.data()); });
+    m_net.SetPlayerListSource([this] {
+        std::vector<cstrike::PlayerListEntry> players;
+        for (Client* client : m_clients.Connected()) {
+            IPlayerInfo* info =
+                m_game.PlayerInfo()->GetPlayerInfo(m_edicts.Get(client->EntityIndex()));
+            players.push_back(
+                {client->Name(), info ? info->GetFragCount() : 0, client->TimeConnected()});
+        }
+        return players;
+    });
 }
 
 void Server::QueuePlusCommands() {
@@ -190,6 +222,9 @@ void Server::Shutdown() {
         ShutdownLevel();
     }
     m_plugins.UnloadAll();
+    m_net.Close();
+    m_snapshots.reset();
+    m_trace.reset();
     if (m_game.IsOpen()) {
         m_game.Dll()->GameShutdown();
         m_game.Dll()->DLLShutdown();
@@ -220,6 +255,7 @@ void Server::RunFrame() {
         FinishQuit();
         return;
     }
+    m_net.ReadFrame();
     m_clients.OnFrame();
     m_helpers.OnFrame();
     if (m_levelRunning) {
@@ -227,9 +263,21 @@ void Server::RunFrame() {
         m_plugins.ForEach(
             [simulating](IServerPluginCallbacks& plugin) { plugin.GameFrame(simulating); });
         m_game.Dll()->GameFrame(simulating);
+        TakeSnapshots();
     }
     if (m_quitRequested)
         FinishQuit();
+}
+
+void Server::TakeSnapshots() {
+    // Humans and SourceTV receive snapshots; bots have no connection.
+    edict_t* receivers[ABSOLUTE_PLAYER_LIMIT];
+    size_t count = 0;
+    for (Client* client : m_clients.Connected())
+        if (client->IsActive() && client->IsInServer() && client->Kind() != ClientKind::Bot)
+            receivers[count++] = m_edicts.Get(client->EntityIndex());
+    if (m_snapshots && count > 0)
+        m_snapshots->TakeSnapshot(std::span<edict_t* const>(receivers, count));
 }
 
 void Server::RunTicks(int ticks) {
@@ -280,6 +328,8 @@ void Server::StartLevel(const std::string& map) {
     m_edicts.Use(0);
     m_mapEntities.clear();
     m_files.ReadFile(("maps/" + map + ".ent").c_str(), "GAME", m_mapEntities);
+    LoadWorld(map);
+    m_voice.SetMaxClients(m_maxClients);
     FireServerSpawn();
     m_plugins.ForEach([&](IServerPluginCallbacks& plugin) { plugin.LevelInit(m_mapName.c_str()); });
     m_game.Dll()->LevelInit(m_mapName.c_str());
@@ -294,6 +344,15 @@ void Server::StartLevel(const std::string& map) {
     const ConVar* serverConfig = FindVar("servercfgfile");
     if (serverConfig && *serverConfig->GetString())
         ServerCommand(std::string("exec ") + serverConfig->GetString() + "\n");
+}
+
+void Server::LoadWorld(const std::string& map) {
+    m_world.Clear();
+    std::string text;
+    std::string error;
+    const std::string file = "maps/" + map + ".world";
+    if (m_files.ReadFile(file.c_str(), "GAME", text) && !m_world.LoadText(text, &error))
+        Warning("%s: %s\n", file.c_str(), error.c_str());
 }
 
 void Server::ShutdownLevel() {

@@ -21,7 +21,6 @@
 #include "engine/ConsoleObjects.h"
 #include "engine/EdictList.h"
 #include "engine/EngineServer.h"
-#include "engine/EngineTrace.h"
 #include "engine/FileSystem.h"
 #include "engine/GameEventManager.h"
 #include "engine/GameLibrary.h"
@@ -32,7 +31,12 @@
 #include "engine/SourceTV.h"
 #include "engine/StringTables.h"
 #include "engine/UserMessages.h"
-#include "engine/VoiceServer.h"
+
+#include "cstrike/EngineTrace.h"
+#include "cstrike/SnapshotDriver.h"
+#include "cstrike/VoiceServer.h"
+#include "cstrike/World.h"
+#include "cstrike/net/NetSocket.h"
 
 namespace sim {
 
@@ -74,8 +78,9 @@ public:
     bool QuitRequested() const { return m_quitRequested; }
     void RequestQuit() { m_quitRequested = true; }
 
-    // One host frame: a pending level change, the command buffer, client
-    // packets (validations, query answers), then GameFrame.
+    // One host frame: a pending level change, the command buffer, the UDP
+    // socket's datagrams, client packets (validations, query answers), then
+    // GameFrame and a snapshot to every client that receives them.
     void RunFrame();
     void RunTicks(int ticks);
     void RunSeconds(double seconds);
@@ -135,14 +140,29 @@ public:
     GameLibrary& Game() { return m_game; }
     EdictList& Edicts() { return m_edicts; }
     SourceTV& TV() { return m_tv; }
-    VoiceServer& Voice() { return m_voice; }
     EngineServer& Engine() { return m_engine; }
+    // Who hears whom ("VoiceServer002"), as the game's voice rule set it.
+    cstrike::CVoiceServer& Voice() { return m_voice; }
+    // The level's boxes (maps/NAME.world) and the traces through them and
+    // the game's solid entities ("EngineTraceServer003"; null until the game
+    // library is initialised).
+    cstrike::World& World() { return m_world; }
+    IEngineTrace* Trace() { return m_trace.get(); }
+    // What each client was sent in its last snapshot (null until the game
+    // library is initialised).
+    const cstrike::SnapshotDriver* Snapshots() const { return m_snapshots.get(); }
+    // The UDP socket on 127.0.0.1 (its port: -port N, a free one without)
+    // and what reached the engine through it.
+    cstrike::NetSocket& Net() { return m_net; }
 
 private:
     void* EngineInterface(const char* name);
     bool StartGame();
     void ApplyCommandLine();
     void QueuePlusCommands();
+    void OpenNetwork();
+    void TakeSnapshots();
+    void LoadWorld(const std::string& map);
     void StartLevel(const std::string& map);
     void ShutdownLevel();
     void FireServerSpawn();
@@ -168,8 +188,11 @@ private:
     GameLibrary m_game;
     SourceTV m_tv{*this};
     EngineServer m_engine{*this};
-    EngineTrace m_trace;
-    VoiceServer m_voice{m_maxClients};
+    cstrike::CVoiceServer m_voice;
+    cstrike::World m_world;
+    std::unique_ptr<cstrike::CEngineTrace> m_trace;
+    std::unique_ptr<cstrike::SnapshotDriver> m_snapshots;
+    cstrike::NetSocket m_net;
     StringTables m_stringTables;
     std::unique_ptr<ServerCommands> m_serverCommands;
     std::unique_ptr<BanCommands> m_banCommands;

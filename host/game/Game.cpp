@@ -1,8 +1,13 @@
 #include "game/Game.h"
 
+#include <ivoiceserver.h>
 #include <tier0/dbg.h>
 #include <tier1/convar.h>
 #include <tier1/tier1.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -28,6 +33,11 @@ Game& Game::Get() {
     return game;
 }
 
+cstrike::CGameMovement& Game::Movement() {
+    static cstrike::CGameMovement movement;
+    return movement;
+}
+
 bool Game::Connect(CreateInterfaceFn engineFactory, CGlobalVars* globals) {
     m_engine = static_cast<IVEngineServer*>(engineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
     m_events = static_cast<IGameEventManager2*>(
@@ -43,6 +53,14 @@ bool Game::Connect(CreateInterfaceFn engineFactory, CGlobalVars* globals) {
     m_messages = std::make_unique<PlayerMessages>(*m_engine);
     m_rules = std::make_unique<cstrike::CSGameRules>(*m_entities, *m_globals, *m_sink, *m_messages);
     m_gameEnts = std::make_unique<cstrike::CServerGameEnts>(*m_entities);
+    // Movement and voice go through the objects the factories hand out, the
+    // ones a plug-in hooks.
+    Movement().SetGlobals(m_globals);
+    m_usercmds = std::make_unique<cstrike::UsercmdDriver>(*m_entities, &Movement(), *m_globals);
+    m_spawner = std::make_unique<cstrike::MapSpawner>(*m_entities);
+    auto* voiceServer =
+        static_cast<IVoiceServer*>(engineFactory(INTERFACEVERSION_VOICESERVER, nullptr));
+    m_voice = std::make_unique<cstrike::VoiceRules>(*m_entities, voiceServer, *m_globals);
     // Everything the game registers is the game library's.
     ConVar_Register(FCVAR_GAMEDLL);
     return true;
@@ -53,6 +71,10 @@ void Game::Disconnect() {
     DisconnectTier1Libraries();
     if (m_entities)
         m_entities->RemoveAll();
+    m_voice.reset();
+    m_spawner.reset();
+    m_usercmds.reset();
+    Movement().SetGlobals(nullptr);
     m_gameEnts.reset();
     m_rules.reset();
     m_messages.reset();
@@ -65,7 +87,20 @@ void Game::Disconnect() {
 
 void Game::LevelInit() {
     m_entities->RemoveAll();
+    // The text comes through the engine interface the plug-ins see, so a
+    // hook on GetMapEntitiesString changes what spawns.
+    const cstrike::SpawnReport report = m_spawner->SpawnFromEngine(*m_engine);
+    if (!report.error.empty())
+        Warning("The map's entity text stops at %s (%d entities spawned)\n", report.error.c_str(),
+                report.spawned);
+    m_voice->LevelInit();
     m_rules->LevelInit();
+}
+
+void Game::Tick() {
+    m_usercmds->RunTick();
+    m_rules->Think();
+    m_voice->Think();
 }
 
 void Game::LevelShutdown() {
@@ -103,6 +138,67 @@ int Game::LastMenuSelection(int index) const {
 void Game::SetMenuSelection(int index, int selection) {
     if (ValidIndex(index))
         m_kinds[index].menuSelection = selection;
+}
+
+void Game::SetUsercmdRate(int index, float commandsPerSecond) {
+    if (!ValidIndex(index))
+        return;
+    m_usercmdSettings[index].commandsPerSecond = commandsPerSecond;
+    if (CCSPlayer* player = Player(index); player && m_usercmds->Find(player))
+        m_usercmds->SetClient(player, commandsPerSecond);
+}
+
+void Game::SetUsercmdInput(int index, const CUserCmd& input) {
+    if (!ValidIndex(index))
+        return;
+    m_usercmdSettings[index].input = input;
+    if (CCSPlayer* player = Player(index))
+        m_usercmds->SetInput(player, input);
+}
+
+const cstrike::UsercmdDriver::ClientRecord* Game::UsercmdsOf(const CCSPlayer& player) const {
+    return m_usercmds ? m_usercmds->Find(&player) : nullptr;
+}
+
+void Game::ClientPutInServer(edict_t* edict, const char* playerName) {
+    const char* id = m_engine->GetPlayerNetworkIDString(edict);
+    CCSPlayer* player = m_rules->ClientPutInServer(edict, m_engine->GetPlayerUserId(edict),
+                                                   playerName ? playerName : "", id ? id : "");
+    const int index = m_engine->IndexOfEdict(edict);
+    // SourceTV watches; humans and bots send usercmds.
+    if (!player || IsSourceTV(index))
+        return;
+    const ClientUsercmds& settings = m_usercmdSettings[index];
+    m_usercmds->SetClient(player, settings.commandsPerSecond);
+    m_usercmds->SetInput(player, settings.input);
+}
+
+void Game::ClientDisconnect(edict_t* edict) {
+    const int index = m_engine->IndexOfEdict(edict);
+    if (CCSPlayer* player = PlayerOf(edict)) {
+        m_usercmds->RemoveClient(player);
+        m_rules->ClientDisconnect(player);
+    }
+    if (ValidIndex(index)) {
+        m_usercmdSettings[index] = ClientUsercmds();
+        m_voice->SetBanMask(index, 0);
+    }
+}
+
+void Game::VoiceBan(const CCSPlayer& receiver, const CCommand& args) {
+    std::uint64_t mask = 0;
+    for (int word = 0; word < 2 && word + 1 < args.ArgC(); ++word)
+        mask |= (std::strtoull(args[word + 1], nullptr, 16) & 0xFFFFFFFFull) << (32 * word);
+    m_voice->SetBanMask(m_engine->IndexOfEdict(receiver.edict()), mask);
+}
+
+void Game::Buy(CCSPlayer& player, const char* item) {
+    if (!item || !*item)
+        return;
+    if (std::strcmp(item, "defuser") == 0)
+        m_rules->BuyDefuser(&player);
+    else
+        m_rules->Buy(&player, (std::string("weapon_") + item).c_str());
 }
 
 std::vector<int> Game::ChatRecipients(const CCSPlayer* sender, bool team) const {

@@ -16,12 +16,22 @@
 #include "cstrike/CSPlayer.h"
 #include "cstrike/EntityList.h"
 #include "cstrike/GameEventManagerSink.h"
+#include "cstrike/GameMovement.h"
+#include "cstrike/MapSpawner.h"
 #include "cstrike/ServerGameEnts.h"
+#include "cstrike/UsercmdDriver.h"
+#include "cstrike/VoiceRules.h"
 #include "game/PlayerMessages.h"
+
+class CCommand;
 
 class Game {
 public:
     static Game& Get();
+    // The player movement the game factory hands out ("GameMovement001"):
+    // one object from the library's load on, so that a hook placed on it
+    // sees every usercmd the game runs.
+    static cstrike::CGameMovement& Movement();
 
     bool Connect(CreateInterfaceFn engineFactory, CGlobalVars* globals);
     void Disconnect();
@@ -32,6 +42,8 @@ public:
     cstrike::CSGameRules* Rules() const { return m_rules.get(); }
     cstrike::EntityList* Entities() const { return m_entities.get(); }
     cstrike::CServerGameEnts* GameEnts() const { return m_gameEnts.get(); }
+    cstrike::UsercmdDriver* Usercmds() const { return m_usercmds.get(); }
+    cstrike::VoiceRules* Voice() const { return m_voice.get(); }
 
     const std::string& Description() const { return m_description; }
     void SetDescription(std::string description) { m_description = std::move(description); }
@@ -48,18 +60,41 @@ public:
     int LastMenuSelection(int index) const;
     void SetMenuSelection(int index, int selection);
 
+    // A client's usercmds (see ISimGame): kept per slot, so that they outlast
+    // the player entity across level changes, until the client leaves.
+    void SetUsercmdRate(int index, float commandsPerSecond);
+    void SetUsercmdInput(int index, const CUserCmd& input);
+    const cstrike::UsercmdDriver::ClientRecord* UsercmdsOf(const CCSPlayer& player) const;
+
+    // The game's side of a client entering and leaving.
+    void ClientPutInServer(edict_t* edict, const char* playerName);
+    void ClientDisconnect(edict_t* edict);
+    // "vban": the receiver's mute mask, in up to two hexadecimal words
+    // (players 1 to 32, then 33 to 64).
+    void VoiceBan(const CCSPlayer& receiver, const CCommand& args);
+    // "buy NAME": a weapon (weapon_NAME) or, for a counter-terrorist, the
+    // defuse kit ("defuser").
+    void Buy(CCSPlayer& player, const char* item);
+
     // say and say_team, from a player (the command client) or the console.
     void Say(const char* text, bool team);
     void PrintToClient(const CCSPlayer& player, const std::string& text);
 
     void LevelInit();
     void LevelShutdown();
+    // One tick of the game: the clients' usercmds (movement, then the use
+    // key), the rules, the voice rule.
+    void Tick();
 
 private:
     struct ClientKind {
         bool fake = false;
         bool sourceTV = false;
         int menuSelection = 0;
+    };
+    struct ClientUsercmds {
+        float commandsPerSecond = 0.0f;
+        CUserCmd input;
     };
 
     static bool ValidIndex(int index) { return index >= 1 && index <= ABSOLUTE_PLAYER_LIMIT; }
@@ -74,7 +109,11 @@ private:
     std::unique_ptr<PlayerMessages> m_messages;
     std::unique_ptr<cstrike::CSGameRules> m_rules;
     std::unique_ptr<cstrike::CServerGameEnts> m_gameEnts;
+    std::unique_ptr<cstrike::UsercmdDriver> m_usercmds;
+    std::unique_ptr<cstrike::MapSpawner> m_spawner;
+    std::unique_ptr<cstrike::VoiceRules> m_voice;
     std::string m_description = "Counter-Strike: Source";
     int m_commandClient = -1;
     ClientKind m_kinds[ABSOLUTE_PLAYER_LIMIT + 1];
+    ClientUsercmds m_usercmdSettings[ABSOLUTE_PLAYER_LIMIT + 1];
 };

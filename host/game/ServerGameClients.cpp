@@ -10,9 +10,9 @@
 namespace {
 
 // Client commands the game takes without an answer.
-const char* const kQuietCommands[] = {
-    "spec_mode", "spec_next", "spec_prev", "spec_player", "vban",    "VModEnable", "ignorerad",
-    "buy",       "buymenu",   "drop",      "nightvision", "autobuy", "rebuy"};
+const char* const kQuietCommands[] = {"spec_mode",   "spec_next", "spec_prev", "spec_player",
+                                      "VModEnable",  "ignorerad", "buymenu",   "drop",
+                                      "nightvision", "autobuy",   "rebuy"};
 
 bool IsQuiet(const char* command) {
     for (const char* quiet : kQuietCommands)
@@ -58,18 +58,13 @@ bool ServerGameClients::ClientConnect(edict_t*, const char*, const char*, char*,
 void ServerGameClients::ClientActive(edict_t*, bool) {}
 
 void ServerGameClients::ClientDisconnect(edict_t* entity) {
-    Game& game = Game::Get();
-    if (CCSPlayer* player = game.PlayerOf(entity))
-        game.Rules()->ClientDisconnect(player);
+    Game::Get().ClientDisconnect(entity);
 }
 
 void ServerGameClients::ClientPutInServer(edict_t* entity, const char* playerName) {
     Game& game = Game::Get();
-    IVEngineServer* engine = game.Engine();
-    const char* id = engine->GetPlayerNetworkIDString(entity);
-    CCSPlayer* player = game.Rules()->ClientPutInServer(entity, engine->GetPlayerUserId(entity),
-                                                        playerName ? playerName : "", id ? id : "");
-    if (player)
+    game.ClientPutInServer(entity, playerName);
+    if (CCSPlayer* player = game.PlayerOf(entity))
         TakeSettings(*player, entity);
 }
 
@@ -84,6 +79,10 @@ void ServerGameClients::ClientCommand(edict_t* entity, const CCommand& args) {
         game.Rules()->JoinTeam(player, team == TEAM_UNASSIGNED ? AutoTeam() : team);
     } else if (strcasecmp(command, "kill") == 0) {
         game.Rules()->Kill(player, nullptr, "world", false);
+    } else if (strcasecmp(command, "vban") == 0) {
+        game.VoiceBan(*player, args);
+    } else if (strcasecmp(command, "buy") == 0) {
+        game.Buy(*player, args[1]);
     } else if (strcasecmp(command, "menuselect") == 0) {
         game.SetMenuSelection(game.Engine()->IndexOfEdict(entity), std::atoi(args[1]));
     } else if (!IsQuiet(command)) {

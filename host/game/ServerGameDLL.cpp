@@ -22,8 +22,8 @@ bool ServerGameDLL::LevelInit(const char*) {
 void ServerGameDLL::ServerActivate(edict_t*, int, int) {}
 
 void ServerGameDLL::GameFrame(bool simulating) {
-    if (simulating && Game::Get().Rules())
-        Game::Get().Rules()->Think();
+    if (simulating && Game::Get().IsConnected())
+        Game::Get().Tick();
 }
 
 void ServerGameDLL::LevelShutdown() {

@@ -13,4 +13,14 @@ public:
     void Kill(int entityIndex) override;
     int CountEntities(const char* className) override;
     int LastMenuSelection(int entityIndex) override;
+    void SetUsercmdRate(int entityIndex, float commandsPerSecond) override;
+    void SetUsercmdInput(int entityIndex, const SimUsercmd& input) override;
+    bool SetMoveType(int entityIndex, int moveType) override;
+    bool Teleport(int entityIndex, const float origin[3]) override;
+    bool GetPlayerState(int entityIndex, SimPlayerState* state) override;
+    void Flash(int entityIndex, float duration, float maxAlpha) override;
+    bool PlantBomb(int entityIndex) override;
+    void Hurt(int victimIndex, int attackerIndex, int damage, const char* weapon) override;
+    int CountEntitiesByModel(const char* model) override;
+    cstrike::EntityList* Entities() override;
 };

@@ -6,6 +6,38 @@
 
 #define SIMGAME_INTERFACE_VERSION "SimGame001"
 
+namespace cstrike {
+class EntityList;
+}
+
+// What a client's usercmds carry, from now until it changes.
+struct SimUsercmd {
+    float viewangles[3] = {0.0f, 0.0f, 0.0f};  // pitch, yaw, roll in degrees
+    float forwardmove = 0.0f;
+    float sidemove = 0.0f;
+    float upmove = 0.0f;
+    int buttons = 0;  // IN_* of in_buttons.h
+};
+
+// A player as the game has it, for tests and scenario expectations.
+struct SimPlayerState {
+    float origin[3] = {0.0f, 0.0f, 0.0f};
+    float velocity[3] = {0.0f, 0.0f, 0.0f};
+    float eyes[3] = {0.0f, 0.0f, 0.0f};
+    int usercmds = 0;  // usercmds run since the player entity was made
+    int moveType = 0;
+    int flags = 0;
+    int team = 0;
+    int health = 0;
+    int money = 0;
+    bool alive = false;
+    bool defusing = false;
+    bool hasDefuser = false;
+    float maxSpeed = 0.0f;
+    float flashDuration = 0.0f;
+    float flashMaxAlpha = 0.0f;
+};
+
 class ISimGame {
 public:
     // Before ClientPutInServer: whether the slot holds a bot or SourceTV.
@@ -24,6 +56,28 @@ public:
     virtual int CountEntities(const char* className) = 0;
     // The last menuselect of a player (0 when none).
     virtual int LastMenuSelection(int entityIndex) = 0;
+
+    // Usercmds: how many a client sends a second (0: one per tick, as an
+    // honest client does; more is a speed hack) and what they carry. Both
+    // belong to the client slot and outlast level changes.
+    virtual void SetUsercmdRate(int entityIndex, float commandsPerSecond) = 0;
+    virtual void SetUsercmdInput(int entityIndex, const SimUsercmd& input) = 0;
+    // MOVETYPE_WALK, _NOCLIP, _LADDER, ... for a living player.
+    virtual bool SetMoveType(int entityIndex, int moveType) = 0;
+    virtual bool Teleport(int entityIndex, const float origin[3]) = 0;
+    virtual bool GetPlayerState(int entityIndex, SimPlayerState* state) = 0;
+
+    // Game actions of the rules: a flashbang's effect (player_blind), the
+    // bomb planted where a living terrorist stands, damage from another
+    // player (0: the world).
+    virtual void Flash(int entityIndex, float duration, float maxAlpha) = 0;
+    virtual bool PlantBomb(int entityIndex) = 0;
+    virtual void Hurt(int victimIndex, int attackerIndex, int damage, const char* weapon) = 0;
+
+    // Entities of the game with that model name.
+    virtual int CountEntitiesByModel(const char* model) = 0;
+    // The game's entity list, for the engine's traces through solid entities.
+    virtual cstrike::EntityList* Entities() = 0;
 
 protected:
     ~ISimGame() = default;
