@@ -3,6 +3,7 @@
 #include <icvar.h>
 #include <tier1/convar.h>
 
+#include <cstring>
 #include <string>
 
 #include "core/HostInterfaces.h"
@@ -28,24 +29,40 @@ void SvTagsAccessor::AddTag(const char* tag) {
     m_SvTags->SetValue(value.empty() ? tag : (value + "," + tag).c_str());
 }
 
-// Takes ",tag" where it stands; else the tag and the character after it
-// (normally its trailing comma).
+namespace {
+
+// Where `tag` stands as a whole entry of the list, or npos.
+size_t FindWholeTag(const std::string& value, const std::string& tag) {
+    for (size_t at = value.find(tag); at != std::string::npos; at = value.find(tag, at + 1)) {
+        const size_t end = at + tag.size();
+        const bool starts = at == 0 || value[at - 1] == ',';
+        const bool ends = end == value.size() || value[end] == ',';
+        if (starts && ends) {
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+// The tag goes with its leading comma, or first in the list with its
+// trailing one. Only a whole entry goes: a longer tag that merely contains
+// it belongs to someone else and stays as it is.
 void SvTagsAccessor::RemoveTag(const char* tag) {
-    if (!m_SvTags) {
+    if (!m_SvTags || !tag || !*tag) {
         return;
     }
     std::string value = m_SvTags->GetString();
-    if (value.empty()) {
-        return;
-    }
-    const std::string withComma = std::string(",") + tag;
-    size_t at = value.find(withComma);
-    if (at == std::string::npos) {
-        at = value.find(tag);
-    }
+    const size_t at = FindWholeTag(value, tag);
     if (at == std::string::npos) {
         return;
     }
-    value.erase(at, withComma.size());
+    const size_t length = std::strlen(tag);
+    if (at > 0) {
+        value.erase(at - 1, length + 1);
+    } else {
+        value.erase(0, length + (length < value.size() ? 1 : 0));
+    }
     m_SvTags->SetValue(value.c_str());
 }

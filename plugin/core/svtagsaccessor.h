@@ -12,6 +12,7 @@ public:
     // Whether the value holds `tag` anywhere, also inside a longer tag.
     bool IsTagSet(const char* tag) const;
     void AddTag(const char* tag);
+    // Removes the tag where it stands as a whole entry of the list.
     void RemoveTag(const char* tag);
     // Forgets the host's variable (at unload).
     void Reset() { m_SvTags = nullptr; }

@@ -84,6 +84,8 @@ bool Travik::Load(CreateInterfaceFn interfaceFactory, CreateInterfaceFn gameServ
         return false;
     }
     ConVar_Register(0);
+    // The first level's address comes with its server_spawn, before LevelInit.
+    ListenForServerSpawn();
     ConfigureSvTags();
     tkLog(true, "[Travik] Plugin Successfully Loaded!\n");
     ExecTravikConfig();
@@ -277,45 +279,15 @@ void Travik::ReleaseServerCvars() {
 void Travik::Pause() {
     tkLog(true, "Travik: Plugin PAUSED!\n");
     Messaging::SendAllMessage("\x03Travik:\x04 Plugin Paused! Removing All Players\n");
+    KickAllPlayers("Travik WARNING, Plugin Paused!", true);
 }
 
 void Travik::UnPause() {
     tkLog(true, "Travik: Plugin UNPAUSED!\n");
     Messaging::SendAllMessage("\x03Travik:\x04 Plugin Unpaused! Removing All Players\n");
+    KickAllPlayers("Travik WARNING, Plugin Unpaused!", true);
 }
 
 const char* Travik::GetPluginDescription() {
     return TRAVIK_DESCRIPTION;
 }
-
-void Travik::LevelInit(const char*) {}
-void Travik::ServerActivate(edict_t*, int, int) {}
-void Travik::GameFrame(bool) {}
-void Travik::LevelShutdown() {}
-void Travik::ClientActive(edict_t*) {}
-void Travik::ClientDisconnect(edict_t*) {}
-void Travik::ClientPutInServer(edict_t*, const char*) {}
-
-void Travik::SetCommandClient(int index) {
-    commandClient = index;
-}
-
-void Travik::ClientSettingsChanged(edict_t*) {}
-
-PLUGIN_RESULT Travik::ClientConnect(bool*, edict_t*, const char*, const char*, char*, int) {
-    return PLUGIN_CONTINUE;
-}
-
-PLUGIN_RESULT Travik::ClientCommand(edict_t*, const CCommand&) {
-    return PLUGIN_CONTINUE;
-}
-
-PLUGIN_RESULT Travik::NetworkIDValidated(const char*, const char*) {
-    return PLUGIN_CONTINUE;
-}
-
-void Travik::OnQueryCvarValueFinished(QueryCvarCookie_t, edict_t*, EQueryCvarValueStatus,
-                                      const char*, const char*) {}
-void Travik::OnEdictAllocated(edict_t*) {}
-void Travik::OnEdictFreed(const edict_t*) {}
-void Travik::FireGameEvent(IGameEvent*) {}

@@ -3,12 +3,15 @@
 #include <igameevents.h>
 #include <iserverplugin.h>
 
+#include <cstddef>
 #include <string>
 
 #include "core/InternalVarAccessor.h"
 #include "core/ModuleInformation.h"
+#include "core/TKPlayerManager.h"
 #include "core/TKState.h"
 #include "core/svtagsaccessor.h"
+#include "enforcement/KickBanQueue.h"
 
 class ConCommand;
 class ConVar;
@@ -62,6 +65,7 @@ public:
 
     // Features and fields.
     InternalVarAccessor* getInternalVarAccessor() { return &internalVarAccessor; }
+    KickBanQueue* getKickBanQueue() { return &kickBanQueue; }
     SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
@@ -76,6 +80,9 @@ public:
     void changeTkState(TKState state);
     void SetActive(bool on);
     void WarnAllPlayersTravikInactive();
+    // Queues a kick of every real player; with reloadMap the kicks happen at
+    // once and the current map starts again.
+    void KickAllPlayers(const char* reason, bool reloadMap);
     void ExecTravikConfig();
     void ConfigureServerCvars();
     static void makeCvarNotify(const char* name);
@@ -90,8 +97,35 @@ public:
     static void onTKWarModeChange(IConVar* var, const char* oldValue, float oldFloat);
     static void onSvCheatsChange(IConVar* var, const char* oldValue, float oldFloat);
 
-    // Server validation and tags.
+    // Player identity. An edict is in use when it exists and is not free.
+    static bool IsPlayer(edict_t* edict);  // a human: no bot, no SourceTV
+    static bool IsPlayerAndConnected(edict_t* edict);
+    static bool IsPlayerOrBot(edict_t* edict);  // connected, no SourceTV
+    static edict_t* GetEntityByUserID(int userID);
+    static int GetNumRealPlayers();
+    static edict_t* getSourceTV();
+    // Whether the name holds a byte that players could use to fake colours
+    // or sounds in chat.
+    static bool fixPlayerName(const char* name);
+    static bool IsSteamIDValid(const char* id);
+    // The address without its port; false when the host knows none or it
+    // does not fit.
+    static bool GetPlayerIPAddress(edict_t* edict, char* buffer, std::size_t size);
+    static void AnnouncePlayer(edict_t* edict);
+    // Admission of a player whose Steam ID the host has validated.
+    void BeginPlayerAuth(edict_t* edict);
+
+    // Server validation, warnings, status and tags.
     bool ValidateServer(bool onLoad);
+    static bool IsSecureServer();
+    bool DoWarningsExist(bool critical);
+    void PrintWarningsToConsole(edict_t* edict);
+    void ShowWarningsMessage(edict_t* edict);
+    void DisplayServerStatus(edict_t* edict);
+    void DisplayConsoleWelcomeMessage(edict_t* edict);
+    void PrintNetInfo(edict_t* edict);
+    static void SayConVar(edict_t* edict, const ConVar* var);
+    void SayTkSettings(edict_t* edict);
     void ConfigureSvTags();
     void showAllRemovalMenu(bool unloaded);
 
@@ -112,9 +146,22 @@ private:
     void ReleaseServerCvarCallbacks();
     void OnActivated();
     void OnDeactivated();
+    void ForceCurrentMap();
+    void ListenForEvents();
+    void ListenForServerSpawn();
+    void CheckClientSettings(edict_t* edict);
+    PLUGIN_RESULT AnswerClientCommand(edict_t* edict, const CCommand& args);
+    void OnRoundStart();
+    void OnPlayerSay(IGameEvent* event);
+    void OnPlayerDisconnect(IGameEvent* event);
+    void OnServerSpawn(IGameEvent* event);
+    void PrintCriticalWarnings(edict_t* edict);
+    void PrintNotices(edict_t* edict);
 
     // Members, in construction order.
     moduleInfo_t moduleInfo;
+    TKPlayerManager playerManager;
+    KickBanQueue kickBanQueue;
     SvTagsAccessor svTagsAccessor;
     InternalVarAccessor internalVarAccessor;
 

@@ -116,6 +116,7 @@ void Travik::SetActive(bool on) {
 void Travik::OnActivated() {
     Messaging::SendAllMessage("\x03Travik:\x04 Active Mode, Removing All Players!\n");
     tkLog(false, "Travik: tk_active 1, Removing all players\n");
+    KickAllPlayers("Travik is now active, retry your connection to the server", true);
     ConfigureSvTags();
 }
 
@@ -230,6 +231,7 @@ void Travik::onTKWarModeChange(IConVar*, const char* oldValue, float) {
     }
     Messaging::SendAllMessage("\x03Travik:\x04 War Mode changed, Removing all players\n");
     tkLog(false, "Travik: tk_warmode changed, Removing all players\n");
+    g_travik.KickAllPlayers("tk_warmode changed, retry your connection to the server", true);
     if (!tk_warmode.GetBool()) {
         g_travik.svTagsAccessor.RemoveTag("tk_warmode");
     } else {
@@ -246,5 +248,6 @@ void Travik::onSvCheatsChange(IConVar*, const char*, float oldFloat) {
     Messaging::SendAllMessage(
         "\x03Travik:\x04 sv_cheats changed - now Disabled, Removing all players\n");
     tkLog(false, "Travik: sv_cheats 1->0, Removing all players\n");
+    g_travik.KickAllPlayers("sv_cheats is now disabled, retry your connection to the server", true);
     g_host.engine->ServerCommand("sv_showimpacts 0\n");
 }

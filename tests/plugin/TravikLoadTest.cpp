@@ -244,8 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TravikLoad, UnloadTellsThePlayersAndGivesTheHostBackItsVariablesAndTags) {
     InstallTravik();
     StartServer();
-    sim::Client& alice = Connect("alice");
     Console("tk_warmode 1");
+    sim::Client& alice = Connect("alice");
     Console("sv_tags \"custom,travik,tk_warmode,other\"");
     alice.GetInbox().Clear();
 
@@ -302,19 +302,33 @@ TEST_F(TravikLoad, AReloadStartsWithFreshState) {
     EXPECT_EQ(Var("sv_tags"), "travik");
 }
 
-TEST_F(TravikLoad, PauseAndUnpauseTellThePlayers) {
+// Real players only: bots and SourceTV stay.
+TEST_F(TravikLoad, PauseAndUnpauseRemoveThePlayersAndReloadTheMap) {
     InstallTravik();
     StartServer();
     sim::Client& alice = Connect("alice");
+    sim::Client& bot = server->Clients().AddFakeClient("bot", sim::ClientKind::Bot);
+    sim::Client& tv = server->Clients().AddFakeClient("SourceTV", sim::ClientKind::SourceTV);
     alice.GetInbox().Clear();
     Console("plugin_pause 0");
     EXPECT_TRUE(ConsoleHas("Travik: Plugin PAUSED!\n"));
+    const auto chat = alice.GetInbox().OfKind(sim::InboxKind::Chat);
+    ASSERT_EQ(chat.size(), 1u);
+    EXPECT_EQ(chat[0]->text, "\x03Travik:\x04 Plugin Paused! Removing All Players\n");
+    EXPECT_EQ(alice.DisconnectReason(), "Kicked by Console : Travik WARNING, Plugin Paused!");
+    EXPECT_TRUE(bot.IsConnected());
+    EXPECT_TRUE(tv.IsConnected());
+    EXPECT_TRUE(server->HasPendingLevelChange());
+    server->RunTicks(1);
+
+    sim::Client& bob = Connect("bob");
+    bob.GetInbox().Clear();
     Console("plugin_unpause 0");
     EXPECT_TRUE(ConsoleHas("Travik: Plugin UNPAUSED!\n"));
-    const auto chat = alice.GetInbox().OfKind(sim::InboxKind::Chat);
-    ASSERT_EQ(chat.size(), 2u);
-    EXPECT_EQ(chat[0]->text, "\x03Travik:\x04 Plugin Paused! Removing All Players\n");
-    EXPECT_EQ(chat[1]->text, "\x03Travik:\x04 Plugin Unpaused! Removing All Players\n");
+    const auto bobChat = bob.GetInbox().OfKind(sim::InboxKind::Chat);
+    ASSERT_EQ(bobChat.size(), 1u);
+    EXPECT_EQ(bobChat[0]->text, "\x03Travik:\x04 Plugin Unpaused! Removing All Players\n");
+    EXPECT_EQ(bob.DisconnectReason(), "Kicked by Console : Travik WARNING, Plugin Unpaused!");
 }
 
 }  // namespace

@@ -17,6 +17,12 @@ protected:
         ClearConsole();
     }
 
+    // Alice again, after a change that removed everybody.
+    void Rejoin() {
+        alice = &Connect("alice");
+        alice->GetInbox().Clear();
+    }
+
     std::vector<std::string> AliceChat() const {
         std::vector<std::string> lines;
         for (const sim::InboxEntry* entry : alice->GetInbox().OfKind(sim::InboxKind::Chat)) {
@@ -32,7 +38,7 @@ using Lines = std::vector<std::string>;
 
 TEST_F(TravikState, SwitchingOffPublishesZeroDropsTheTagsAndKicksNobody) {
     Console("tk_warmode 1");
-    alice->GetInbox().Clear();
+    Rejoin();
     Console("tk_active 0");
     EXPECT_EQ(Var("tk_status"), "0");
     EXPECT_EQ(Var("sv_tags"), "");
@@ -43,14 +49,19 @@ TEST_F(TravikState, SwitchingOffPublishesZeroDropsTheTagsAndKicksNobody) {
     EXPECT_FALSE(ConsoleHas("tk_active changed"));
 }
 
-TEST_F(TravikState, SwitchingBackOnTellsThePlayersAndRestoresStatusAndTags) {
+TEST_F(TravikState, SwitchingBackOnRemovesThePlayersAndRestoresStatusAndTags) {
     Console("tk_warmode 1");
     Console("tk_active 0");
-    alice->GetInbox().Clear();
+    Rejoin();
+    sim::Client& bot = server->Clients().AddFakeClient("bot", sim::ClientKind::Bot);
     Console("tk_active 1");
     EXPECT_EQ(Var("tk_status"), "1");
     EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
     EXPECT_EQ(AliceChat(), Lines{"\x03Travik:\x04 Active Mode, Removing All Players!\n"});
+    EXPECT_EQ(alice->DisconnectReason(),
+              "Kicked by Console : Travik is now active, retry your connection to the server");
+    EXPECT_TRUE(bot.IsConnected());
+    EXPECT_TRUE(server->HasPendingLevelChange());
     const std::string log = ReadLog("travik.log");
     EXPECT_NE(log.find("tk_active changed now \"1\"\n"), std::string::npos);
     EXPECT_NE(log.find("Travik: tk_active 1, Removing all players\n"), std::string::npos);
@@ -74,14 +85,21 @@ TEST_F(TravikState, VersionCannotBeSetByAnOperator) {
     EXPECT_EQ(Var("tk_version"), "4.6Beta");
 }
 
-TEST_F(TravikState, WarModeChangesTellThePlayersAndFollowTheTag) {
+TEST_F(TravikState, WarModeChangesRemoveThePlayersAndFollowTheTag) {
+    const std::string line = "\x03Travik:\x04 War Mode changed, Removing all players\n";
+    const std::string kicked =
+        "Kicked by Console : tk_warmode changed, retry your connection to the server";
     Console("tk_warmode 1");
     EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    EXPECT_EQ(AliceChat(), Lines{line});
+    EXPECT_EQ(alice->DisconnectReason(), kicked);
+    Rejoin();
     Console("tk_warmode 1");  // its present value: nobody is bothered
+    EXPECT_TRUE(alice->IsActive());
     Console("tk_warmode 0");
     EXPECT_EQ(Var("sv_tags"), "travik");
-    const std::string line = "\x03Travik:\x04 War Mode changed, Removing all players\n";
-    EXPECT_EQ(AliceChat(), (Lines{line, line}));
+    EXPECT_EQ(AliceChat(), Lines{line});
+    EXPECT_EQ(alice->DisconnectReason(), kicked);
     EXPECT_EQ(CountOf(ReadLog("travik.log"), "Travik: tk_warmode changed, Removing all players\n"),
               2);
     EXPECT_FALSE(ConsoleHas("tk_warmode changed"));
@@ -103,6 +121,8 @@ TEST_F(TravikState, CheatsSwitchedOffRemovesPlayersAndImpacts) {
     Console("sv_cheats 0");
     EXPECT_EQ(AliceChat(),
               Lines{"\x03Travik:\x04 sv_cheats changed - now Disabled, Removing all players\n"});
+    EXPECT_EQ(alice->DisconnectReason(),
+              "Kicked by Console : sv_cheats is now disabled, retry your connection to the server");
     server->RunTicks(1);
     EXPECT_EQ(Var("sv_showimpacts"), "0");
     EXPECT_NE(ReadLog("travik.log").find("Travik: sv_cheats 1->0, Removing all players\n"),
@@ -115,6 +135,7 @@ TEST_F(TravikState, CheatsLeftOffOrChangedWhileInactiveAreIgnored) {
     Console("sv_cheats 1");
     Console("sv_cheats 0");
     EXPECT_TRUE(AliceChat().empty());
+    EXPECT_TRUE(alice->IsActive());
 }
 
 TEST_F(TravikState, HostVariablesAreHiddenOrAnnounced) {

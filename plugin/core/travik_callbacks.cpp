@@ -1,0 +1,332 @@
+// The host's level, frame and client callbacks and the game events the
+// plug-in hears. Each is forwarded to the features in a fixed order: later
+// features rely on earlier ones having run in the same call, so a feature
+// joining a callback takes the place its comment names.
+#include <edict.h>
+#include <eiface.h>
+#include <igameevents.h>
+#include <iplayerinfo.h>
+#include <tier0/dbg.h>
+#include <tier1/convar.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/CallbackText.h"
+#include "core/FixedBuffer.h"
+#include "core/HostInterfaces.h"
+#include "core/travik_plugin.h"
+#include "messaging/Messaging.h"
+#include "messaging/tkLog.h"
+
+namespace {
+
+// The game events heard during a level, added in this order.
+const char* const kLevelEvents[] = {
+    "player_say",  "player_team",      "player_spawn", "player_death", "player_disconnect",
+    "round_start", "round_freeze_end", "round_end",    "player_hurt",  "player_blind",
+};
+
+const char* const kIllegalName = "Travik - Illegal character in player name";
+
+bool IsNamed(const char* name, const char* wanted) {
+    return std::strcmp(name, wanted) == 0;
+}
+
+const char* ClientSetting(edict_t* edict, const char* name) {
+    const int index = g_host.engine->IndexOfEdict(edict);
+    return index > 0 ? g_host.engine->GetClientConVarValue(index, name) : nullptr;
+}
+
+bool IsOn(const ConVar* var) {
+    return var && var->GetBool();
+}
+
+}  // namespace
+
+// Order: auth hosts, updater and cvar scanner reset before the player
+// manager and the queue; then the restart sequence stops and the map entity
+// editor reads the new map, before the tick rate is taken again.
+void Travik::LevelInit(const char*) {
+    active = tk_active.GetBool();
+    playerManager.Reset();
+    kickBanQueue.Reset();
+    if (g_host.gameDll) {
+        tickRate = TicksPerSecond(g_host.gameDll->GetTickInterval());
+    }
+    if (!ValidateServer(false)) {
+        tkLog(true, "[Travik] This server has been modified in a way which is not supported\n");
+        changeTkState(STATE_SERVER_MODIFIED);
+    }
+    ListenForEvents();
+}
+
+// Order: dead voice takes the client count, then the features configure
+// themselves: crash block, net protection, dead voice, movement, match
+// commands, defuse fix, anti-flash, map entities.
+void Travik::ServerActivate(edict_t*, int, int) {
+    if (!active || !g_host.engine) {
+        return;
+    }
+    if (tk_warmode.GetBool()) {
+        ForceCurrentMap();
+        g_host.engine->ServerCommand("sv_pure 2\n");
+    } else if (pure == 0 || pure > 2) {
+        g_host.engine->ServerCommand("sv_pure 2\n");
+    }
+}
+
+void Travik::ForceCurrentMap() {
+    if (!tk_warmode.GetBool() || !g_host.globals || !g_host.engine) {
+        return;
+    }
+    const char* map = STRING(g_host.globals->mapname);
+    if (!*map) {
+        return;
+    }
+    FixedBuffer<256> path;
+    path.Format("maps/%s.bsp", map);
+    g_host.engine->ForceExactFile(path.c_str());
+    Msg("[Travik] Forcing map: \"%s\"\n", path.c_str());
+}
+
+// Order while simulating: the queue, the player manager, the restart
+// sequence, ready-up, the auth hosts, the cvar scanner; then, on every
+// frame, the updater.
+void Travik::GameFrame(bool simulating) {
+    if (simulating) {
+        kickBanQueue.OnGameFrame();
+        playerManager.OnGameFrame();
+    }
+}
+
+// Order: updater, auth hosts and cvar scanner reset before the player
+// manager and the queue; ready-up and the restart sequence end after them.
+void Travik::LevelShutdown() {
+    playerManager.Reset();
+    kickBanQueue.Reset();
+    ListenForServerSpawn();
+}
+
+void Travik::ListenForEvents() {
+    if (!g_host.gameEvents) {
+        return;
+    }
+    for (const char* name : kLevelEvents) {
+        g_host.gameEvents->AddListener(this, name, true);
+    }
+}
+
+// Between levels only the next level's server_spawn is heard; it comes
+// before LevelInit adds the rest.
+void Travik::ListenForServerSpawn() {
+    if (!g_host.gameEvents) {
+        return;
+    }
+    g_host.gameEvents->RemoveListener(this);
+    g_host.gameEvents->AddListener(this, "server_spawn", true);
+}
+
+// Order: movement hook, player manager, defuse fix, anti-flash.
+void Travik::ClientActive(edict_t* entity) {
+    if (!active && IsPlayer(entity)) {
+        g_host.engine->ClientPrintf(entity,
+                                    "\n[Travik] NOTICE: Travik is installed on this server but is "
+                                    "currently disabled! [tk_active 0]\n\n");
+    }
+    playerManager.OnClientActive(entity);
+}
+
+// Order: player manager, auth hosts, crash block, queue, movement hook, cvar
+// scanner, defuse fix, anti-flash, updater.
+void Travik::ClientDisconnect(edict_t* entity) {
+    playerManager.OnClientDisconnect(entity);
+    kickBanQueue.OnDisconnect(entity);
+}
+
+// The crash block lets the player's commands through from here on.
+void Travik::ClientPutInServer(edict_t*, const char*) {}
+
+void Travik::SetCommandClient(int index) {
+    commandClient = index;
+}
+
+void Travik::ClientSettingsChanged(edict_t* edict) {
+    if (active) {
+        if (!IsPlayerAndConnected(edict)) {
+            return;
+        }
+        CheckClientSettings(edict);
+    }
+    playerManager.OnClientSettingsChanged(edict);
+}
+
+// Names and rates that players use to break chat, logs or the server's
+// own parsing.
+void Travik::CheckClientSettings(edict_t* edict) {
+    const char* name = ClientSetting(edict, "name");
+    if (name && !*name) {
+        kickBanQueue.Kick(edict, "Travik - Name Exploit");
+    } else if (name && fixPlayerName(name)) {
+        kickBanQueue.Kick(edict, kIllegalName);
+    }
+    const char* cmdRate = ClientSetting(edict, "cl_cmdrate");
+    if (cmdRate && cmdRate[0] == '+') {
+        kickBanQueue.Kick(edict, "Travik - Illegal character in cl_cmdrate");
+    }
+}
+
+PLUGIN_RESULT Travik::ClientConnect(bool* allowConnect, edict_t*, const char* name, const char*,
+                                    char* reject, int maxRejectLength) {
+    if (!active || !fixPlayerName(name)) {
+        return PLUGIN_CONTINUE;
+    }
+    if (allowConnect) {
+        *allowConnect = false;
+    }
+    if (reject && maxRejectLength > 0) {
+        std::snprintf(reject, static_cast<size_t>(maxRejectLength), "%s", kIllegalName);
+    }
+    return PLUGIN_STOP;
+}
+
+// The crash block judges every command first. "vban" and "VModEnable" with
+// a parameter go to dead voice, whether active or not, and on to the game.
+PLUGIN_RESULT Travik::ClientCommand(edict_t* entity, const CCommand& args) {
+    if (!entity || entity->IsFree()) {
+        return PLUGIN_STOP;
+    }
+    const char* command = args.Arg(0);
+    if ((IsNamed(command, "vban") || IsNamed(command, "VModEnable")) && args.ArgC() > 1) {
+        return PLUGIN_CONTINUE;
+    }
+    if (!active) {
+        return PLUGIN_CONTINUE;
+    }
+    return AnswerClientCommand(entity, args);
+}
+
+// The plug-in's own commands; "tk_readylist", "tk_teamcash" and
+// "tk_players" join with ready-up, cash calling and the auth hosts.
+PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) {
+    struct OwnCommand {
+        const char* name;
+        void (Travik::*answer)(edict_t*);
+    };
+    static const OwnCommand own[] = {
+        {"tk_status", &Travik::DisplayServerStatus},
+        {"tk_netinfo", &Travik::PrintNetInfo},
+        {"tk_warnings", &Travik::PrintWarningsToConsole},
+    };
+    const char* command = args.Arg(0);
+    for (const OwnCommand& entry : own) {
+        if (IsNamed(command, entry.name)) {
+            (this->*entry.answer)(edict);
+            return PLUGIN_STOP;
+        }
+    }
+    if (IsNamed(command, "spec_mode") || IsNamed(command, "spec_next") ||
+        IsNamed(command, "spec_prev")) {
+        // Players not yet on a team must not look around the map.
+        IPlayerInfo* info = g_host.playerInfoManager->GetPlayerInfo(edict);
+        const bool unassigned =
+            info && info->IsPlayer() && !info->IsHLTV() && info->GetTeamIndex() == 0;
+        return unassigned ? PLUGIN_STOP : PLUGIN_CONTINUE;
+    }
+    if (IsNamed(command, "ignorerad")) {
+        g_host.engine->ClientPrintf(edict, "[Travik] Traviked Command\n");
+        return PLUGIN_STOP;
+    }
+    return PLUGIN_CONTINUE;
+}
+
+PLUGIN_RESULT Travik::NetworkIDValidated(const char*, const char*) {
+    return PLUGIN_CONTINUE;
+}
+
+// While active the answers go to the cvar scanner; otherwise they are dropped.
+void Travik::OnQueryCvarValueFinished(QueryCvarCookie_t, edict_t*, EQueryCvarValueStatus,
+                                      const char*, const char*) {}
+
+void Travik::OnEdictAllocated(edict_t*) {}
+void Travik::OnEdictFreed(const edict_t*) {}
+
+// "player_team" goes to ready-up; "player_spawn", "player_death",
+// "player_hurt" and "player_blind" to the movement hook, defuse fix and
+// anti-flash.
+void Travik::FireGameEvent(IGameEvent* event) {
+    const char* name = event ? event->GetName() : nullptr;
+    if (!name) {
+        return;
+    }
+    if (IsNamed(name, "round_start")) {
+        OnRoundStart();
+    } else if (IsNamed(name, "player_say")) {
+        OnPlayerSay(event);
+    } else if (IsNamed(name, "round_freeze_end")) {
+        freezeTime = false;
+    } else if (IsNamed(name, "round_end")) {
+        roundEnd = true;
+    } else if (IsNamed(name, "player_disconnect")) {
+        OnPlayerDisconnect(event);
+    } else if (IsNamed(name, "server_spawn")) {
+        OnServerSpawn(event);
+    }
+}
+
+// A running live/knives-on-three sequence takes the round start, with war
+// mode off for it; otherwise cash calling does. Ready-up hears it last.
+void Travik::OnRoundStart() {
+    const bool warMode = tk_warmode.GetBool();
+    roundEnd = false;
+    freezeTime = true;
+    if (!active) {
+        WarnAllPlayersTravikInactive();
+        return;
+    }
+    if (!warMode) {
+        return;
+    }
+    if (IsOn(g_serverCvars.sv_cheats)) {
+        Messaging::SendAllMessage("\x03Travik:\x04 Notice - sv_cheats Enabled\n");
+    }
+    if (!IsSecureServer() && !IsOn(g_serverCvars.sv_lan)) {
+        Messaging::SendAllMessage("\x03WARNING:\x04 VAC has been disabled\n");
+    }
+}
+
+void Travik::OnPlayerSay(IGameEvent* event) {
+    const int userId = event->GetInt("userid", 0);
+    if (!active || userId <= 0) {
+        return;
+    }
+    if (ReadyWordOf(event->GetString("text", "")) == ReadyWord::None) {
+        return;
+    }
+    edict_t* speaker = GetEntityByUserID(userId);
+    if (speaker && !speaker->IsFree()) {
+        // Ready-up: "!ready" adds the speaker to its list, "!unready" removes them.
+    }
+}
+
+void Travik::OnPlayerDisconnect(IGameEvent* event) {
+    const int userId = event->GetInt("userid", 0);
+    if (!active || userId <= 0 || !IsMemoryCorruptionReason(event->GetString("reason", ""))) {
+        return;
+    }
+    edict_t* player = GetEntityByUserID(userId);
+    if (!player) {
+        return;
+    }
+    const char* name = ClientSetting(player, "name");
+    const char* networkId = g_host.engine->GetPlayerNetworkIDString(player);
+    if (networkId && std::strlen(networkId) > 6) {
+        tkLog(true, "Player: \"%s\" (%s) - was kicked for memory corruption (possible cheater)\n",
+              name ? name : "", networkId + 6);
+    }
+}
+
+void Travik::OnServerSpawn(IGameEvent* event) {
+    serverAddress = AddressWithoutPort(event->GetString("address", ""));
+    serverPort = event->GetString("port", "");
+}
