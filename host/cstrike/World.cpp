@@ -118,6 +118,12 @@ std::string World::ParseLine(std::string_view line) {
 
 bool World::LoadText(std::string_view text, std::string* error) {
     m_Boxes.clear();
+    if (text.size() > kMaxFileSize) {
+        if (error) {
+            *error = "the file is larger than " + std::to_string(kMaxFileSize) + " bytes";
+        }
+        return false;
+    }
     int lineNumber = 0;
     while (!text.empty()) {
         ++lineNumber;

@@ -230,6 +230,9 @@ TEST_F(SrcdsSimGameWorldFile, FilesAreReadWithinBounds) {
     EXPECT_FALSE(world.LoadFile(path, &error));
     EXPECT_TRUE(world.Boxes().empty());
     std::remove(path.c_str());
+    // Text that came another way (the engine's file system) is bounded too.
+    EXPECT_FALSE(world.LoadText(std::string(cstrike::World::kMaxFileSize + 1, '\n'), &error));
+    EXPECT_NE(error.find("larger than"), std::string::npos);
 }
 
 }  // namespace
