@@ -149,7 +149,7 @@ void ServerCommands::Status(const CCommand&) {
     std::string text;
     text += Format("hostname: %s\n", hostname ? hostname->GetString() : "");
     text += Format("version : 1.0.0.34/7 5135 %s\n", m_server.IsSecure() ? "secure" : "insecure");
-    text += "udp/ip  :  127.0.0.1:27015\n";
+    text += Format("udp/ip  :  127.0.0.1:%d\n", m_server.Net().Port());
     if (m_server.IsLevelRunning())
         text += Format("map     :  %s at: 0 x, 0 y, 0 z\n", m_server.MapName().c_str());
     const auto clients = m_server.Clients().Connected();

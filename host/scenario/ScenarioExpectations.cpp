@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "engine/Server.h"
+#include "scenario/ExpectationReader.h"
+#include "scenario/GameExpectations.h"
 #include "scenario/GameFolder.h"
 
 namespace sim {
@@ -12,19 +14,13 @@ namespace {
 constexpr size_t kShownLines = 6;
 constexpr size_t kShownBytes = 400;
 
-std::string Quote(const std::string& text) {
-    std::string quoted(1, '"');
-    quoted.append(ScenarioLine::Display(text)).push_back('"');
-    return quoted;
-}
-
 std::string LastLines(const TextLog& log) {
     const std::vector<std::string> lines = log.LastLines(kShownLines);
     if (lines.empty())
         return "nothing";
     std::string shown = "(last lines)";
     for (const std::string& line : lines)
-        shown += "\n    " + Quote(line);
+        shown += "\n    " + ExpectationReader::Quote(line);
     return shown;
 }
 
@@ -37,20 +33,10 @@ bool ParseInt(const std::string& text, int& value) {
     return true;
 }
 
-// Reads a required text argument.
-bool TakeText(ScenarioArgs& args, std::string& text, std::string& error, const char* what) {
-    if (args.AtEnd()) {
-        error = std::string("missing ") + what;
-        return false;
-    }
-    text = args.Next();
-    return true;
-}
-
-class Checker {
+class Checker : private ExpectationReader {
 public:
     Checker(ScenarioArgs& args, const ScenarioWorld& world, std::string& error)
-        : m_args(args), m_world(world), m_error(error) {}
+        : ExpectationReader(args, error), m_world(world) {}
 
     std::optional<ExpectationResult> Run() {
         const std::string subject = m_args.Next();
@@ -74,29 +60,24 @@ public:
             return Count("plugins", m_world.server->Plugins().Count());
         if (subject == "map")
             return Map();
+        if (subject == "entities")
+            return GameExpectations(m_args, m_world, m_error).Entities();
+        if (subject == "trace")
+            return GameExpectations(m_args, m_world, m_error).Trace();
+        if (subject == "udp")
+            return GameExpectations(m_args, m_world, m_error).Udp();
         if (Client* client = m_world.client(subject))
             return ClientState(subject, *client);
         return Fail("unknown expectation or client \"" + subject + "\"");
     }
 
 private:
-    std::optional<ExpectationResult> Fail(std::string error) {
-        m_error = std::move(error);
-        return std::nullopt;
-    }
-
-    std::optional<ExpectationResult> Done(bool met, std::string expected, std::string seen) {
-        if (!m_args.AtEnd())
-            return Fail("unexpected words after the expectation: " + m_args.Rest());
-        return ExpectationResult{met, std::move(expected), std::move(seen)};
-    }
-
     std::optional<ExpectationResult> Log(const TextLog& log, const std::string& whose) {
         const bool line = m_args.Accept("line");
         if (!line)
             m_args.Accept("contains");
         std::string text;
-        if (!TakeText(m_args, text, m_error, "the text"))
+        if (!Take(text, "the text"))
             return std::nullopt;
         const bool met = line ? log.HasLine(text) : log.Contains(text);
         return Done(met, whose + (line ? " {to} have the line " : " {to} contain ") + Quote(text),
@@ -110,8 +91,7 @@ private:
     std::optional<ExpectationResult> Cvar() {
         std::string name;
         std::string value;
-        if (!TakeText(m_args, name, m_error, "the variable") ||
-            !TakeText(m_args, value, m_error, "the value"))
+        if (!Take(name, "the variable") || !Take(value, "the value"))
             return std::nullopt;
         const ConVar* var = m_world.server->FindVar(name.c_str());
         return Done(var && value == var->GetString(), name + " {to} be " + Quote(value),
@@ -120,7 +100,7 @@ private:
 
     std::optional<ExpectationResult> File() {
         std::string path;
-        if (!TakeText(m_args, path, m_error, "the file"))
+        if (!Take(path, "the file"))
             return std::nullopt;
         if (!m_world.folder)
             return Fail("there is no game folder yet");
@@ -135,7 +115,7 @@ private:
         if (!equals)
             m_args.Accept("contains");
         std::string text;
-        if (!TakeText(m_args, text, m_error, "the text"))
+        if (!Take(text, "the text"))
             return std::nullopt;
         const bool met =
             exists && (equals ? contents == text : contents.find(text) != std::string::npos);
@@ -147,7 +127,7 @@ private:
         if (!byIp)
             m_args.Accept("id");
         std::string key;
-        if (!TakeText(m_args, key, m_error, "the ID or address"))
+        if (!Take(key, "the ID or address"))
             return std::nullopt;
         BanList& bans = m_world.server->Bans();
         const bool met = byIp ? bans.IsIpBanned(key) : bans.IsIdBanned(key);
@@ -160,7 +140,7 @@ private:
 
     std::optional<ExpectationResult> Event() {
         std::string name;
-        if (!TakeText(m_args, name, m_error, "the event name"))
+        if (!Take(name, "the event name"))
             return std::nullopt;
         std::vector<std::pair<std::string, std::string>> wanted;
         while (!m_args.AtEnd()) {
@@ -201,7 +181,7 @@ private:
 
     std::optional<ExpectationResult> Map() {
         std::string map;
-        if (!TakeText(m_args, map, m_error, "the map"))
+        if (!Take(map, "the map"))
             return std::nullopt;
         const std::string& current = m_world.server->MapName();
         return Done(m_world.server->IsLevelRunning() && current == map, "map {to} be " + map,
@@ -220,11 +200,13 @@ private:
             return Done(client.IsConnected(), name + " {to} be connected", Where(client));
         if (what == "networkid") {
             std::string id;
-            if (!TakeText(m_args, id, m_error, "the network ID"))
+            if (!Take(id, "the network ID"))
                 return std::nullopt;
             return Done(id == client.NetworkId(), name + "'s network ID {to} be " + Quote(id),
                         Quote(client.NetworkId()));
         }
+        if (GameExpectations::IsPlayerField(what))
+            return GameExpectations(m_args, m_world, m_error).Player(name, client, what);
         return Fail("unknown expectation \"" + what + "\" for a client");
     }
 
@@ -267,7 +249,7 @@ private:
         if (!exactly)
             m_args.Accept("contains");
         std::string text;
-        if (!TakeText(m_args, text, m_error, "the text"))
+        if (!Take(text, "the text"))
             return std::nullopt;
         int keys = -1;
         int time = -2;
@@ -307,9 +289,7 @@ private:
             seen.empty() ? std::string("no ") + Inbox::KindName(kind) : "(last entries)" + seen);
     }
 
-    ScenarioArgs& m_args;
     const ScenarioWorld& m_world;
-    std::string& m_error;
 };
 
 }  // namespace

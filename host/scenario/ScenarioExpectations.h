@@ -13,6 +13,7 @@ namespace sim {
 class Server;
 class Client;
 class GameFolder;
+class ScenarioUdp;
 
 // What expectations may look at.
 struct ScenarioWorld {
@@ -20,6 +21,8 @@ struct ScenarioWorld {
     Server* server = nullptr;
     // A client by its scenario name, or null.
     std::function<Client*(const std::string&)> client;
+    // The scenario's own UDP socket, once it sent something.
+    ScenarioUdp* udp = nullptr;
 };
 
 struct ExpectationResult {

@@ -64,6 +64,7 @@ const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
         {"advance", &ScenarioRunner::Advance},
         {"client", &ScenarioRunner::ClientAction},
         {"bot", &ScenarioRunner::Bot},
+        {"udp", &ScenarioRunner::Udp},
         {"clear", &ScenarioRunner::Clear},
         {"note", &ScenarioRunner::Note},
     };
@@ -82,6 +83,8 @@ ScenarioRunner::~ScenarioRunner() {
 
 void ScenarioRunner::Finish() {
     m_server.reset();
+    m_udp.reset();
+    m_controls.Clear();
     m_clients.clear();
     m_reported.clear();
     m_folder.reset();
@@ -154,7 +157,7 @@ ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const s
 ScenarioRunner::Outcome ScenarioRunner::Expect(ScenarioArgs& args, const std::string& where) {
     const bool negated = args.Accept("not");
     ScenarioWorld world{m_folder.get(), m_server.get(),
-                        [this](const std::string& name) { return FindClient(name); }};
+                        [this](const std::string& name) { return FindClient(name); }, m_udp.get()};
     std::string error;
     const auto result = ScenarioExpectations::Check(args, world, error);
     if (!result) {
@@ -362,7 +365,7 @@ std::string ScenarioRunner::ClientAction(ScenarioArgs& args) {
     const std::string verb = args.Next();
     if (name.empty() || verb.empty())
         return "client NAME connect|command|say|say_team|set|setinfo|answer|latency|validate|"
-               "team|disconnect ...";
+               "team|disconnect|usercmds|input|movetype|teleport|buy|flash|plant|hurt ...";
     if (std::string error = NeedServer(); !error.empty())
         return error;
     if (verb == "connect")
@@ -382,6 +385,10 @@ std::string ScenarioRunner::ClientAction(ScenarioArgs& args) {
     }
     if (!client->IsActive())
         return name + " is not connected";
+    if (auto controlled =
+            m_controls.Run(*m_server, *client, verb, args,
+                           [this](const std::string& other) { return FindClient(other); }))
+        return *controlled;
     if (verb == "command" || verb == "say" || verb == "say_team") {
         const std::string text = args.Remaining() == 1 ? args.Next() : args.Rest();
         if (verb == "command")
@@ -471,6 +478,34 @@ std::string ScenarioRunner::Bot(ScenarioArgs& args) {
         return "the bot could not join: " + bot.DisconnectReason();
     m_clients[name] = &bot;
     return "";
+}
+
+std::string ScenarioRunner::Udp(ScenarioArgs& args) {
+    const char* usage = "udp send empty|\"bytes\" [xN]";
+    if (std::string error = NeedServer(); !error.empty())
+        return error;
+    if (!args.Accept("send") || args.AtEnd())
+        return usage;
+    const bool empty = args.Accept("empty");
+    const std::string bytes = empty ? std::string() : args.Next();
+    int times = 1;
+    if (!args.AtEnd()) {
+        const std::string repeat = args.Next();
+        double value = 0.0;
+        if (repeat.size() < 2 || repeat[0] != 'x' || !ParseNumber(repeat.substr(1), value) ||
+            value != std::floor(value))
+            return usage;
+        times = static_cast<int>(std::min(value, 1e6));
+    }
+    if (!args.AtEnd())
+        return usage;
+    if (!m_udp)
+        m_udp = std::make_unique<ScenarioUdp>();
+    const std::string error = m_udp->Send(m_server->Net().Port(), bytes, times);
+    // What was sent waits in the server's socket before the next frame reads it.
+    if (error.empty())
+        m_server->Net().WaitReadable(1000);
+    return error;
 }
 
 std::string ScenarioRunner::Clear(ScenarioArgs& args) {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "scenario/GameFolder.h"
+#include "scenario/PlayerControls.h"
 #include "scenario/ScenarioExpectations.h"
+#include "scenario/ScenarioUdp.h"
 
 namespace sim {
 
@@ -85,6 +87,7 @@ private:
     std::string ConnectClient(const std::string& name, ScenarioArgs& args);
     std::string AnswerScript(Client& client, ScenarioArgs& args);
     std::string Bot(ScenarioArgs& args);
+    std::string Udp(ScenarioArgs& args);
     std::string Clear(ScenarioArgs& args);
     std::string Note(ScenarioArgs& args);
     Outcome Expect(ScenarioArgs& args, const std::string& where);
@@ -94,6 +97,8 @@ private:
     std::unique_ptr<Server> m_server;
     std::string m_gameDescription;
     std::map<std::string, Client*> m_clients;
+    PlayerControls m_controls;
+    std::unique_ptr<ScenarioUdp> m_udp;
     // What of each client's inbox has been printed already.
     std::map<const Client*, std::pair<size_t, size_t>> m_reported;
     std::string m_message;

@@ -143,6 +143,46 @@ TEST_F(SrcdsSimScenario, MistakesAreErrorsWithTheirLine) {
     EXPECT_EQ(Run("file write ../outside \"x\"\n"), sim::ScenarioRunner::kExitError);
 }
 
+TEST_F(SrcdsSimScenario, GameExpectationsCompareAndSayWhatTheySaw) {
+    const std::string joined =
+        "server start +mp_freezetime 0 +map de_dust2\nclient a connect\nclient a team 2\n";
+    EXPECT_EQ(Run(joined + "expect a money >= 800\nexpect a movetype walk\nexpect a money < 800\n"),
+              sim::ScenarioRunner::kExitFailed);
+    EXPECT_NE(errors.find("test.scn:6: expected a's money to be < 800 but saw 800"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Run(joined + "expect a defusing\n"), sim::ScenarioRunner::kExitFailed);
+    EXPECT_NE(errors.find("expected a to be defusing but saw no"), std::string::npos) << errors;
+    EXPECT_EQ(Run(joined + "expect trace 0,0,64 to 0,0,-64 clear\n"),
+              sim::ScenarioRunner::kExitFailed);
+    EXPECT_NE(errors.find("but saw blocked at 0,0,0 (fraction 0.5)"), std::string::npos) << errors;
+    EXPECT_EQ(Run(joined + "expect not entities model \"models/none.mdl\" 0\n"),
+              sim::ScenarioRunner::kExitFailed);
+}
+
+TEST_F(SrcdsSimScenario, MalformedGameLinesAreErrors) {
+    const std::string joined = "server start +map de_dust2\nclient a connect\n";
+    const std::pair<const char*, const char*> cases[] = {
+        {"client a input forward=fast", "bad input forward=fast"},
+        {"client a input buttons=use+fly", "bad input buttons=use+fly"},
+        {"client a input angles=1,2", "bad input angles=1,2"},
+        {"client a movetype swim", "client NAME movetype"},
+        {"client a usercmds -5", "client NAME usercmds"},
+        {"client a teleport 1 2 nan", "client NAME teleport X Y Z"},
+        {"client a hurt 1e9", "client NAME hurt"},
+        {"udp send empty x201", "1 to 200 times"},
+        {"udp send \"x\" times3", "udp send"},
+        {"expect a money about 5", "expected a number, not \"about\""},
+        {"expect trace a to nowhere blocked", "a trace end is a client or x,y,z"},
+        {"expect udp type UV 1", "expect udp"},
+        {"expect a hears nobody", "no client nobody"},
+    };
+    for (const auto& [line, message] : cases) {
+        EXPECT_EQ(Run(joined + line + "\n"), sim::ScenarioRunner::kExitError) << line;
+        EXPECT_NE(errors.find(message), std::string::npos) << line << ": " << errors;
+    }
+}
+
 TEST_F(SrcdsSimScenario, ARefusedGameDescriptionIsSetBeforePluginsLoad) {
     EXPECT_EQ(Run("game description \"Half-Life 2 Deathmatch\"\nserver start +map de_dust2\n"
                   "expect console \"x\"\n"),

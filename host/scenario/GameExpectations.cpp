@@ -1,0 +1,333 @@
+#include "scenario/GameExpectations.h"
+
+#include <IEngineTrace.h>
+#include <const.h>
+#include <ihandleentity.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/Server.h"
+#include "scenario/PlayerControls.h"
+#include "scenario/ScenarioUdp.h"
+
+namespace sim {
+
+namespace {
+
+constexpr const char* kNumberFields[] = {"usercmds", "money", "health", "speed",   "x",
+                                         "y",        "z",     "flash",  "maxspeed"};
+constexpr const char* kStateFields[] = {"alive", "defusing", "onground", "ducking", "kit"};
+constexpr size_t kShownEntities = 8;
+
+bool IsOneOf(const std::string& word, const auto& list) {
+    for (const char* entry : list)
+        if (word == entry)
+            return true;
+    return false;
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+bool ParseDouble(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && !*end && std::isfinite(value);
+}
+
+bool ParsePoint(const std::string& text, float point[3]) {
+    const char* cursor = text.c_str();
+    for (int i = 0; i < 3; ++i) {
+        char* end = nullptr;
+        point[i] = std::strtof(cursor, &end);
+        if (end == cursor || !std::isfinite(point[i]) || *end != (i < 2 ? ',' : '\0'))
+            return false;
+        cursor = end + (i < 2 ? 1 : 0);
+    }
+    return true;
+}
+
+// A trace that does not stop at the players it starts and ends at.
+class SkipEnds final : public CTraceFilter {
+public:
+    SkipEnds(int first, int second) : m_first(first), m_second(second) {}
+    bool ShouldHitEntity(IHandleEntity* entity, int) override {
+        const int index = entity ? entity->GetRefEHandle().GetEntryIndex() : -1;
+        return index != m_first && index != m_second;
+    }
+
+private:
+    int m_first;
+    int m_second;
+};
+
+bool MaskNamed(const std::string& name, unsigned int& mask) {
+    if (name == "opaque")
+        mask = MASK_OPAQUE;
+    else if (name == "solid")
+        mask = MASK_SOLID;
+    else if (name == "shot")
+        mask = MASK_SHOT;
+    else
+        return false;
+    return true;
+}
+
+}  // namespace
+
+bool GameExpectations::Comparison::Holds(double actual) const {
+    if (op == "<")
+        return actual < value;
+    if (op == "<=")
+        return actual <= value;
+    if (op == ">")
+        return actual > value;
+    if (op == ">=")
+        return actual >= value;
+    if (op == "!=")
+        return actual != value;
+    return std::fabs(actual - value) <= 1e-4 * std::max(1.0, std::fabs(value));
+}
+
+std::string GameExpectations::Comparison::Text() const {
+    return (op == "=" ? "" : op + " ") + Number(value);
+}
+
+bool GameExpectations::IsPlayerField(const std::string& field) {
+    return IsOneOf(field, kNumberFields) || IsOneOf(field, kStateFields) || field == "team" ||
+           field == "movetype" || field == "sent" || field == "hears";
+}
+
+bool GameExpectations::ReadComparison(Comparison& comparison) {
+    static const char* const kOperators[] = {"=", "==", "<", "<=", ">", ">=", "!="};
+    if (IsOneOf(m_args.Peek(), kOperators)) {
+        const std::string op = m_args.Next();
+        comparison.op = op == "==" ? "=" : op;
+    }
+    std::string word;
+    if (!Take(word, "the number"))
+        return false;
+    if (!ParseDouble(word, comparison.value)) {
+        m_error = "expected a number, not \"" + word + "\"";
+        return false;
+    }
+    return true;
+}
+
+std::optional<ExpectationResult> GameExpectations::Compare(const std::string& what, double actual) {
+    Comparison comparison;
+    if (!ReadComparison(comparison))
+        return std::nullopt;
+    return Done(comparison.Holds(actual), what + " {to} be " + comparison.Text(), Number(actual));
+}
+
+bool GameExpectations::PlayerState(const Client& client, SimPlayerState& state) {
+    return client.IsActive() &&
+           m_world.server->Game().Sim()->GetPlayerState(client.EntityIndex(), &state);
+}
+
+std::optional<ExpectationResult> GameExpectations::Player(const std::string& name, Client& client,
+                                                          const std::string& field) {
+    if (field == "sent")
+        return Sent(name, client);
+    if (field == "hears")
+        return Hears(name, client);
+    SimPlayerState state;
+    if (!PlayerState(client, state))
+        return Done(false, name + " {to} have a player in the game", "none");
+    return PlayerNumber(name, state, field);
+}
+
+std::optional<ExpectationResult> GameExpectations::PlayerNumber(const std::string& name,
+                                                                const SimPlayerState& state,
+                                                                const std::string& field) {
+    const std::string whose = name + "'s " + field;
+    if (field == "movetype") {
+        std::string type;
+        if (!Take(type, "the move type"))
+            return std::nullopt;
+        const char* actual = PlayerControls::MoveTypeName(state.moveType);
+        return Done(type == actual, whose + " {to} be " + type, actual);
+    }
+    const bool states[] = {state.alive, state.defusing, (state.flags & FL_ONGROUND) != 0,
+                           (state.flags & FL_DUCKING) != 0, state.hasDefuser};
+    for (size_t i = 0; i < std::size(kStateFields); ++i)
+        if (field == kStateFields[i])
+            return Done(states[i], name + " {to} be " + field, states[i] ? "yes" : "no");
+    const double speed =
+        std::sqrt(state.velocity[0] * state.velocity[0] + state.velocity[1] * state.velocity[1] +
+                  state.velocity[2] * state.velocity[2]);
+    const double numbers[] = {static_cast<double>(state.usercmds),
+                              static_cast<double>(state.money),
+                              static_cast<double>(state.health),
+                              speed,
+                              state.origin[0],
+                              state.origin[1],
+                              state.origin[2],
+                              state.flashDuration,
+                              state.maxSpeed};
+    for (size_t i = 0; i < std::size(kNumberFields); ++i)
+        if (field == kNumberFields[i])
+            return Compare(whose, numbers[i]);
+    if (field == "team")
+        return Compare(whose, state.team);
+    return Fail("unknown expectation \"" + field + "\" for a player");
+}
+
+std::optional<ExpectationResult> GameExpectations::Sent(const std::string& name,
+                                                        const Client& client) {
+    std::string target;
+    if (!Take(target, "what was sent (a client, #INDEX or a class name)"))
+        return std::nullopt;
+    Server& server = *m_world.server;
+    const Client* other = m_world.client(target);
+    int wanted = -1;
+    if (other)
+        wanted = other->IsActive() ? other->EntityIndex() : 0;
+    else if (target.size() > 1 && target[0] == '#')
+        wanted = std::atoi(target.c_str() + 1);
+    const TransmitBitVec* sent =
+        server.Snapshots() ? server.Snapshots()->LastSent(client.EntityIndex()) : nullptr;
+    bool met = false;
+    std::string seen;
+    int count = 0;
+    for (int index = 0; sent && index < MAX_EDICTS; ++index) {
+        if (!sent->IsBitSet(index))
+            continue;
+        const edict_t* edict = server.Edicts().Get(index);
+        const char* classname = edict ? edict->GetClassName() : nullptr;
+        met = met || index == wanted ||
+              (wanted < 0 && classname && std::strcmp(classname, target.c_str()) == 0);
+        if (++count <= static_cast<int>(kShownEntities))
+            seen += " #" + std::to_string(index) + " " + (classname ? classname : "?");
+    }
+    if (count > static_cast<int>(kShownEntities))
+        seen += " ...";
+    return Done(met, name + "'s last snapshot {to} hold " + target,
+                sent ? std::to_string(count) + " entities:" + seen : "no snapshot");
+}
+
+std::optional<ExpectationResult> GameExpectations::Hears(const std::string& name,
+                                                         const Client& client) {
+    std::string senderName;
+    if (!Take(senderName, "the speaking client"))
+        return std::nullopt;
+    const Client* sender = m_world.client(senderName);
+    if (!sender)
+        return Fail("no client " + senderName);
+    const bool hears =
+        client.IsActive() && sender->IsActive() &&
+        m_world.server->Voice().GetClientListening(client.EntityIndex(), sender->EntityIndex());
+    return Done(hears, name + " {to} hear " + senderName, hears ? "hears" : "does not hear");
+}
+
+std::optional<ExpectationResult> GameExpectations::Entities() {
+    const bool byModel = m_args.Accept("model");
+    if (!byModel && !m_args.Accept("class"))
+        return Fail("expect entities model|class NAME [OP] N");
+    std::string name;
+    if (!Take(name, "the model or class"))
+        return std::nullopt;
+    ISimGame& game = *m_world.server->Game().Sim();
+    const int count =
+        byModel ? game.CountEntitiesByModel(name.c_str()) : game.CountEntities(name.c_str());
+    return Compare(std::string("entities of ") + (byModel ? "model " : "class ") + Quote(name),
+                   count);
+}
+
+bool GameExpectations::ReadPoint(float point[3], int& entityIndex) {
+    std::string word;
+    if (!Take(word, "a trace end (a client or x,y,z)"))
+        return false;
+    entityIndex = -1;
+    if (const Client* client = m_world.client(word)) {
+        SimPlayerState state;
+        if (!PlayerState(*client, state)) {
+            m_error = word + " has no player to trace from";
+            return false;
+        }
+        std::copy(state.eyes, state.eyes + 3, point);
+        entityIndex = client->EntityIndex();
+        return true;
+    }
+    if (!ParsePoint(word, point)) {
+        m_error = "a trace end is a client or x,y,z, not \"" + word + "\"";
+        return false;
+    }
+    return true;
+}
+
+std::optional<ExpectationResult> GameExpectations::Trace() {
+    float from[3];
+    float to[3];
+    int fromEntity = -1;
+    int toEntity = -1;
+    if (!ReadPoint(from, fromEntity))
+        return std::nullopt;
+    if (!m_args.Accept("to"))
+        return Fail("expect trace FROM to TO blocked|clear [mask=opaque|solid|shot]");
+    if (!ReadPoint(to, toEntity))
+        return std::nullopt;
+    const bool wantBlocked = m_args.Accept("blocked");
+    if (!wantBlocked && !m_args.Accept("clear"))
+        return Fail("expect trace FROM to TO blocked|clear [mask=opaque|solid|shot]");
+    unsigned int mask = MASK_OPAQUE;
+    std::string key;
+    std::string value;
+    if (!m_args.AtEnd() && (!ScenarioLine::KeyValue(m_args.Next(), key, value) || key != "mask" ||
+                            !MaskNamed(value, mask)))
+        return Fail("the trace mask is mask=opaque|solid|shot");
+    IEngineTrace* engineTrace = m_world.server->Trace();
+    if (!engineTrace)
+        return Fail("the server has no traces");
+    Ray_t ray;
+    ray.Init(Vector(from[0], from[1], from[2]), Vector(to[0], to[1], to[2]));
+    SkipEnds filter(fromEntity, toEntity);
+    trace_t trace;
+    engineTrace->TraceRay(ray, mask, &filter, &trace);
+    const bool blocked = trace.fraction < 1.0f;
+    const std::string where =
+        Number(trace.endpos.x) + "," + Number(trace.endpos.y) + "," + Number(trace.endpos.z);
+    return Done(
+        blocked == wantBlocked,
+        std::string("the trace {to} be ") + (wantBlocked ? "blocked" : "clear"),
+        blocked ? "blocked at " + where + " (fraction " + Number(trace.fraction) + ")" : "clear");
+}
+
+std::optional<ExpectationResult> GameExpectations::Udp() {
+    if (m_args.Accept("reply")) {
+        std::string text;
+        if (!Take(text, "the text"))
+            return std::nullopt;
+        const std::vector<std::string> none;
+        const auto& replies = m_world.udp ? m_world.udp->Replies() : none;
+        bool met = false;
+        for (const std::string& reply : replies)
+            met = met || reply.find(text) != std::string::npos;
+        return Done(met, "a reply {to} contain " + Quote(text),
+                    replies.empty() ? "no reply" : Quote(replies.back()));
+    }
+    const cstrike::NetSocket& net = m_world.server->Net();
+    const std::string kind = m_args.Next();
+    if (kind == "empty")
+        return Compare("empty datagrams", net.Count(cstrike::PacketKind::Empty));
+    if (kind == "game")
+        return Compare("game datagrams", net.Count(cstrike::PacketKind::Game));
+    if (kind == "total")
+        return Compare("datagrams", net.Count(cstrike::PacketKind::Empty) +
+                                        net.Count(cstrike::PacketKind::Game) +
+                                        net.Count(cstrike::PacketKind::Connectionless));
+    std::string type;
+    if (kind != "type" || !Take(type, "the packet type") || type.size() != 1)
+        return Fail("expect udp empty|game|total|type C [OP] N | udp reply \"text\"");
+    return Compare("connectionless '" + ScenarioLine::Display(type) + "' packets",
+                   net.CountOfType(static_cast<unsigned char>(type[0])));
+}
+
+}  // namespace sim
