@@ -29,8 +29,9 @@ Options:
   --keep           keep the temporary game folder and print where it is
   --quiet          do not print the console and what clients receive
 
-Server arguments, as for the real server: -insecure, -tickrate N,
-+maxplayers N, +map NAME, +exec FILE, and any +command with its arguments.
+Server arguments, as for the real server: -insecure, -tickrate N, -port N
+(UDP on 127.0.0.1; a free port without it), +maxplayers N, +map NAME,
++exec FILE, and any +command with its arguments.
 The game folder is cstrike/ with cfg/, addons/, maps/, logs/ and
 bin/server.so; plug-ins load through addons/*.vdf at start-up.
 
@@ -57,7 +58,16 @@ with local time in UTC.
   client NAME latency SECONDS   how long cvar queries take to answer
   client NAME validate          Steam validates now
   client NAME disconnect ["reason"]
+  client NAME usercmds RATE     usercmds per second (0: one per tick; more: a speed hack)
+  client NAME input [angles=P,Y,R] [forward=F] [side=S] [up=U] [buttons=use+jump|none] | none
+  client NAME movetype walk|noclip|ladder|fly|observer
+  client NAME teleport X Y Z
+  client NAME buy ITEM          ak47, m4a1, flashbang, defuser, ...
+  client NAME flash SECONDS [MAX_ALPHA]
+  client NAME plant             the bomb, where the terrorist stands
+  client NAME hurt DAMAGE [by OTHER] [weapon NAME]
   bot NAME                      a bot joins
+  udp send "bytes" [xN]         datagrams to the server's port (udp send empty x100)
   clear console | clear NAME    forget what was seen so far
   note "text"                   print a note
   expect [not] console [contains|line] "text"
@@ -69,6 +79,12 @@ with local time in UTC.
   expect [not] file PATH exists | contains "text" | equals "text"
   expect [not] event NAME [key=value ...]
   expect [not] players N | plugins N | map NAME
+  expect [not] NAME usercmds|money|health|speed|x|y|z|flash|maxspeed|team [OP] N
+  expect [not] NAME alive|defusing|onground|ducking|kit | NAME movetype TYPE
+  expect [not] NAME sent CLIENT|#INDEX|CLASS | NAME hears OTHER
+  expect [not] entities model|class NAME [OP] N
+  expect [not] trace FROM to TO blocked|clear [mask=opaque|solid|shot]
+  expect [not] udp empty|game|total|type C [OP] N | udp reply "text"
 A failed expectation prints "FILE:LINE: expected ... but saw ...".
 In the interactive mode these actions work as console lines too; any other
 line is a console command, run in the next frame. See docs/scenarios.md.
