@@ -300,9 +300,12 @@ TEST_F(SrcdsSimCommands, ChangeLevelKeepsPlayersAndRestartsGameTime) {
     server->RunFrame();
     EXPECT_EQ(server->MapName(), "de_nuke");
     EXPECT_STREQ(server->Globals().mapname, "de_nuke");
-    EXPECT_EQ(CallsWithoutCommandClient(),
-              (Strings{"LevelShutdown", "LevelInit de_nuke", "ServerActivate 9 8",
-                       "ClientPutInServer 1 alice", "ClientActive 1"}));
+    Strings calls = CallsWithoutCommandClient();
+    const auto frees = std::erase_if(
+        calls, [](const std::string& call) { return call.rfind("OnEdictFreed", 0) == 0; });
+    EXPECT_EQ(frees, 24u) << "de_dust2's map entities go with its level";
+    EXPECT_EQ(calls, (Strings{"LevelShutdown", "LevelInit de_nuke", "ServerActivate 9 8",
+                              "ClientPutInServer 1 alice", "ClientActive 1"}));
     EXPECT_TRUE(alice.IsActive());
     EXPECT_EQ(server->Globals().tickcount, 1);
     EXPECT_EQ(server->Globals().framecount, 101);
