@@ -93,10 +93,34 @@ bool TravikServerTest::AnyTravikVariable() const {
     return false;
 }
 
-sim::Client& TravikServerTest::Connect(const std::string& name) {
+sim::Client& TravikServerTest::Connect(const std::string& name,
+                                       const std::function<void(sim::ClientSpec&)>& adjust) {
     sim::ClientSpec spec;
     spec.name = name;
+    if (adjust) {
+        adjust(spec);
+    }
     return server->Clients().Connect(spec);
+}
+
+sim::Client& TravikServerTest::AddBot(const std::string& name) {
+    return server->Clients().AddFakeClient(name, sim::ClientKind::Bot);
+}
+
+void TravikServerTest::ClientLine(sim::Client& client, const std::string& line) {
+    server->Clients().ExecuteClientLine(client, line);
+}
+
+const std::string& TravikServerTest::ClientConsole(const sim::Client& client) {
+    return client.GetInbox().Console().Text();
+}
+
+std::vector<std::string> TravikServerTest::ChatOf(const sim::Client& client) {
+    std::vector<std::string> lines;
+    for (const sim::InboxEntry* entry : client.GetInbox().OfKind(sim::InboxKind::Chat)) {
+        lines.push_back(entry->text);
+    }
+    return lines;
 }
 
 std::string TravikServerTest::LogPath(const std::string& name) const {

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/Server.h"
 #include "scenario/GameFolder.h"
@@ -39,7 +41,15 @@ protected:
     // Whether any variable or command of the plug-in is registered.
     bool AnyTravikVariable() const;
 
-    sim::Client& Connect(const std::string& name);
+    sim::Client& Connect(const std::string& name,
+                         const std::function<void(sim::ClientSpec&)>& adjust = {});
+    sim::Client& AddBot(const std::string& name);
+    // A line typed in the client's console.
+    void ClientLine(sim::Client& client, const std::string& line);
+    // The client's own console text.
+    static const std::string& ClientConsole(const sim::Client& client);
+    // The client's chat lines, in arrival order.
+    static std::vector<std::string> ChatOf(const sim::Client& client);
 
     // A file of the plug-in's log folder (addons/tk_logs); "" when missing.
     std::string ReadLog(const std::string& name) const;

@@ -23,13 +23,7 @@ protected:
         alice->GetInbox().Clear();
     }
 
-    std::vector<std::string> AliceChat() const {
-        std::vector<std::string> lines;
-        for (const sim::InboxEntry* entry : alice->GetInbox().OfKind(sim::InboxKind::Chat)) {
-            lines.push_back(entry->text);
-        }
-        return lines;
-    }
+    std::vector<std::string> AliceChat() const { return ChatOf(*alice); }
 
     sim::Client* alice = nullptr;
 };
