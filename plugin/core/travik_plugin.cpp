@@ -269,6 +269,7 @@ void Travik::TellPlayersUnloaded() {
 
 // Features leave in a fixed order, each removing what it installed.
 void Travik::UnloadFeatures() {
+    replicatedConvarManager.Unload();
     ReleaseServerCvarCallbacks();
 }
 

@@ -12,6 +12,7 @@
 #include "core/TKState.h"
 #include "core/svtagsaccessor.h"
 #include "enforcement/KickBanQueue.h"
+#include "protection/ReplicatedConvarManager.h"
 
 class ConCommand;
 class ConVar;
@@ -67,6 +68,7 @@ public:
     InternalVarAccessor* getInternalVarAccessor() { return &internalVarAccessor; }
     KickBanQueue* getKickBanQueue() { return &kickBanQueue; }
     SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
+    ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -164,6 +166,7 @@ private:
     KickBanQueue kickBanQueue;
     SvTagsAccessor svTagsAccessor;
     InternalVarAccessor internalVarAccessor;
+    ReplicatedConvarManager replicatedConvarManager;
 
     // Fields.
     bool active = true;

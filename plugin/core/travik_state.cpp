@@ -76,10 +76,7 @@ struct TakenCallback {
     }
 };
 
-// sv_cheats' slot is ours alone until the shared dispatcher for replicated
-// variables exists; it then registers onSvCheatsChange as a priority callback
-// instead of this.
-TakenCallback g_svCheatsCallback;
+TakenCallback g_svLanCallback;
 
 }  // namespace
 
@@ -175,11 +172,14 @@ void Travik::ConfigureServerCvars() {
 }
 
 void Travik::InstallServerCvarCallbacks() {
-    g_svCheatsCallback.Take(g_serverCvars.sv_cheats, onSvCheatsChange);
+    // sv_cheats is replicated: its slot is shared with the other parts that
+    // watch it.
+    replicatedConvarManager.InstallPriorityChangeCallback(g_serverCvars.sv_cheats,
+                                                          onSvCheatsChange);
 }
 
 void Travik::ReleaseServerCvarCallbacks() {
-    g_svCheatsCallback.Release();
+    g_svLanCallback.Release();
 }
 
 void Travik::makeCvarHidden(const char* name) {
