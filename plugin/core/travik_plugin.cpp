@@ -68,6 +68,7 @@ bool Travik::Load(CreateInterfaceFn interfaceFactory, CreateInterfaceFn gameServ
         return false;
     }
     ConfigureServerCvars();
+    cvarLocker.Init();
     if (!InitFeatures()) {
         tkLog(true, "[Travik] Failed to initialise internal classes\n");
         return false;
@@ -270,6 +271,7 @@ void Travik::TellPlayersUnloaded() {
 // Features leave in a fixed order, each removing what it installed.
 void Travik::UnloadFeatures() {
     replicatedConvarManager.Unload();
+    cvarLocker.UnHookAll();
     ReleaseServerCvarCallbacks();
 }
 

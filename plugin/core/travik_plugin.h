@@ -12,6 +12,7 @@
 #include "core/TKState.h"
 #include "core/svtagsaccessor.h"
 #include "enforcement/KickBanQueue.h"
+#include "protection/CvarLocker.h"
 #include "protection/ReplicatedConvarManager.h"
 
 class ConCommand;
@@ -68,6 +69,7 @@ public:
     InternalVarAccessor* getInternalVarAccessor() { return &internalVarAccessor; }
     KickBanQueue* getKickBanQueue() { return &kickBanQueue; }
     SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
+    CvarLocker* getCvarLocker() { return &cvarLocker; }
     ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
@@ -98,6 +100,7 @@ public:
     static void onTKStatusChange(IConVar* var, const char* oldValue, float oldFloat);
     static void onTKWarModeChange(IConVar* var, const char* oldValue, float oldFloat);
     static void onSvCheatsChange(IConVar* var, const char* oldValue, float oldFloat);
+    static void onSvLANChange(IConVar* var, const char* oldValue, float oldFloat);
 
     // Player identity. An edict is in use when it exists and is not free.
     static bool IsPlayer(edict_t* edict);  // a human: no bot, no SourceTV
@@ -165,6 +168,7 @@ private:
     TKPlayerManager playerManager;
     KickBanQueue kickBanQueue;
     SvTagsAccessor svTagsAccessor;
+    CvarLocker cvarLocker;
     InternalVarAccessor internalVarAccessor;
     ReplicatedConvarManager replicatedConvarManager;
 

@@ -114,12 +114,14 @@ void Travik::OnActivated() {
     Messaging::SendAllMessage("\x03Travik:\x04 Active Mode, Removing All Players!\n");
     tkLog(false, "Travik: tk_active 1, Removing all players\n");
     KickAllPlayers("Travik is now active, retry your connection to the server", true);
+    cvarLocker.ReConfigureAll();
     ConfigureSvTags();
 }
 
 // Each feature removes its hooks; nobody is kicked.
 void Travik::OnDeactivated() {
     ConfigureSvTags();
+    cvarLocker.ReConfigureAll();
 }
 
 void Travik::WarnAllPlayersTravikInactive() {
@@ -176,6 +178,7 @@ void Travik::InstallServerCvarCallbacks() {
     // watch it.
     replicatedConvarManager.InstallPriorityChangeCallback(g_serverCvars.sv_cheats,
                                                           onSvCheatsChange);
+    g_svLanCallback.Take(g_serverCvars.sv_lan, onSvLANChange);
 }
 
 void Travik::ReleaseServerCvarCallbacks() {
@@ -237,6 +240,7 @@ void Travik::onTKWarModeChange(IConVar*, const char* oldValue, float) {
     } else {
         g_travik.svTagsAccessor.AddTag("tk_warmode");
     }
+    g_travik.cvarLocker.ReConfigureAll();
 }
 
 // Turning cheats off must not leave players who joined with them on.
@@ -250,4 +254,13 @@ void Travik::onSvCheatsChange(IConVar*, const char*, float oldFloat) {
     tkLog(false, "Travik: sv_cheats 1->0, Removing all players\n");
     g_travik.KickAllPlayers("sv_cheats is now disabled, retry your connection to the server", true);
     g_host.engine->ServerCommand("sv_showimpacts 0\n");
+}
+
+// A LAN server narrows the interpolation ratio lock.
+void Travik::onSvLANChange(IConVar*, const char*, float oldFloat) {
+    ConVar* svLan = g_serverCvars.sv_lan;
+    if (!g_travik.active || !svLan || svLan->GetFloat() == oldFloat) {
+        return;
+    }
+    g_travik.cvarLocker.ReConfigureAll();
 }
