@@ -41,7 +41,7 @@ enum RoundEndReason {
     Target_Saved = 12,
 };
 
-class CSGameRules : private IBombObserver {
+class CSGameRules final : private IBombObserver {
 public:
     static constexpr int kMaxRestartSeconds = 60;
     static constexpr int kKillReward = 300;

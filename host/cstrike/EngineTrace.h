@@ -14,7 +14,7 @@ namespace cstrike {
 class EntityList;
 class World;
 
-class CEngineTrace : public IEngineTrace {
+class CEngineTrace final : public IEngineTrace {
 public:
     CEngineTrace(const World& world, EntityList& entities);
 

@@ -10,7 +10,7 @@ class IGameEventManager2;
 
 namespace cstrike {
 
-class GameEventManagerSink : public IGameEventSink {
+class GameEventManagerSink final : public IGameEventSink {
 public:
     explicit GameEventManagerSink(IGameEventManager2& manager) : m_Manager(manager) {}
 

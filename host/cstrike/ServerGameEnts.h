@@ -9,7 +9,7 @@ namespace cstrike {
 
 class EntityList;
 
-class CServerGameEnts : public IServerGameEnts {
+class CServerGameEnts final : public IServerGameEnts {
 public:
     explicit CServerGameEnts(EntityList& entities);
 

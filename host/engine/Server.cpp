@@ -101,7 +101,7 @@ void* Server::EngineInterface(const char* name) {
     if (std::strcmp(name, INTERFACEVERSION_GAMEEVENTSMANAGER2) == 0)
         return static_cast<IGameEventManager2*>(&m_events);
     if (std::strcmp(name, INTERFACEVERSION_ENGINETRACE_SERVER) == 0)
-        return m_trace.get();
+        return Trace();
     if (std::strcmp(name, INTERFACEVERSION_VOICESERVER) == 0)
         return static_cast<IVoiceServer*>(&m_voice);
     if (std::strcmp(name, INTERFACENAME_NETWORKSTRINGTABLESERVER) == 0)
@@ -162,7 +162,7 @@ bool Server::StartGame() {
     // Traces see the game's solid entities; snapshots ask the game's entity
     // services the plug-ins hold, so that their hooks see every call.
     if (cstrike::EntityList* entities = m_game.Sim()->Entities())
-        m_trace = std::make_unique<cstrike::CEngineTrace>(m_world, *entities);
+        m_trace.emplace(m_world, *entities);
     m_snapshots = std::make_unique<cstrike::SnapshotDriver>(m_engine, m_game.Ents());
     return true;
 }

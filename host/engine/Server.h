@@ -10,6 +10,7 @@
 #include <icvar.h>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -147,7 +148,7 @@ public:
     // the game's solid entities ("EngineTraceServer003"; null until the game
     // library is initialised).
     cstrike::World& World() { return m_world; }
-    IEngineTrace* Trace() { return m_trace.get(); }
+    IEngineTrace* Trace() { return m_trace ? &*m_trace : nullptr; }
     // What each client was sent in its last snapshot (null until the game
     // library is initialised).
     const cstrike::SnapshotDriver* Snapshots() const { return m_snapshots.get(); }
@@ -190,7 +191,7 @@ private:
     EngineServer m_engine{*this};
     cstrike::CVoiceServer m_voice;
     cstrike::World m_world;
-    std::unique_ptr<cstrike::CEngineTrace> m_trace;
+    std::optional<cstrike::CEngineTrace> m_trace;
     std::unique_ptr<cstrike::SnapshotDriver> m_snapshots;
     cstrike::NetSocket m_net;
     StringTables m_stringTables;
@@ -209,7 +210,6 @@ private:
     std::string m_pendingLevel;
     std::string m_mapEntities;
     std::set<std::string> m_forcedFiles;
-    int m_executing = 0;
 };
 
 }  // namespace sim
