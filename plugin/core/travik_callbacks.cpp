@@ -65,6 +65,7 @@ void Travik::LevelInit(const char*) {
 // themselves: crash block, net protection, dead voice, movement, match
 // commands, defuse fix, anti-flash, map entities.
 void Travik::ServerActivate(edict_t*, int, int) {
+    netProtect.Configure();
     if (!active || !g_host.engine) {
         return;
     }

@@ -270,6 +270,7 @@ void Travik::TellPlayersUnloaded() {
 
 // Features leave in a fixed order, each removing what it installed.
 void Travik::UnloadFeatures() {
+    netProtect.Unload();
     replicatedConvarManager.Unload();
     cvarLocker.UnHookAll();
     ReleaseServerCvarCallbacks();

@@ -13,6 +13,7 @@
 #include "core/svtagsaccessor.h"
 #include "enforcement/KickBanQueue.h"
 #include "protection/CvarLocker.h"
+#include "protection/NetProtect.h"
 #include "protection/ReplicatedConvarManager.h"
 
 class ConCommand;
@@ -70,6 +71,7 @@ public:
     KickBanQueue* getKickBanQueue() { return &kickBanQueue; }
     SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
     CvarLocker* getCvarLocker() { return &cvarLocker; }
+    NetProtect* getNetProtect() { return &netProtect; }
     ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
@@ -170,6 +172,7 @@ private:
     SvTagsAccessor svTagsAccessor;
     CvarLocker cvarLocker;
     InternalVarAccessor internalVarAccessor;
+    NetProtect netProtect;
     ReplicatedConvarManager replicatedConvarManager;
 
     // Fields.

@@ -115,11 +115,13 @@ void Travik::OnActivated() {
     tkLog(false, "Travik: tk_active 1, Removing all players\n");
     KickAllPlayers("Travik is now active, retry your connection to the server", true);
     cvarLocker.ReConfigureAll();
+    netProtect.Configure();
     ConfigureSvTags();
 }
 
 // Each feature removes its hooks; nobody is kicked.
 void Travik::OnDeactivated() {
+    netProtect.Configure();
     ConfigureSvTags();
     cvarLocker.ReConfigureAll();
 }
