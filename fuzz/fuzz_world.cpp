@@ -9,10 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include <eiface.h>
-
 #include "EngineTrace.h"
 #include "EntityList.h"
+#include "FakeEngine.h"
 #include "World.h"
 
 namespace {
@@ -22,32 +21,6 @@ void Check(bool holds) {
         std::abort();
     }
 }
-
-// The entity list needs an engine; a world of boxes has no entities.
-class NoEngine final : public IVEngineServer {
-public:
-    void ChangeLevel(const char*, const char*) override {}
-    int IsMapValid(const char*) override { return 0; }
-    bool IsDedicatedServer() override { return true; }
-    void ServerCommand(const char*) override {}
-    void ServerExecute() override {}
-    void ClientPrintf(edict_t*, const char*) override {}
-    bf_write* UserMessageBegin(IRecipientFilter*, int) override { return nullptr; }
-    void MessageEnd() override {}
-    int IndexOfEdict(const edict_t*) override { return -1; }
-    edict_t* PEntityOfEntIndex(int) override { return nullptr; }
-    int GetPlayerUserId(const edict_t*) override { return -1; }
-    const char* GetPlayerNetworkIDString(const edict_t*) override { return nullptr; }
-    const char* GetClientConVarValue(int, const char*) override { return ""; }
-    INetChannelInfo* GetPlayerNetInfo(int) override { return nullptr; }
-    int GetEntityCount() override { return 0; }
-    edict_t* CreateEdict(int) override { return nullptr; }
-    void RemoveEdict(edict_t*) override {}
-    void GetGameDir(char*, int) override {}
-    const char* GetMapEntitiesString() override { return ""; }
-    void ForceExactFile(const char*) override {}
-    void LogPrint(const char*) override {}
-};
 
 // The input's first 24 bytes are a ray's two ends (any floats), the rest
 // the world file.
@@ -92,7 +65,8 @@ void CheckTrace(cstrike::CEngineTrace& trace, const float ends[6]) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static NoEngine engine;
+    // A world of boxes and no entities: the list only needs an engine.
+    static FakeEngine engine;
     static cstrike::EntityList entities(engine);
     float ends[6] = {};
     if (size >= kRayBytes) {
