@@ -186,11 +186,13 @@ std::optional<ExpectationResult> GameExpectations::Sent(const std::string& name,
     if (!Take(target, "what was sent (a client, #INDEX or a class name)"))
         return std::nullopt;
     Server& server = *m_world.server;
+    // A client's player or #INDEX names one entity; anything else is a class.
     const Client* other = m_world.client(target);
-    int wanted = -1;
-    if (other)
-        wanted = other->IsActive() ? other->EntityIndex() : 0;
-    else if (target.size() > 1 && target[0] == '#')
+    const bool byClass = !other && !(target.size() > 1 && target[0] == '#');
+    int wanted = -1;  // a client that left has no entity to be sent
+    if (other && other->IsActive())
+        wanted = other->EntityIndex();
+    else if (!other && !byClass)
         wanted = std::atoi(target.c_str() + 1);
     const TransmitBitVec* sent =
         server.Snapshots() ? server.Snapshots()->LastSent(client.EntityIndex()) : nullptr;
@@ -202,8 +204,8 @@ std::optional<ExpectationResult> GameExpectations::Sent(const std::string& name,
             continue;
         const edict_t* edict = server.Edicts().Get(index);
         const char* classname = edict ? edict->GetClassName() : nullptr;
-        met = met || index == wanted ||
-              (wanted < 0 && classname && std::strcmp(classname, target.c_str()) == 0);
+        met = met || (byClass ? classname && std::strcmp(classname, target.c_str()) == 0
+                              : index == wanted);
         if (++count <= static_cast<int>(kShownEntities))
             seen += " #" + std::to_string(index) + " " + (classname ? classname : "?");
     }

@@ -158,6 +158,14 @@ TEST_F(SrcdsSimScenario, GameExpectationsCompareAndSayWhatTheySaw) {
     EXPECT_NE(errors.find("but saw blocked at 0,0,0 (fraction 0.5)"), std::string::npos) << errors;
     EXPECT_EQ(Run(joined + "expect not entities model \"models/none.mdl\" 0\n"),
               sim::ScenarioRunner::kExitFailed);
+    EXPECT_EQ(Run(joined + "advance 1 tick\nexpect a sent a\nexpect a sent #0\n"
+                           "expect a sent worldspawn\nexpect not a sent planted_c4\n"),
+              sim::ScenarioRunner::kExitOk)
+        << errors;
+    EXPECT_EQ(Run(joined + "client b connect\nclient b disconnect\nadvance 1 tick\n"
+                           "expect a sent b\n"),
+              sim::ScenarioRunner::kExitFailed)
+        << "a client that left is sent to nobody";
 }
 
 TEST_F(SrcdsSimScenario, MalformedGameLinesAreErrors) {
