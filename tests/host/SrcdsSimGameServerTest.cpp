@@ -123,6 +123,33 @@ TEST_F(SrcdsSimGameServerUsercmds, ARateBelongsToTheClientAcrossLevelsUntilItLea
     EXPECT_EQ(State(next).usercmds, 67) << "the slot's next client is honest";
 }
 
+// ---- buying ---------------------------------------------------------------------
+
+class SrcdsSimGameServerBuy : public GameServerTest {};
+
+TEST_F(SrcdsSimGameServerBuy, TheBuyCommandSpendsMoneyAndTheKitGoesWithItsOwnersLife) {
+    StartGame("-insecure +mp_startmoney 3000 +mp_freezetime 0 +map de_dust2");
+    sim::Client& alice = Player("alice", 2);
+    sim::Client& carol = Player("carol", 3);
+    auto buy = [&](sim::Client& client, const std::string& item) {
+        server->Clients().ExecuteClientLine(client, "buy " + item);
+    };
+    buy(alice, "ak47");
+    EXPECT_EQ(State(alice).money, 500);
+    buy(alice, "m4a1");
+    buy(alice, "defuser");
+    buy(alice, "nothing");
+    EXPECT_EQ(State(alice).money, 500) << "too dear, not for terrorists, unknown";
+    EXPECT_FALSE(State(alice).hasDefuser);
+    buy(carol, "defuser");
+    buy(carol, "defuser");
+    EXPECT_EQ(State(carol).money, 2800) << "one kit";
+    EXPECT_TRUE(State(carol).hasDefuser);
+    EXPECT_TRUE(carol.GetInbox().Console().Text().empty()) << "buy is a command the game knows";
+    Game().Kill(carol.EntityIndex());
+    EXPECT_FALSE(State(carol).hasDefuser);
+}
+
 // ---- snapshots -----------------------------------------------------------------
 
 class SrcdsSimGameServerSnapshots : public GameServerTest {
@@ -237,6 +264,18 @@ TEST_F(SrcdsSimGameServerVoice, VbanMutesTheNamedSendersUntilTheReceiverLeaves) 
     server->Clients().ExecuteClientLine(eve, "kill");
     Update();
     EXPECT_TRUE(Hears(next, eve)) << "the slot's next client has no mutes";
+}
+
+TEST_F(SrcdsSimGameServerVoice, TheRuleGoesOnUpdatingOnANewLevel) {
+    StartGame();
+    sim::Client& alice = Player("alice", 2);
+    sim::Client& carol = Player("carol", 3);
+    server->RunSeconds(60.0);
+    EXPECT_FALSE(Hears(alice, carol));
+    Console("changelevel de_dust2");
+    server->RunTicks(1);  // game time starts again from zero; both watch, dead
+    Update();
+    EXPECT_TRUE(Hears(alice, carol));
 }
 
 // ---- the map's entities --------------------------------------------------------
@@ -402,8 +441,11 @@ TEST_F(SrcdsSimGameServerSocket, DatagramsReachTheEngineThroughTheReceiveEntry) 
     EXPECT_EQ(server->Net().CountOfType('T'), 1);
     EXPECT_EQ(server->Net().Count(cstrike::PacketKind::Game), 1);
     EXPECT_TRUE(server->Console().HasLine("hello from 127.0.0.1"));
+    Send(Connectionless('l', "%s%n%s\n"));
     server->RunFrame();
-    EXPECT_EQ(ReceiveEntry::reads, 5) << "every frame reads";
+    EXPECT_TRUE(server->Console().HasLine("%s%n%s")) << "printed as data";
+    server->RunFrame();
+    EXPECT_EQ(ReceiveEntry::reads, 7) << "every frame reads";
 }
 
 TEST_F(SrcdsSimGameServerSocket, AFloodOfEmptyDatagramsDelaysARealOneAFrameEach) {
