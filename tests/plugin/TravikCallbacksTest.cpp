@@ -207,4 +207,15 @@ TEST_F(TravikCallbacks, WarModeLevelsForceTheMapFileAndPureServers) {
     EXPECT_EQ(server->PendingPure(), 2);
 }
 
+// A verdict queued just before a level change is forgotten with the level.
+TEST_F(TravikCallbacks, ALevelChangeEmptiesTheKickQueue) {
+    StartServer();
+    sim::Client& alice = Connect("alice");
+    server->Clients().SetSetting(alice, "name", "");
+    Console("changelevel de_inferno");
+    server->RunTicks(2);
+    EXPECT_EQ(server->MapName(), "de_inferno");
+    EXPECT_TRUE(alice.IsActive());
+}
+
 }  // namespace

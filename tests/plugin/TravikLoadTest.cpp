@@ -306,29 +306,35 @@ TEST_F(TravikLoad, AReloadStartsWithFreshState) {
 TEST_F(TravikLoad, PauseAndUnpauseRemoveThePlayersAndReloadTheMap) {
     InstallTravik();
     StartServer();
-    sim::Client& alice = Connect("alice");
-    sim::Client& bot = server->Clients().AddFakeClient("bot", sim::ClientKind::Bot);
+    sim::Client& bot = AddBot("bot");
     sim::Client& tv = server->Clients().AddFakeClient("SourceTV", sim::ClientKind::SourceTV);
-    alice.GetInbox().Clear();
-    Console("plugin_pause 0");
-    EXPECT_TRUE(ConsoleHas("Travik: Plugin PAUSED!\n"));
-    const auto chat = alice.GetInbox().OfKind(sim::InboxKind::Chat);
-    ASSERT_EQ(chat.size(), 1u);
-    EXPECT_EQ(chat[0]->text, "\x03Travik:\x04 Plugin Paused! Removing All Players\n");
-    EXPECT_EQ(alice.DisconnectReason(), "Kicked by Console : Travik WARNING, Plugin Paused!");
-    EXPECT_TRUE(bot.IsConnected());
-    EXPECT_TRUE(tv.IsConnected());
-    EXPECT_TRUE(server->HasPendingLevelChange());
-    server->RunTicks(1);
-
-    sim::Client& bob = Connect("bob");
-    bob.GetInbox().Clear();
-    Console("plugin_unpause 0");
-    EXPECT_TRUE(ConsoleHas("Travik: Plugin UNPAUSED!\n"));
-    const auto bobChat = bob.GetInbox().OfKind(sim::InboxKind::Chat);
-    ASSERT_EQ(bobChat.size(), 1u);
-    EXPECT_EQ(bobChat[0]->text, "\x03Travik:\x04 Plugin Unpaused! Removing All Players\n");
-    EXPECT_EQ(bob.DisconnectReason(), "Kicked by Console : Travik WARNING, Plugin Unpaused!");
+    struct Step {
+        const char* command;
+        const char* logged;
+        const char* told;
+        const char* reason;
+    };
+    const Step steps[] = {
+        {"plugin_pause 0", "Travik: Plugin PAUSED!\n",
+         "\x03Travik:\x04 Plugin Paused! Removing All Players\n",
+         "Kicked by Console : Travik WARNING, Plugin Paused!"},
+        {"plugin_unpause 0", "Travik: Plugin UNPAUSED!\n",
+         "\x03Travik:\x04 Plugin Unpaused! Removing All Players\n",
+         "Kicked by Console : Travik WARNING, Plugin Unpaused!"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command);
+        sim::Client& alice = Connect("alice");
+        alice.GetInbox().Clear();
+        Console(step.command);
+        EXPECT_TRUE(ConsoleHas(step.logged));
+        EXPECT_EQ(ChatOf(alice), std::vector<std::string>{step.told});
+        EXPECT_EQ(alice.DisconnectReason(), step.reason);
+        EXPECT_TRUE(bot.IsConnected());
+        EXPECT_TRUE(tv.IsConnected());
+        EXPECT_TRUE(server->HasPendingLevelChange());
+        server->RunTicks(1);
+    }
 }
 
 }  // namespace
