@@ -72,7 +72,6 @@ public:
     bool IsHookedOurHook() const;
     bool IsValid() const { return m_Valid; }
     bool IsAnnouncable() const { return m_Announcable; }
-    const std::string& GetSavedValue() const { return m_SavedValue; }
 
 private:
     bool Apply();
