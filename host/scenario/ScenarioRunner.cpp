@@ -82,12 +82,17 @@ ScenarioRunner::~ScenarioRunner() {
 }
 
 void ScenarioRunner::Finish() {
-    m_server.reset();
+    ForgetServer();
     m_udp.reset();
+    m_folder.reset();
+}
+
+void ScenarioRunner::ForgetServer() {
+    // The clients are the server's: names and inputs must not outlive it.
+    m_server.reset();
     m_controls.Clear();
     m_clients.clear();
     m_reported.clear();
-    m_folder.reset();
 }
 
 bool ScenarioRunner::IsAction(const std::string& word) {
@@ -320,7 +325,7 @@ std::string ScenarioRunner::ServerAction(ScenarioArgs& args) {
         return "server start [command line] | server stop";
     if (m_server && m_server->IsUp())
         return "the server is already running";
-    m_server.reset();
+    ForgetServer();
     return StartServer(args.Rest()) ? "" : m_message;
 }
 

@@ -72,6 +72,7 @@ private:
     static const std::vector<ActionEntry>& Actions();
 
     std::string EnsureFolder();
+    void ForgetServer();
     std::string NeedServer() const;
     Client* FindClient(const std::string& name) const;
     void ReportInboxes();

@@ -125,6 +125,15 @@ TEST_F(SrcdsSimScenario, MenusMustMatchTheirKeysAndTime) {
     EXPECT_NE(errors.find("keys=1023 time=10"), std::string::npos) << errors;
 }
 
+TEST_F(SrcdsSimScenario, ClientsDoNotOutliveTheirServer) {
+    EXPECT_EQ(Run("server start +map de_dust2\nclient alice connect\nserver stop\n"
+                  "server start +map de_dust2\nexpect alice connected\n"),
+              sim::ScenarioRunner::kExitError);
+    EXPECT_NE(errors.find("test.scn:5: error: unknown expectation or client \"alice\""),
+              std::string::npos)
+        << errors;
+}
+
 TEST_F(SrcdsSimScenario, MistakesAreErrorsWithTheirLine) {
     EXPECT_EQ(Run("fly to the moon\n"), sim::ScenarioRunner::kExitError);
     EXPECT_EQ(errors, "test.scn:1: error: unknown action \"fly\"\n");
