@@ -1,5 +1,5 @@
-// Outside text the host callbacks act on: chat words, the server address
-// and disconnect reasons.
+// Outside text the host callbacks act on: chat words, the server address,
+// Steam IDs and player names.
 #include <gtest/gtest.h>
 
 #include "core/CallbackText.h"
@@ -21,12 +21,6 @@ TEST(TravikCallbacks, TheServerAddressLosesOnlyItsPort) {
     EXPECT_EQ(AddressWithoutPort("192.168.0.4"), "192.168.0.4");
     EXPECT_EQ(AddressWithoutPort("[::1]:27015"), "[::1]");
     EXPECT_EQ(AddressWithoutPort(""), "");
-}
-
-TEST(TravikCallbacks, MemoryCorruptionIsFoundInAnyCaseAnywhere) {
-    EXPECT_TRUE(IsMemoryCorruptionReason("Kicked: MEMORY CORRUPTION DETECTED (code 3)"));
-    EXPECT_FALSE(IsMemoryCorruptionReason("Memory corruption"));
-    EXPECT_FALSE(IsMemoryCorruptionReason(nullptr));
 }
 
 TEST(TKPlayerManager, SteamIdsAreValidOnlyOnceProven) {

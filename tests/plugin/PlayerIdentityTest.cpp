@@ -1,6 +1,5 @@
 // Who a client is, as the plug-in's identity operations read the host:
-// players, bots and SourceTV told apart, players found by user ID, their
-// addresses.
+// players, bots and SourceTV told apart, players found by user ID.
 #include <eiface.h>
 #include <gtest/gtest.h>
 
@@ -30,21 +29,6 @@ TEST(TKPlayerManager, IdentityTellsPlayersBotsAndSourceTVApart) {
     room.server->Clients().Disconnect(*room.alice, "Disconnect by user.", false);
     EXPECT_FALSE(Travik::IsPlayer(alice));
     EXPECT_EQ(Travik::GetNumRealPlayers(), 4);
-}
-
-// The buffer must hold the address and its terminator.
-TEST(TKPlayerManager, APlayersAddressComesWithoutItsPort) {
-    SimRoom room;
-    ASSERT_TRUE(room.started);
-    sim::ClientSpec spec;
-    spec.name = "frank";
-    spec.address = "192.168.100.200:27005";
-    edict_t* frank = room.EdictOf(&room.server->Clients().Connect(spec));
-    char address[16] = {};
-    EXPECT_TRUE(Travik::GetPlayerIPAddress(frank, address, sizeof(address)));
-    EXPECT_STREQ(address, "192.168.100.200");
-    EXPECT_FALSE(Travik::GetPlayerIPAddress(frank, address, 15));
-    EXPECT_FALSE(Travik::GetPlayerIPAddress(room.EdictOf(room.bot), address, sizeof(address)));
 }
 
 }  // namespace
