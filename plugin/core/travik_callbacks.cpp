@@ -65,6 +65,7 @@ void Travik::LevelInit(const char*) {
 // themselves: crash block, net protection, dead voice, movement, match
 // commands, defuse fix, anti-flash, map entities.
 void Travik::ServerActivate(edict_t*, int, int) {
+    crashBlock.Configure();
     netProtect.Configure();
     if (!active || !g_host.engine) {
         return;
@@ -142,11 +143,14 @@ void Travik::ClientActive(edict_t* entity) {
 // scanner, defuse fix, anti-flash, updater.
 void Travik::ClientDisconnect(edict_t* entity) {
     playerManager.OnClientDisconnect(entity);
+    crashBlock.OnClientDisconnect(entity);
     kickBanQueue.OnDisconnect(entity);
 }
 
 // The crash block lets the player's commands through from here on.
-void Travik::ClientPutInServer(edict_t*, const char*) {}
+void Travik::ClientPutInServer(edict_t* entity, const char*) {
+    crashBlock.OnClientPutInServer(entity);
+}
 
 void Travik::SetCommandClient(int index) {
     commandClient = index;
@@ -195,6 +199,9 @@ PLUGIN_RESULT Travik::ClientConnect(bool* allowConnect, edict_t*, const char* na
 // a parameter go to dead voice, whether active or not, and on to the game.
 PLUGIN_RESULT Travik::ClientCommand(edict_t* entity, const CCommand& args) {
     if (!entity || entity->IsFree()) {
+        return PLUGIN_STOP;
+    }
+    if (crashBlock.OnClientCommand(entity, args)) {
         return PLUGIN_STOP;
     }
     const char* command = args.Arg(0);

@@ -271,6 +271,7 @@ void Travik::TellPlayersUnloaded() {
 // Features leave in a fixed order, each removing what it installed.
 void Travik::UnloadFeatures() {
     netProtect.Unload();
+    crashBlock.Unload();
     replicatedConvarManager.Unload();
     cvarLocker.UnHookAll();
     ReleaseServerCvarCallbacks();

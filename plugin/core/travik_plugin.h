@@ -12,6 +12,7 @@
 #include "core/TKState.h"
 #include "core/svtagsaccessor.h"
 #include "enforcement/KickBanQueue.h"
+#include "protection/CrashBlock.h"
 #include "protection/CvarLocker.h"
 #include "protection/NetProtect.h"
 #include "protection/ReplicatedConvarManager.h"
@@ -71,6 +72,7 @@ public:
     KickBanQueue* getKickBanQueue() { return &kickBanQueue; }
     SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
     CvarLocker* getCvarLocker() { return &cvarLocker; }
+    CrashBlock* getCrashBlock() { return &crashBlock; }
     NetProtect* getNetProtect() { return &netProtect; }
     ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
     bool IsActive() const { return active; }
@@ -171,6 +173,7 @@ private:
     KickBanQueue kickBanQueue;
     SvTagsAccessor svTagsAccessor;
     CvarLocker cvarLocker;
+    CrashBlock crashBlock;
     InternalVarAccessor internalVarAccessor;
     NetProtect netProtect;
     ReplicatedConvarManager replicatedConvarManager;

@@ -115,6 +115,7 @@ void Travik::OnActivated() {
     tkLog(false, "Travik: tk_active 1, Removing all players\n");
     KickAllPlayers("Travik is now active, retry your connection to the server", true);
     cvarLocker.ReConfigureAll();
+    crashBlock.Configure();
     netProtect.Configure();
     ConfigureSvTags();
 }
@@ -122,6 +123,7 @@ void Travik::OnActivated() {
 // Each feature removes its hooks; nobody is kicked.
 void Travik::OnDeactivated() {
     netProtect.Configure();
+    crashBlock.Configure();
     ConfigureSvTags();
     cvarLocker.ReConfigureAll();
 }

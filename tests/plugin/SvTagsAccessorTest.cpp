@@ -15,21 +15,21 @@ protected:
 };
 
 TEST_F(SvTagsAccessor, OurTagsJoinAtTheEndAndLeaveWithOneComma) {
-    EXPECT_EQ(Var("sv_tags"), "travik");
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
     Console("tk_active 0");
     EXPECT_EQ(Var("sv_tags"), "");
     SetTags("alpha,beta");
     Console("tk_active 1");
-    EXPECT_EQ(Var("sv_tags"), "alpha,beta,travik");
+    EXPECT_EQ(Var("sv_tags"), "alpha,beta,travik,sv_pure2");
     Console("tk_warmode 1");
-    EXPECT_EQ(Var("sv_tags"), "alpha,beta,travik,tk_warmode");
+    EXPECT_EQ(Var("sv_tags"), "alpha,beta,travik,sv_pure2,tk_warmode");
 
     SetTags("alpha,travik,beta,tk_warmode");
     Console("tk_active 0");
     EXPECT_EQ(Var("sv_tags"), "alpha,beta");
     SetTags("travik,beta");
     Console("tk_active 1");
-    EXPECT_EQ(Var("sv_tags"), "travik,beta,tk_warmode");
+    EXPECT_EQ(Var("sv_tags"), "travik,beta,tk_warmode,sv_pure2");
     Console("tk_active 0");
     EXPECT_EQ(Var("sv_tags"), "beta");
 }
@@ -41,7 +41,7 @@ TEST_F(SvTagsAccessor, LongerTagsHoldingOursAreLeftAlone) {
     Console("tk_active 0");
     SetTags("mytravik,tk_warmodes");
     Console("tk_active 1");
-    EXPECT_EQ(Var("sv_tags"), "mytravik,tk_warmodes");
+    EXPECT_EQ(Var("sv_tags"), "mytravik,tk_warmodes,sv_pure2");
     SetTags("travikx,a,travik");
     Console("tk_active 0");
     EXPECT_EQ(Var("sv_tags"), "travikx,a");

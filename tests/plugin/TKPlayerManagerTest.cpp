@@ -73,6 +73,7 @@ TEST_F(TKPlayerManager, AValidatedPlayerIsWelcomedWithTheServerStatus) {
 
 TEST_F(TKPlayerManager, InWarModeAdmissionAnnouncesThePlayerAndShowsTheWarnings) {
     EnterWarMode();
+    Console("sv_cheats 1");  // a critical issue for the warnings
     sim::Client& bob = Join("bob", 0);
     server->RunTicks(1);
     sim::Client& alice = Join("alice", 0, "STEAM_0:1:4242");
@@ -86,7 +87,7 @@ TEST_F(TKPlayerManager, InWarModeAdmissionAnnouncesThePlayerAndShowsTheWarnings)
     EXPECT_EQ(chat[1], "\x03WARNING: Travik reported a critical issue! [\x01tk_warnings\x03]\n");
     const std::string& console = ClientConsole(alice);
     const std::string warnings =
-        "\n[Travik] tk_warnings output:\nCritical Warnings:\n-sv_pure is disabled\n \n";
+        "\n[Travik] tk_warnings output:\nCritical Warnings:\n-sv_cheats is active\n \n";
     ASSERT_NE(console.find(warnings), std::string::npos) << console;
     EXPECT_EQ(console.find(kWelcome), console.find(warnings) + warnings.size());
     const auto menus = alice.GetInbox().OfKind(sim::InboxKind::Menu);

@@ -43,7 +43,7 @@ TEST_F(TravikLoad, LoadsThroughItsDescriptionFileAndSaysSo) {
     ClearConsole();
     Console("plugin_print");
     EXPECT_TRUE(ConsoleHas("\"Travik Server Plugin [4.6Beta]\"")) << ConsoleText();
-    EXPECT_EQ(Var("sv_tags"), "travik");
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
 }
 
 TEST_F(TravikLoad, VariablesExistWithTheirDefaultsFlagsAndBounds) {
@@ -86,7 +86,7 @@ TEST_F(TravikLoad, RunsItsConfigurationFileAfterLoading) {
     WriteConfig("tk_warmode 1\n");
     StartServer();
     EXPECT_EQ(Var("tk_warmode"), "1");
-    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode,sv_pure2");
 }
 
 TEST_F(TravikLoad, RefusesALevelThatIsAlreadyRunning) {

@@ -72,7 +72,19 @@ sim::Server& TravikServerTest::StartServer(const std::string& commandLine) {
     config.commandLine = commandLine;
     server = std::make_unique<sim::Server>(config);
     EXPECT_TRUE(server->Start()) << server->Console().Text();
+    SettleStartUp();
     return *server;
+}
+
+// The plug-in's start-up commands (sv_pure 2 at activation, and the level
+// restart that a new pure level brings) run before the test's players come.
+void TravikServerTest::SettleStartUp() {
+    for (int frame = 0; frame < kStartUpFrames; ++frame) {
+        if (server->Buffer().Empty() && !server->HasPendingLevelChange()) {
+            return;
+        }
+        server->RunFrame();
+    }
 }
 
 int TravikServerTest::ConsoleCount(const std::string& text) const {

@@ -26,6 +26,8 @@ protected:
     void WriteConfig(const std::string& contents);
 
     sim::Server& StartServer(const std::string& commandLine = "+map de_dust2");
+    // Runs the frames that the start-up commands need.
+    void SettleStartUp();
     // The server without a level, so that a plug-in may still load.
     sim::Server& StartIdleServer() { return StartServer(""); }
 
@@ -56,6 +58,9 @@ protected:
     bool LogExists(const std::string& name) const;
     void WriteLog(const std::string& name, const std::string& contents);
     std::string LogPath(const std::string& name) const;
+
+    // Frames the start-up commands may take before the test goes on.
+    static constexpr int kStartUpFrames = 8;
 
     sim::GameFolder folder;
     std::unique_ptr<sim::Server> server;

@@ -50,7 +50,7 @@ TEST_F(TravikState, SwitchingBackOnRemovesThePlayersAndRestoresStatusAndTags) {
     sim::Client& bot = server->Clients().AddFakeClient("bot", sim::ClientKind::Bot);
     Console("tk_active 1");
     EXPECT_EQ(Var("tk_status"), "1");
-    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode,sv_pure2");
     EXPECT_EQ(AliceChat(), Lines{"\x03Travik:\x04 Active Mode, Removing All Players!\n"});
     EXPECT_EQ(alice->DisconnectReason(),
               "Kicked by Console : Travik is now active, retry your connection to the server");
@@ -84,14 +84,14 @@ TEST_F(TravikState, WarModeChangesRemoveThePlayersAndFollowTheTag) {
     const std::string kicked =
         "Kicked by Console : tk_warmode changed, retry your connection to the server";
     Console("tk_warmode 1");
-    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2,tk_warmode");
     EXPECT_EQ(AliceChat(), Lines{line});
     EXPECT_EQ(alice->DisconnectReason(), kicked);
     Rejoin();
     Console("tk_warmode 1");  // its present value: nobody is bothered
     EXPECT_TRUE(alice->IsActive());
     Console("tk_warmode 0");
-    EXPECT_EQ(Var("sv_tags"), "travik");
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
     EXPECT_EQ(AliceChat(), Lines{line});
     EXPECT_EQ(alice->DisconnectReason(), kicked);
     EXPECT_EQ(CountOf(ReadLog("travik.log"), "Travik: tk_warmode changed, Removing all players\n"),
@@ -105,7 +105,7 @@ TEST_F(TravikState, WarModeChangesWhileInactiveWaitForActivation) {
     EXPECT_TRUE(AliceChat().empty());
     EXPECT_EQ(Var("sv_tags"), "");
     Console("tk_active 1");
-    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode");
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode,sv_pure2");
 }
 
 TEST_F(TravikState, CheatsSwitchedOffRemovesPlayersAndImpacts) {
