@@ -1,0 +1,58 @@
+#include "enforcement/CvarScan.h"
+
+#include <edict.h>
+#include <eiface.h>
+#include <iserverplugin.h>
+#include <tier1/convar.h>
+
+#include "core/HostInterfaces.h"
+#include "core/travik_plugin.h"
+#include "enforcement/TKCvar.h"
+
+float ScanClock() {
+    return g_host.globals ? g_host.globals->curtime : 0.0f;
+}
+
+bool ServerCheatsOn() {
+    return g_serverCvars.sv_cheats && g_serverCvars.sv_cheats->GetBool();
+}
+
+const char* CvarScan::GetName() const {
+    if (IsReplicated()) {
+        return m_Info.replicated ? m_Info.replicated->GetName() : nullptr;
+    }
+    return m_Info.entry ? m_Info.entry->GetName() : nullptr;
+}
+
+bool CvarScan::SendQuery() {
+    if (!Travik::IsPlayerAndConnected(m_Player)) {
+        return false;
+    }
+    m_RespondTime = ScanClock() + kRespondSeconds;
+    m_CheatsAtSending = ServerCheatsOn();
+    const char* name = GetName();
+    if (!name || !g_host.helpers) {
+        return false;
+    }
+    m_Cookie = g_host.helpers->StartQueryCvarValue(m_Player, name);
+    return m_Cookie != -1;
+}
+
+bool CvarScan::IncrementRetries() {
+    if (m_Retries >= kMaxRetries) {
+        return false;
+    }
+    ++m_Retries;
+    return true;
+}
+
+bool CvarScan::IsExpired() const {
+    return ScanClock() > m_RespondTime;
+}
+
+bool CvarScan::IsOutOfSync() const {
+    if (m_Type == SCAN_LIST) {
+        return false;
+    }
+    return m_CheatsAtSending || ServerCheatsOn();
+}

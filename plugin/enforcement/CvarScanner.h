@@ -1,0 +1,98 @@
+#pragma once
+
+#include <iserverplugin.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "enforcement/CvarScan.h"
+#include "enforcement/TKCvar.h"
+
+class ConVar;
+class IConVar;
+struct edict_t;
+
+// Asks every human player, four times a second, for one client variable at
+// a time: six entries of the scanning list, then one replicated server
+// variable, and so on. Answers out of bounds, tampered cheat variables,
+// malformed answers and silence lead to a verdict on the kick and ban queue.
+class CvarScanner {
+public:
+    static constexpr int kMaxPlayers = 64;
+    static constexpr float kScanInterval = 0.25f;
+    // A player with more outstanding scans holds up the walk.
+    static constexpr int kMaxOutstanding = 5;
+    static constexpr int kListQueriesPerReplicated = 6;
+
+    CvarScanner();
+    CvarScanner(const CvarScanner&) = delete;
+    CvarScanner& operator=(const CvarScanner&) = delete;
+
+    bool Init();
+    void PopulateScanningList();
+    void PopulateReplicatedCvars();
+    void Reset();
+    static bool IsActive();
+    void OnGameFrame();
+    void OnQueryCvarValueFinished(int cookie, edict_t* player, EQueryCvarValueStatus status,
+                                  const char* cvarName, const char* cvarValue);
+    void OnClientDisconnect(edict_t* player);
+    // While the scanner runs, answers still outstanding are judged against
+    // the new server value; only an idle scanner drops them.
+    static void OnReplicatedCvarChange(IConVar* var, const char* oldValue, float oldFloat);
+    void RemoveReplicated(const ConVar* var);
+
+    static void HandleOne(TKCvar* entry, edict_t* player, float value);
+
+    // Adding operations of the scanning list.
+    void AddCvar(const char* name, const char* value, bool mustExist);
+    void AddRangedCvar(const char* name, const char* value, bool hasMin, float min, bool hasMax,
+                       float max, bool mustExist);
+    void AddCheatCvar(const char* name, const char* value, bool mustExist);
+    void AddInfoCvar(const char* name, bool mustExist, TKCvarInfoHandler handler);
+    void ClearScanningList() { m_List.clear(); }
+
+    const std::vector<std::unique_ptr<TKCvar>>& GetScanningList() const { return m_List; }
+    const std::vector<CvarScan>& GetScans() const { return m_Scans; }
+    const std::vector<ConVar*>& GetReplicatedList() const { return m_Replicated; }
+
+private:
+    struct PlayerTables {
+        std::array<int, kMaxPlayers> listPosition{};
+        std::array<int, kMaxPlayers> replicatedPosition{};
+        std::array<int, kMaxPlayers> outstanding{};
+        std::array<int, kMaxPlayers> listQueries{};
+    };
+
+    void ExpireScans();
+    void SendNewScans();
+    // False when the player holds up the walk.
+    bool ScanPlayer(edict_t* player, int slot);
+    bool NextScanFor(edict_t* player, int slot, CvarScan& scan);
+    void AddCvarScan(const CvarScan& scan);
+    void RemoveCvarScanByIndex(std::size_t index);
+    const CvarScan* GetCvarScan(int cookie) const;
+    int GetCvarScanIndex(int cookie) const;
+    void IncrementPlayerScanIndex(int slot);
+    void IncrementPlayerRepIndex(int slot);
+    void Judge(const CvarScan& scan, edict_t* player, EQueryCvarValueStatus status,
+               const char* cvarValue);
+    void JudgeValue(const CvarScan& scan, edict_t* player, const char* cvarValue);
+    void JudgeReplicated(const ConVar* var, edict_t* player, const char* cvarValue, float value);
+    void JudgeListEntry(TKCvar* entry, edict_t* player, const char* cvarValue, float value);
+    static void CvarViolation(edict_t* player, const TKCvar* entry, float value,
+                              cvarValueCompare_t result);
+    static void KickUnlessQueued(edict_t* player, const char* text);
+    static void AnnounceToAll(const char* verdict, edict_t* player, const char* name, float value);
+    // Slot index (entity index minus 1) in the tables, or -1.
+    static int SlotOf(const edict_t* player);
+
+    float m_NextScanTime = 0.0f;
+    std::vector<std::unique_ptr<TKCvar>> m_List;
+    // Held by value in room reserved up front: sending and answering
+    // allocate nothing.
+    std::vector<CvarScan> m_Scans;
+    PlayerTables m_Tables;
+    std::vector<ConVar*> m_Replicated;
+};
