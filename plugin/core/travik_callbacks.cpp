@@ -49,6 +49,7 @@ bool IsOn(const ConVar* var) {
 // editor reads the new map, before the tick rate is taken again.
 void Travik::LevelInit(const char*) {
     active = tk_active.GetBool();
+    cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
     if (g_host.gameDll) {
@@ -105,6 +106,7 @@ void Travik::GameFrame(bool simulating) {
 // Order: updater, auth hosts and cvar scanner reset before the player
 // manager and the queue; ready-up and the restart sequence end after them.
 void Travik::LevelShutdown() {
+    cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
     ListenForServerSpawn();
@@ -145,6 +147,7 @@ void Travik::ClientDisconnect(edict_t* entity) {
     playerManager.OnClientDisconnect(entity);
     crashBlock.OnClientDisconnect(entity);
     kickBanQueue.OnDisconnect(entity);
+    cvarScanner.OnClientDisconnect(entity);
 }
 
 // The crash block lets the player's commands through from here on.
@@ -253,8 +256,13 @@ PLUGIN_RESULT Travik::NetworkIDValidated(const char*, const char*) {
 }
 
 // While active the answers go to the cvar scanner; otherwise they are dropped.
-void Travik::OnQueryCvarValueFinished(QueryCvarCookie_t, edict_t*, EQueryCvarValueStatus,
-                                      const char*, const char*) {}
+void Travik::OnQueryCvarValueFinished(QueryCvarCookie_t cookie, edict_t* playerEntity,
+                                      EQueryCvarValueStatus status, const char* cvarName,
+                                      const char* cvarValue) {
+    if (active) {
+        cvarScanner.OnQueryCvarValueFinished(cookie, playerEntity, status, cvarName, cvarValue);
+    }
+}
 
 void Travik::OnEdictAllocated(edict_t*) {}
 void Travik::OnEdictFreed(const edict_t*) {}

@@ -272,6 +272,7 @@ void Travik::TellPlayersUnloaded() {
 void Travik::UnloadFeatures() {
     netProtect.Unload();
     crashBlock.Unload();
+    cvarScanner.Unload();
     replicatedConvarManager.Unload();
     cvarLocker.UnHookAll();
     ReleaseServerCvarCallbacks();

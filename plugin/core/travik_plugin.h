@@ -11,6 +11,7 @@
 #include "core/TKPlayerManager.h"
 #include "core/TKState.h"
 #include "core/svtagsaccessor.h"
+#include "enforcement/CvarScanner.h"
 #include "enforcement/KickBanQueue.h"
 #include "protection/CrashBlock.h"
 #include "protection/CvarLocker.h"
@@ -70,6 +71,7 @@ public:
     // Features and fields.
     InternalVarAccessor* getInternalVarAccessor() { return &internalVarAccessor; }
     KickBanQueue* getKickBanQueue() { return &kickBanQueue; }
+    CvarScanner* getCvarScanner() { return &cvarScanner; }
     SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
     CvarLocker* getCvarLocker() { return &cvarLocker; }
     CrashBlock* getCrashBlock() { return &crashBlock; }
@@ -177,6 +179,7 @@ private:
     InternalVarAccessor internalVarAccessor;
     NetProtect netProtect;
     ReplicatedConvarManager replicatedConvarManager;
+    CvarScanner cvarScanner;
 
     // Fields.
     bool active = true;

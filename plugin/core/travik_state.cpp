@@ -117,6 +117,7 @@ void Travik::OnActivated() {
     cvarLocker.ReConfigureAll();
     crashBlock.Configure();
     netProtect.Configure();
+    cvarScanner.Reset();
     ConfigureSvTags();
 }
 
@@ -124,6 +125,7 @@ void Travik::OnActivated() {
 void Travik::OnDeactivated() {
     netProtect.Configure();
     crashBlock.Configure();
+    cvarScanner.Reset();
     ConfigureSvTags();
     cvarLocker.ReConfigureAll();
 }

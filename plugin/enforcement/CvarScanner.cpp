@@ -89,6 +89,14 @@ void CvarScanner::Reset() {
     m_Tables = PlayerTables{};
 }
 
+void CvarScanner::Unload() {
+    Reset();
+    m_Replicated.clear();
+    if (g_scanner == this) {
+        g_scanner = nullptr;
+    }
+}
+
 bool CvarScanner::IsActive() {
     return g_travik.IsActive() && !ServerCheatsOn();
 }

@@ -33,6 +33,8 @@ public:
     void PopulateScanningList();
     void PopulateReplicatedCvars();
     void Reset();
+    // Forgets the host's variables; their callbacks go with the manager's.
+    void Unload();
     static bool IsActive();
     void OnGameFrame();
     void OnQueryCvarValueFinished(int cookie, edict_t* player, EQueryCvarValueStatus status,
