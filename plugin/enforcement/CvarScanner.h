@@ -30,7 +30,9 @@ public:
     CvarScanner& operator=(const CvarScanner&) = delete;
 
     bool Init();
+    // The operator's file when it is usable, else the built-in list.
     void PopulateScanningList();
+    void AddBuiltInList();
     void PopulateReplicatedCvars();
     void Reset();
     // Forgets the host's variables; their callbacks go with the manager's.

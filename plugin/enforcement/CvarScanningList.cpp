@@ -3,6 +3,7 @@
 #include <string>
 
 #include "enforcement/CvarScanner.h"
+#include "enforcement/ScanListFile.h"
 #include "support/StringCrypt.h"
 
 namespace {
@@ -86,6 +87,31 @@ static_assert(sizeof(kBuiltIn) / sizeof(kBuiltIn[0]) == 49, "the built-in list h
 
 void CvarScanner::PopulateScanningList() {
     m_List.clear();
+    const std::vector<ScanListFile::Entry> operatorList = ScanListFile::Read();
+    if (operatorList.empty()) {
+        AddBuiltInList();
+    }
+    for (const ScanListFile::Entry& entry : operatorList) {
+        const char* name = entry.name.c_str();
+        switch (entry.kind) {
+            case ScanListFile::Kind::Plain:
+                AddCvar(name, entry.value.c_str(), entry.mustExist);
+                break;
+            case ScanListFile::Kind::Ranged:
+                AddRangedCvar(name, entry.value.c_str(), entry.hasMin, entry.min, entry.hasMax,
+                              entry.max, entry.mustExist);
+                break;
+            case ScanListFile::Kind::Fps:
+                AddInfoCvar(name, entry.mustExist, &CvarScanner::HandleOne);
+                break;
+            case ScanListFile::Kind::Cheat:
+                AddCheatCvar(name, entry.value.c_str(), entry.mustExist);
+                break;
+        }
+    }
+}
+
+void CvarScanner::AddBuiltInList() {
     for (const BuiltInEntry& entry : kBuiltIn) {
         const std::string name = entry.name();
         switch (entry.kind) {

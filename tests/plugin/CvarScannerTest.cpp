@@ -7,6 +7,9 @@
 #include <iserverplugin.h>
 #include <tier1/convar.h>
 
+#include <filesystem.h>
+
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -293,6 +296,26 @@ TEST_F(CvarScanner, AClientsDifferingReplicatedCopyIsKicked) {
               Kicked("[Travik] Cvar value does not match server \"" + shown + "\""));
     EXPECT_TRUE(
         ChatHas("bob: \x03[Travik]\x04 alice - Kicked for cvar mismatch \"" + shown + "\"\n"));
+}
+
+TEST_F(CvarScanner, AnOperatorsFileReplacesTheListOnlyWhenWhollyGood) {
+    g_host.fileSystem = static_cast<IFileSystem*>(
+        sim::Server::EngineFactory(FILESYSTEM_INTERFACE_VERSION, nullptr));
+    ASSERT_NE(g_host.fileSystem, nullptr);
+    const std::string path = room.folder.GameDir() + "/cfg/travik_scanlist.txt";
+    std::ofstream(path) << "cheat r_drawothermodels 1\nfps fps_max optional\n";
+    scanner.PopulateScanningList();
+    ASSERT_EQ(scanner.GetScanningList().size(), 2u);
+    EXPECT_TRUE(scanner.GetScanningList()[0]->IsCheat());
+    EXPECT_TRUE(scanner.GetScanningList()[1]->IsInfo());
+
+    std::ofstream(path) << "cheat r_drawothermodels 1\nplain cl_minmodels\n";
+    scanner.PopulateScanningList();
+    EXPECT_EQ(scanner.GetScanningList().size(), 49u);
+    EXPECT_TRUE(room.server->Console().Contains(
+        "[Travik] cfg/travik_scanlist.txt line 2: wrong number of words for its kind\n"));
+    EXPECT_TRUE(room.server->Console().Contains(
+        "[Travik] cfg/travik_scanlist.txt not used: scanning the built-in list\n"));
 }
 
 }  // namespace
