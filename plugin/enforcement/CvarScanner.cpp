@@ -157,21 +157,22 @@ void CvarScanner::SendNewScans() {
     }
     for (int index = 1; index <= g_host.globals->maxClients && index <= kMaxPlayers; ++index) {
         edict_t* player = g_host.engine->PEntityOfEntIndex(index);
-        if (IsScannedPlayer(player) && !ScanPlayer(player, index - 1)) {
-            return;
+        if (IsScannedPlayer(player)) {
+            ScanPlayer(player, index - 1);
         }
     }
 }
 
-bool CvarScanner::ScanPlayer(edict_t* player, int slot) {
+// A player with a full queue waits; the others are still asked, so one
+// client that stops answering does not halt the scanning of everybody.
+void CvarScanner::ScanPlayer(edict_t* player, int slot) {
     if (m_Tables.outstanding[slot] > kMaxOutstanding) {
-        return false;
+        return;
     }
     CvarScan scan;
     if (NextScanFor(player, slot, scan) && scan.SendQuery()) {
         AddCvarScan(scan);
     }
-    return true;
 }
 
 bool CvarScanner::NextScanFor(edict_t* player, int slot, CvarScan& scan) {

@@ -21,7 +21,7 @@ class CvarScanner {
 public:
     static constexpr int kMaxPlayers = 64;
     static constexpr float kScanInterval = 0.25f;
-    // A player with more outstanding scans holds up the walk.
+    // A player with more outstanding scans gets no new one.
     static constexpr int kMaxOutstanding = 5;
     static constexpr int kListQueriesPerReplicated = 6;
 
@@ -71,8 +71,7 @@ private:
 
     void ExpireScans();
     void SendNewScans();
-    // False when the player holds up the walk.
-    bool ScanPlayer(edict_t* player, int slot);
+    void ScanPlayer(edict_t* player, int slot);
     bool NextScanFor(edict_t* player, int slot, CvarScan& scan);
     void AddCvarScan(const CvarScan& scan);
     void RemoveCvarScanByIndex(std::size_t index);

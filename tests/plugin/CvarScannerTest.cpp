@@ -199,6 +199,29 @@ TEST_F(CvarScanner, SilenceIsAskedSixTimes12SecondsApartThenKicked) {
     EXPECT_EQ(room.bob->DisconnectReason(), "left");
 }
 
+// Alice, in the lower slot, never answers; the others always do.
+TEST_F(CvarScanner, ASilentPlayerDoesNotHoldUpTheOthers) {
+    ASSERT_LT(room.alice->EntityIndex(), room.bob->EntityIndex());
+    scanner.ClearScanningList();
+    scanner.AddCvar("cl_interpolate", "1", false);
+    int bobsQueries = 0;
+    for (int scan = 0; scan < 40; ++scan) {
+        FramesFor(::CvarScanner::kScanInterval);
+        bobsQueries += ScanOf(room.bob) ? 1 : 0;
+        for (const sim::Client* other : {room.bob, room.carol, room.dave, room.erin}) {
+            if (ScanOf(other)) {
+                Answer(other, eQueryCvarValueStatus_ValueIntact, "cl_interpolate", "1");
+            }
+        }
+    }
+    int alicesQueries = 0;
+    for (const CvarScan& scan : scanner.GetScans()) {
+        alicesQueries += scan.GetPlayerIndex() == room.alice->EntityIndex() ? 1 : 0;
+    }
+    EXPECT_EQ(alicesQueries, 6);
+    EXPECT_GE(bobsQueries, 38);
+}
+
 TEST_F(CvarScanner, AnswersThatAreNotTheQuestionsAnswers) {
     OnlyScan(&::CvarScanner::AddCvar, "cl_interpolate", "1", false);
     const int alicesCookie = ScanOf(room.alice)->GetCookie();
