@@ -2,6 +2,8 @@
 
 #include <tier1/convar.h>
 
+#include "engine/ClientCvarDefaults.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -46,11 +48,15 @@ Client::Client(const ClientSpec& spec, int userId, const CGlobalVars& globals)
             m_cvars[name] = value;
             m_userInfo.insert(name);
         }
+        for (const char* name : ClientCvarDefaultNames()) {
+            m_cvars[name] = ClientCvarDefault(name);
+            m_untouchedDefaults.insert(name);
+        }
     }
     m_cvars["name"] = spec.name;
     m_userInfo.insert("name");
     for (const auto& [name, value] : spec.cvars)
-        m_cvars[name] = value;
+        SetCvar(name, value);
 }
 
 const std::string& Client::Name() const {
@@ -82,6 +88,7 @@ const std::string* Client::Cvar(const std::string& name) const {
 
 void Client::SetCvar(const std::string& name, const std::string& value) {
     m_cvars[name] = value;
+    m_untouchedDefaults.erase(name);
 }
 
 const char* Client::UserInfo(const std::string& name) const {
@@ -114,9 +121,13 @@ std::optional<QueryAnswer> Client::Answer(const std::string& cvarName,
         case QueryScript::Default:
             break;
     }
-    if (const std::string* own = Cvar(cvarName))
+    // A replicated variable's copy follows the server unless the client
+    // was given a value of its own.
+    const bool replicated = serverVariable && serverVariable->IsFlagSet(FCVAR_REPLICATED);
+    const std::string* own = Cvar(cvarName);
+    if (own && !(replicated && m_untouchedDefaults.count(cvarName)))
         return QueryAnswer{eQueryCvarValueStatus_ValueIntact, *own};
-    if (serverVariable && serverVariable->IsFlagSet(FCVAR_REPLICATED))
+    if (replicated)
         return QueryAnswer{eQueryCvarValueStatus_ValueIntact, serverVariable->GetString()};
     const bool isCommand = std::any_of(std::begin(kClientCommands), std::end(kClientCommands),
                                        [&](const char* command) { return cvarName == command; });

@@ -132,6 +132,7 @@ private:
     int m_validationFrame = -1;
     double m_queryLatency;
     std::map<std::string, std::string> m_cvars;
+    std::set<std::string> m_untouchedDefaults;  // still at the client's shipped default
     std::set<std::string> m_userInfo;
     std::map<std::string, Script> m_scripts;
     Inbox m_inbox;

@@ -11,10 +11,7 @@ protected:
     void SetUp() override {
         InstallTestPlugin();
         StartServer("+maxplayers 4 +map de_dust2");
-        alice = &Connect("alice", [](sim::ClientSpec& spec) {
-            spec.cvars["fps_max"] = "300";
-            spec.queryLatency = 0.1;
-        });
+        alice = &Connect("alice", [](sim::ClientSpec& spec) { spec.queryLatency = 0.1; });
         TestPlugin()->ClearCalls();
     }
 
@@ -64,6 +61,29 @@ TEST_F(SrcdsSimQueries, UnscriptedAnswersFollowWhatTheClientHas) {
     // A replicated server variable: the client's copy is the server's.
     Console("sv_maxupdaterate 50");
     EXPECT_EQ(Answer("sv_maxupdaterate"), "OnQueryCvarValueFinished 4 1 0 sv_maxupdaterate 50");
+}
+
+TEST_F(SrcdsSimQueries, AFreshClientAnswersItsShippedDefaults) {
+    EXPECT_EQ(Answer("mat_wireframe"), "OnQueryCvarValueFinished 1 1 0 mat_wireframe 0");
+    EXPECT_EQ(Answer("r_drawothermodels"), "OnQueryCvarValueFinished 2 1 0 r_drawothermodels 1");
+    EXPECT_EQ(Answer("fog_endskybox"), "OnQueryCvarValueFinished 3 1 0 fog_endskybox -1");
+    // Its own console and the scenario's scripting override a default.
+    server->Clients().ExecuteClientLine(*alice, "mat_hdr_level 0");
+    EXPECT_EQ(Answer("mat_hdr_level"), "OnQueryCvarValueFinished 4 1 0 mat_hdr_level 0");
+    alice->ScriptAnswer("mat_fullbright", sim::QueryScript::Intact, "1");
+    EXPECT_EQ(Answer("mat_fullbright"), "OnQueryCvarValueFinished 5 1 0 mat_fullbright 1");
+    alice->ScriptAnswer("cl_minmodels", sim::QueryScript::NotFound, "");
+    EXPECT_EQ(Answer("cl_minmodels"), "OnQueryCvarValueFinished 6 1 1 cl_minmodels ");
+}
+
+TEST_F(SrcdsSimQueries, AReplicatedDefaultFollowsTheServerUntilTheClientSetsItsOwn) {
+    Console("sv_cheats 1");
+    Console("host_timescale 2");
+    EXPECT_EQ(Answer("host_timescale"), "OnQueryCvarValueFinished 1 1 0 host_timescale 2");
+    alice->SetCvar("host_timescale", "1.0");
+    EXPECT_EQ(Answer("host_timescale"), "OnQueryCvarValueFinished 2 1 0 host_timescale 1.0");
+    sim::Client& bot = server->Clients().AddFakeClient("Bot01", sim::ClientKind::Bot);
+    EXPECT_EQ(bot.Cvar("fps_max"), nullptr) << "a bot has no client variables";
 }
 
 TEST_F(SrcdsSimQueries, SilenceBotsAndLeaversNeverAnswer) {
