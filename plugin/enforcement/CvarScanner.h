@@ -55,7 +55,11 @@ public:
                        float max, bool mustExist);
     void AddCheatCvar(const char* name, const char* value, bool mustExist);
     void AddInfoCvar(const char* name, bool mustExist, TKCvarInfoHandler handler);
-    void ClearScanningList() { m_List.clear(); }
+    // Outstanding scans point into the list, so they go with it.
+    void ClearScanningList() {
+        Reset();
+        m_List.clear();
+    }
 
     const std::vector<std::unique_ptr<TKCvar>>& GetScanningList() const { return m_List; }
     const std::vector<CvarScan>& GetScans() const { return m_Scans; }

@@ -86,7 +86,7 @@ static_assert(sizeof(kBuiltIn) / sizeof(kBuiltIn[0]) == 49, "the built-in list h
 }  // namespace
 
 void CvarScanner::PopulateScanningList() {
-    m_List.clear();
+    ClearScanningList();
     const std::vector<ScanListFile::Entry> operatorList = ScanListFile::Read();
     if (operatorList.empty()) {
         AddBuiltInList();
