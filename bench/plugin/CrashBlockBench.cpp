@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FakeEngine.h"
+#include "InterleavedMain.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_plugin.h"
 #include "hook/Hook.h"
@@ -126,15 +127,8 @@ private:
 
 }  // namespace
 
-// Repetitions interleave, so that a spell of load on a shared machine does
-// not fall on one benchmark alone.
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) {
+    if (!InitInterleaved(argc, argv)) {
         return 1;
     }
     RatioReporter reporter;

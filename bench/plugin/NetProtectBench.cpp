@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "InterleavedMain.h"
 #include "core/travik_plugin.h"
 #include "protection/NetProtect.h"
 
@@ -229,15 +230,8 @@ void Quiet(SpewType_t, const Color&, const char*) {}
 
 }  // namespace
 
-// Repetitions of the three interleave, so that a spell of load on a shared
-// machine does not fall on one of them alone.
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) {
+    if (!InitInterleaved(argc, argv)) {
         return 1;
     }
     SpewOutputFunc(Quiet);
