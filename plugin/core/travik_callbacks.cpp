@@ -100,6 +100,7 @@ void Travik::GameFrame(bool simulating) {
     if (simulating) {
         kickBanQueue.OnGameFrame();
         playerManager.OnGameFrame();
+        cvarScanner.OnGameFrame();
     }
 }
 

@@ -203,7 +203,7 @@ bool Travik::FindServerCvars() {
 
 // Features that need the host before the variables are registered.
 bool Travik::InitFeatures() {
-    return svTagsAccessor.Init();
+    return svTagsAccessor.Init() && cvarScanner.Init();
 }
 
 bool Travik::InitModuleInformation() {

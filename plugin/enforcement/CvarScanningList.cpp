@@ -28,7 +28,7 @@ struct BuiltInEntry {
 
 const BuiltInEntry kBuiltIn[] = {
     {TK_SCRAMBLED("cl_interpolate"), Kind::Plain, "1", 0.0f, false},
-    {TK_SCRAMBLED("mat_hdr_level"), Kind::Ranged, "0", 1.0f, true},
+    {TK_SCRAMBLED("r_rootlod"), Kind::Ranged, "0", 1.0f, true},
     {TK_SCRAMBLED("cl_minmodels"), Kind::Plain, "0", 0.0f, true},
     {TK_SCRAMBLED("mat_picmip"), Kind::Ranged, "0", 3.0f, true},
     {TK_SCRAMBLED("fps_max"), Kind::Info, "0", 0.0f, true},
@@ -76,7 +76,7 @@ const BuiltInEntry kBuiltIn[] = {
     TK_CHEAT("r_drawopaquerenderables", "1"),
     TK_CHEAT("mat_softwarelighting", "0.0f"),
     TK_CHEAT("host_timescale", "1.0"),
-    TK_CHEAT("fog_endskybox", "999"),
+    TK_CHEAT("r_shadowdist", "999"),
 };
 static_assert(sizeof(kBuiltIn) / sizeof(kBuiltIn[0]) == 49, "the built-in list has 49 entries");
 

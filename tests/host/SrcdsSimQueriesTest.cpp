@@ -66,10 +66,10 @@ TEST_F(SrcdsSimQueries, UnscriptedAnswersFollowWhatTheClientHas) {
 TEST_F(SrcdsSimQueries, AFreshClientAnswersItsShippedDefaults) {
     EXPECT_EQ(Answer("mat_wireframe"), "OnQueryCvarValueFinished 1 1 0 mat_wireframe 0");
     EXPECT_EQ(Answer("r_drawothermodels"), "OnQueryCvarValueFinished 2 1 0 r_drawothermodels 1");
-    EXPECT_EQ(Answer("fog_endskybox"), "OnQueryCvarValueFinished 3 1 0 fog_endskybox -1");
+    EXPECT_EQ(Answer("r_shadowdist"), "OnQueryCvarValueFinished 3 1 0 r_shadowdist 999");
     // Its own console and the scenario's scripting override a default.
-    server->Clients().ExecuteClientLine(*alice, "mat_hdr_level 0");
-    EXPECT_EQ(Answer("mat_hdr_level"), "OnQueryCvarValueFinished 4 1 0 mat_hdr_level 0");
+    server->Clients().ExecuteClientLine(*alice, "r_rootlod 2");
+    EXPECT_EQ(Answer("r_rootlod"), "OnQueryCvarValueFinished 4 1 0 r_rootlod 2");
     alice->ScriptAnswer("mat_fullbright", sim::QueryScript::Intact, "1");
     EXPECT_EQ(Answer("mat_fullbright"), "OnQueryCvarValueFinished 5 1 0 mat_fullbright 1");
     alice->ScriptAnswer("cl_minmodels", sim::QueryScript::NotFound, "");

@@ -1,0 +1,73 @@
+// The scanner as the loaded plug-in runs it: honest clients are asked for
+// the whole list and stay; a client outside the rules leaves with its text;
+// sv_cheats and the active switch hold the scanning and its timeouts.
+#include <string>
+
+#include "TravikServerTest.h"
+
+namespace {
+
+const std::string kSilentKick = "Kicked by Console : [Travik] Not responding to cvar queries";
+
+class CvarScanning : public TravikServerTest {
+protected:
+    void SetUp() override {
+        InstallTravik();
+        StartServer();
+        SettleStartUp();
+    }
+
+    // A client whose answers take longer than the scanner ever waits.
+    sim::Client& Silent(const std::string& name) {
+        return Connect(name, [](sim::ClientSpec& spec) { spec.queryLatency = 1000.0; });
+    }
+};
+
+// Two passes over the 49 entries and a good part of the replicated list:
+// a fresh install passes every verdict, so any entry whose expected value
+// does not fit a real client's default shows up here.
+TEST_F(CvarScanning, FreshClientsPassWholeScansAndAModifiedOneIsToldTheLimit) {
+    sim::Client& alice = Connect("alice");
+    sim::Client& bob =
+        Connect("bob", [](sim::ClientSpec& spec) { spec.cvars.emplace("r_rootlod", "2"); });
+    sim::Client& bot = AddBot("bot");
+    server->RunSeconds(32.0);
+
+    EXPECT_TRUE(alice.IsActive()) << alice.DisconnectReason();
+    EXPECT_TRUE(bot.IsActive());
+    EXPECT_EQ(bob.DisconnectReason(),
+              "Kicked by Console : Travik - 'r_rootlod' value '2.00' above acceptable limit: to "
+              "play on this server set the value to '1.00' or less");
+    const std::vector<std::string> chat = ChatOf(alice);
+    ASSERT_EQ(chat.size(), 1u);
+    EXPECT_EQ(chat[0], "\x03[Travik]\x04 bob - Removed for cvar violation \"r_rootlod 2.00\"\n");
+}
+
+TEST_F(CvarScanning, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {
+    Console("sv_cheats 1");
+    sim::Client& alice = Silent("alice");
+    server->RunSeconds(80.0);
+    EXPECT_TRUE(alice.IsActive());
+
+    // Each switch removes everybody; the next client joins afterwards.
+    Console("sv_cheats 0");
+    Console("tk_active 0");
+    server->RunSeconds(1.0);
+    sim::Client& bob = Silent("bob");
+    server->RunSeconds(80.0);
+    EXPECT_TRUE(bob.IsActive()) << bob.DisconnectReason();
+
+    // Switched on again, the scan starts afresh: six sendings 12 s apart,
+    // then the kick.
+    Console("tk_active 1");
+    server->RunSeconds(1.0);
+    sim::Client& carol = Silent("carol");
+    server->RunSeconds(71.5);
+    EXPECT_TRUE(carol.IsActive());
+    // Each resend waits for the next quarter-second pass, so the kick drifts
+    // a little past 72 s.
+    server->RunSeconds(2.5);
+    EXPECT_EQ(carol.DisconnectReason(), kSilentKick);
+}
+
+}  // namespace
