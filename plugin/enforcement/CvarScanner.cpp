@@ -399,7 +399,9 @@ void CvarScanner::CvarViolation(edict_t* player, const TKCvar* entry, float valu
 }
 
 void CvarScanner::HandleOne(TKCvar* entry, edict_t* player, float value) {
-    if (!(0.0f < value && value < 66.0f) || IsQueued(player)) {
+    // 0 and below mean no limit; "nan" is no frame rate at all and is kicked.
+    const bool passes = value <= 0.0f || value >= 66.0f;
+    if (passes || IsQueued(player)) {
         return;
     }
     Queue().Kick(player, kFpsKick);

@@ -1,5 +1,6 @@
 #include "enforcement/TKCvar.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,6 +19,11 @@ TKCvar::TKCvar(const char* name, const char* value, Bounds bounds, bool mustExis
 }
 
 cvarValueCompare_t TKCvar::CheckValue(const char* text, float value) const {
+    // "nan" compares false against any bound, so a client could pass a
+    // ranged entry with it; it is outside every range.
+    if (std::isnan(value) && (m_Bounds.hasMin || m_Bounds.hasMax)) {
+        return m_Bounds.hasMax ? CVAR_ABOVE_MAXIMUM : CVAR_BELOW_MINIMUM;
+    }
     if (m_Bounds.hasMin && m_Bounds.min > value) {
         return CVAR_BELOW_MINIMUM;
     }

@@ -9,6 +9,7 @@
 
 #include <filesystem.h>
 
+#include <cmath>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -163,6 +164,8 @@ TEST_F(CvarScanner, HandleOneKicksOnlyBelow66AboveZero) {
     }
     ::CvarScanner::HandleOne(&fps, Edict(room.bob), 30.0f);
     ::CvarScanner::HandleOne(&fps, Edict(room.carol), 65.9f);
+    ::CvarScanner::HandleOne(&fps, Edict(room.dave), std::nanf(""));
+    EXPECT_TRUE(Queue().IsOnKickBanQueue(Edict(room.dave))) << "nan is no frame rate";
     EXPECT_EQ(Verdict(room.bob),
               std::string(kKicked) + "[Travik] fps_max must be set to at least '66'");
     EXPECT_FALSE(room.carol->IsConnected());

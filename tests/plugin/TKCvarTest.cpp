@@ -32,6 +32,12 @@ TEST(TKCvar, BoundsDecideAloneAndAreInclusive) {
     EXPECT_EQ(Check(between, "0.99"), CVAR_BELOW_MINIMUM);
     EXPECT_EQ(Check(between, "1"), CVAR_ACCEPTABLE);
     EXPECT_EQ(Check(between, "2.5"), CVAR_ABOVE_MAXIMUM);
+    // A hostile answer that is no number at all stays outside the range.
+    EXPECT_EQ(Check(atMost3, "nan"), CVAR_ABOVE_MAXIMUM);
+    EXPECT_EQ(Check(between, "-nan"), CVAR_ABOVE_MAXIMUM);
+    const TKCvar atLeast1("rate", "0", {true, 1.0f, false, 0.0f}, true, false, nullptr);
+    EXPECT_EQ(Check(atLeast1, "nan"), CVAR_BELOW_MINIMUM);
+    EXPECT_EQ(Check(atMost3, "inf"), CVAR_ABOVE_MAXIMUM);
 }
 
 TEST(TKCvar, ANameIsCutToItsField) {
