@@ -7,6 +7,7 @@
 #include <iserverplugin.h>
 #include <tier1/convar.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/FixedBuffer.h"
@@ -70,6 +71,7 @@ void CvarScanner::PopulateReplicatedCvars() {
         manager->RemoveChangeCallback(var, &CvarScanner::OnReplicatedCvarChange);
     }
     m_Replicated.clear();
+    m_ReplicatedNames.clear();
     if (!g_host.cvar) {
         return;
     }
@@ -79,6 +81,7 @@ void CvarScanner::PopulateReplicatedCvars() {
         }
         ConVar* var = static_cast<ConVar*>(entry);
         m_Replicated.push_back(var);
+        m_ReplicatedNames.emplace_back(var->GetName());
         manager->InstallChangeCallback(var, &CvarScanner::OnReplicatedCvarChange);
     }
 }
@@ -92,6 +95,7 @@ void CvarScanner::Reset() {
 void CvarScanner::Unload() {
     Reset();
     m_Replicated.clear();
+    m_ReplicatedNames.clear();
     if (g_scanner == this) {
         g_scanner = nullptr;
     }
@@ -138,6 +142,10 @@ void CvarScanner::ExpireScans() {
         CvarScan& scan = m_Scans[i];
         if (!scan.IsExpired()) {
             ++i;
+        } else if (scan.IsReplicated() && !IsRegistered(scan.GetInfo().replicated)) {
+            // Its scans go with it; the walk starts again over what is left.
+            ForgetReplicated(scan.GetInfo().replicated);
+            i = 0;
         } else if (!scan.IncrementRetries()) {
             Queue().Kick(scan.GetPlayer(), kNotResponding);
             RemoveCvarScanByIndex(i);
@@ -191,6 +199,10 @@ bool CvarScanner::NextScanFor(edict_t* player, int slot, CvarScan& scan) {
         return false;
     }
     ConVar* var = m_Replicated[static_cast<std::size_t>(m_Tables.replicatedPosition[slot])];
+    if (!IsRegistered(var)) {
+        ForgetReplicated(var);
+        return false;
+    }
     IncrementPlayerRepIndex(slot);
     scan = CvarScan(player, slot + 1, SCAN_REPLICATED, scanInfo_t{nullptr, var});
     return true;
@@ -223,6 +235,37 @@ int CvarScanner::GetCvarScanIndex(int cookie) const {
 const CvarScan* CvarScanner::GetCvarScan(int cookie) const {
     const int index = GetCvarScanIndex(cookie);
     return index < 0 ? nullptr : &m_Scans[static_cast<std::size_t>(index)];
+}
+
+bool CvarScanner::IsRegistered(const ConVar* var) const {
+    const auto found = std::find(m_Replicated.begin(), m_Replicated.end(), var);
+    if (found == m_Replicated.end()) {
+        return false;
+    }
+    const std::string& name =
+        m_ReplicatedNames[static_cast<std::size_t>(found - m_Replicated.begin())];
+    return !g_host.cvar || g_host.cvar->FindVar(name.c_str()) == var;
+}
+
+void CvarScanner::ForgetReplicated(const ConVar* var) {
+    const auto found = std::find(m_Replicated.begin(), m_Replicated.end(), var);
+    if (found == m_Replicated.end()) {
+        return;
+    }
+    RemoveReplicated(var);
+    g_travik.getReplicatedConvarManager()->RemoveChangeCallback(
+        *found, &CvarScanner::OnReplicatedCvarChange);
+    const std::ptrdiff_t index = found - m_Replicated.begin();
+    m_ReplicatedNames.erase(m_ReplicatedNames.begin() + index);
+    m_Replicated.erase(found);
+    for (int& position : m_Tables.replicatedPosition) {
+        if (position > index) {
+            --position;
+        }
+        if (position >= static_cast<int>(m_Replicated.size())) {
+            position = 0;
+        }
+    }
 }
 
 void CvarScanner::IncrementPlayerScanIndex(int slot) {
@@ -284,6 +327,10 @@ void CvarScanner::OnQueryCvarValueFinished(int cookie, edict_t* player,
     // Judged from a copy: a verdict may not touch the vector, but the scan
     // goes whatever the verdict.
     const CvarScan scan = m_Scans[static_cast<std::size_t>(index)];
+    if (scan.IsReplicated() && !IsRegistered(scan.GetInfo().replicated)) {
+        ForgetReplicated(scan.GetInfo().replicated);
+        return;
+    }
     RemoveCvarScanByIndex(static_cast<std::size_t>(index));
     if (!Travik::IsPlayerAndConnected(player)) {
         return;

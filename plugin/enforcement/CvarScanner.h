@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "enforcement/CvarScan.h"
@@ -81,6 +82,11 @@ private:
     void RemoveCvarScanByIndex(std::size_t index);
     const CvarScan* GetCvarScan(int cookie) const;
     int GetCvarScanIndex(int cookie) const;
+    // Whether a replicated variable of the list is still the host's.
+    bool IsRegistered(const ConVar* var) const;
+    // Drops a variable the host no longer has, with its scans, without
+    // touching it.
+    void ForgetReplicated(const ConVar* var);
     void IncrementPlayerScanIndex(int slot);
     void IncrementPlayerRepIndex(int slot);
     void Judge(const CvarScan& scan, edict_t* player, EQueryCvarValueStatus status,
@@ -102,4 +108,7 @@ private:
     std::vector<CvarScan> m_Scans;
     PlayerTables m_Tables;
     std::vector<ConVar*> m_Replicated;
+    // Their names, taken at load: a variable of another plug-in is gone when
+    // that plug-in unloads, and only its name can tell without touching it.
+    std::vector<std::string> m_ReplicatedNames;
 };

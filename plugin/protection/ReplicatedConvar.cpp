@@ -1,10 +1,18 @@
 #include "protection/ReplicatedConvar.h"
 
+#include <icvar.h>
 #include <tier1/convar.h>
 
 #include <algorithm>
 
+#include "core/HostInterfaces.h"
 #include "core/travik_plugin.h"
+
+ReplicatedConvar::ReplicatedConvar(ConVar* var) : m_Var(var), m_Name(var ? var->GetName() : "") {}
+
+bool ReplicatedConvar::IsRegistered() const {
+    return m_Var && (!g_host.cvar || g_host.cvar->FindVar(m_Name.c_str()) == m_Var);
+}
 
 bool ReplicatedConvar::HasCallback(FnChangeCallback_t callback) const {
     return std::find(m_Callbacks.begin(), m_Callbacks.end(), callback) != m_Callbacks.end();
@@ -29,20 +37,20 @@ void ReplicatedConvar::AddChangeCallback(FnChangeCallback_t callback) {
 
 void ReplicatedConvar::RemoveChangeCallback(FnChangeCallback_t callback) {
     std::erase(m_Callbacks, callback);
-    if (m_Callbacks.empty() && m_Var) {
+    if (m_Callbacks.empty() && IsRegistered()) {
         m_Var->InstallChangeCallback(nullptr);
     }
 }
 
 void ReplicatedConvar::RemoveAllChangeCallbacks() {
     m_Callbacks.clear();
-    if (m_Var) {
+    if (IsRegistered()) {
         m_Var->InstallChangeCallback(nullptr);
     }
 }
 
 void ReplicatedConvar::ReinstallGlobalCallback() {
-    if (m_Var) {
+    if (IsRegistered()) {
         m_Var->InstallChangeCallback(OnCvarChange);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <tier1/iconvar.h>
 
+#include <string>
 #include <vector>
 
 class ConVar;
@@ -12,7 +13,7 @@ class ConVar;
 // ones at the back (in the order they came).
 class ReplicatedConvar {
 public:
-    explicit ReplicatedConvar(ConVar* var) : m_Var(var) {}
+    explicit ReplicatedConvar(ConVar* var);
 
     // Nothing when the callback is registered already.
     void AddPriorityChangeCallback(FnChangeCallback_t callback);
@@ -30,10 +31,14 @@ public:
     const std::vector<FnChangeCallback_t>& GetCallbacks() const { return m_Callbacks; }
     int GetNumCallbacks() const { return static_cast<int>(m_Callbacks.size()); }
     bool HasCallback(FnChangeCallback_t callback) const;
+    // False once the variable's module has taken it away (another plug-in
+    // unloaded): its slot is then never written again.
+    bool IsRegistered() const;
 
 private:
     bool Add(FnChangeCallback_t callback, bool atFront);
 
     ConVar* m_Var;
+    std::string m_Name;
     std::vector<FnChangeCallback_t> m_Callbacks;
 };

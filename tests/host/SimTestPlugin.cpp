@@ -35,6 +35,10 @@ IGameEventManager2* g_events = nullptr;
 IPlayerInfoManager* g_playerInfo = nullptr;
 
 ConVar sim_test_var("sim_test_var", "1", 0, "A variable of the test plug-in");
+// Clients copy it, so plug-ins that watch replicated variables see it come
+// and go with this module.
+ConVar sim_test_replicated("sim_test_replicated", "1", FCVAR_REPLICATED,
+                           "A replicated variable of the test plug-in");
 
 CON_COMMAND(sim_test_cmd, "A command of the test plug-in") {
     Msg("[sim] sim_test_cmd ran with \"%s\"\n", args.ArgS());

@@ -13,8 +13,12 @@ class CvarScanning : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
+        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())
+                .starts_with("AnotherPlugin")) {
+            // Loaded before travik, so its replicated variable is on the list.
+            ASSERT_TRUE(folder.InstallAddon(SIM_TEST_PLUGIN_PATH, "aa_other"));
+        }
         StartServer();
-        SettleStartUp();
     }
 
     // A client whose answers take longer than the scanner ever waits.
@@ -68,6 +72,23 @@ TEST_F(CvarScanning, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {
     // a little past 72 s.
     server->RunSeconds(2.5);
     EXPECT_EQ(carol.DisconnectReason(), kSilentKick);
+}
+
+// The variable's memory goes with the other module; the scan in flight
+// and the later passes must not touch it, nor must travik's own unload.
+TEST_F(CvarScanning, AnotherPluginsReplicatedVariableGoesWithItsModule) {
+    ASSERT_EQ(server->Plugins().Count(), 2) << ConsoleText();
+    sim::Client& alice = Connect("alice", [](sim::ClientSpec& spec) { spec.queryLatency = 3.0; });
+    server->RunSeconds(2.0);  // the first replicated query is out, unanswered
+    Console("plugin_unload 0");
+    ASSERT_EQ(server->Plugins().Count(), 1);
+    ASSERT_EQ(FindVar("sim_test_replicated"), nullptr);
+    server->RunSeconds(30.0);
+    EXPECT_TRUE(alice.IsActive()) << alice.DisconnectReason();
+
+    Console("plugin_unload 0");
+    EXPECT_EQ(server->Plugins().Count(), 0);
+    EXPECT_TRUE(ConsoleHas("Travik: Plugin UNLOADED!"));
 }
 
 }  // namespace
