@@ -299,12 +299,11 @@ void CvarScanner::OnClientDisconnect(edict_t* player) {
     m_Tables.listQueries[slot] = 0;
 }
 
+// Active or not, the queries in flight for a changed variable are dropped:
+// a client may answer before the new value reaches it.
 void CvarScanner::OnReplicatedCvarChange(IConVar* var, const char*, float oldFloat) {
     ConVar* changed = static_cast<ConVar*>(var);
-    if (!g_scanner || !changed || changed->GetFloat() == oldFloat) {
-        return;
-    }
-    if (!IsActive()) {
+    if (g_scanner && changed && changed->GetFloat() != oldFloat) {
         g_scanner->RemoveReplicated(changed);
     }
 }

@@ -43,8 +43,7 @@ public:
     void OnQueryCvarValueFinished(int cookie, edict_t* player, EQueryCvarValueStatus status,
                                   const char* cvarName, const char* cvarValue);
     void OnClientDisconnect(edict_t* player);
-    // While the scanner runs, answers still outstanding are judged against
-    // the new server value; only an idle scanner drops them.
+    // Drops the queries in flight for the changed variable, active or not.
     static void OnReplicatedCvarChange(IConVar* var, const char* oldValue, float oldFloat);
     void RemoveReplicated(const ConVar* var);
 

@@ -324,6 +324,28 @@ TEST_F(CvarScanner, AClientsDifferingReplicatedCopyIsKicked) {
         ChatHas("bob: \x03[Travik]\x04 alice - Kicked for cvar mismatch \"" + shown + "\"\n"));
 }
 
+// A match config changes replicated variables while queries are in flight;
+// a client that answered before the change reached it is not at fault.
+TEST_F(CvarScanner, AServerChangeDropsTheAnswersInFlightOfThatVariable) {
+    scanner.ClearScanningList();
+    scanner.AddCvar("cl_interpolate", "1", false);
+    const CvarScan* scan = nullptr;
+    while (!(scan = ScanOf(room.alice)) || !scan->IsReplicated()) {
+        AnswerAll();
+        FramesFor(0.25f);
+    }
+    ConVar* var = scan->GetInfo().replicated;
+    const int cookie = scan->GetCookie();
+    const std::string before = var->GetString();
+    var->SetValue("12345");
+    EXPECT_EQ(ScanOf(room.alice), nullptr) << "the scan of the changed variable went";
+    scanner.OnQueryCvarValueFinished(cookie, Edict(room.alice), eQueryCvarValueStatus_ValueIntact,
+                                     var->GetName(), before.c_str());
+    Queue().OnGameFrame();
+    EXPECT_TRUE(room.alice->IsConnected()) << room.alice->DisconnectReason();
+    var->SetValue(before.c_str());
+}
+
 TEST_F(CvarScanner, AnOperatorsFileReplacesTheListOnlyWhenWhollyGood) {
     g_host.fileSystem = static_cast<IFileSystem*>(
         sim::Server::EngineFactory(FILESYSTEM_INTERFACE_VERSION, nullptr));
