@@ -219,6 +219,15 @@ decltype(auto) callOriginal(ClassOf<Point>* object, A&&... args) {
     return detail::BindingOf<Point>::callOriginal(object, std::forward<A>(args)...);
 }
 
+// Drops every hook of an object whose memory is gone (its module unloaded,
+// say), touching nothing at its address. Any hooked function of its class
+// names it. False when it carried no hooks.
+template <class Point>
+bool forget(ClassOf<Point>* object) {
+    return Point::resolve() &&
+           detail::HookRegistry::instance().forget(detail::address(object), Point::location());
+}
+
 // Live hooks, pre and post, on one function of one object.
 template <class Point>
 std::size_t count(ClassOf<Point>* object) {
@@ -249,6 +258,10 @@ bool remove(ClassOf<Virtual<Method>>* object, Phase phase, H* owner,
 template <auto Method, class... A>
 decltype(auto) callOriginal(ClassOf<Virtual<Method>>* object, A&&... args) {
     return callOriginal<Virtual<Method>>(object, std::forward<A>(args)...);
+}
+template <auto Method>
+bool forget(ClassOf<Virtual<Method>>* object) {
+    return forget<Virtual<Method>>(object);
 }
 template <auto Method>
 std::size_t count(ClassOf<Virtual<Method>>* object) {

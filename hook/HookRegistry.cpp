@@ -209,6 +209,20 @@ void HookRegistry::unhookObject(void** where) {
     retire(std::move(dead), deadRecords_);
 }
 
+bool HookRegistry::forget(void* object, const Location& location) {
+    if (object == nullptr) {
+        return false;
+    }
+    auto it = records_.find(pointerLocation(object, location));
+    if (it == records_.end()) {
+        return false;
+    }
+    auto dead = std::move(it->second);
+    records_.erase(it);
+    retire(std::move(dead), deadRecords_);
+    return true;
+}
+
 template <class T>
 void HookRegistry::retire(std::unique_ptr<T> dead, std::vector<std::unique_ptr<T>>& graveyard) {
     if (gActivity.calls == 0) {

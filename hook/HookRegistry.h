@@ -38,6 +38,9 @@ public:
     bool remove(const Request& request, const Entry& entry);
     // The function this slot of this object reaches without hooks, or null.
     void* original(void* object, const Location& location);
+    // Drops every hook of an object that no longer exists, reading and
+    // writing nothing of it. False when it had none.
+    bool forget(void* object, const Location& location);
     // Live hooks, pre and post, on this slot of this object.
     std::size_t count(void* object, const Location& location);
     // Objects that carry hooks now.

@@ -7,6 +7,7 @@
 #include <tier1/convar.h>
 
 #include <cstring>
+#include <unordered_set>
 
 #include "core/HostInterfaces.h"
 #include "core/travik_plugin.h"
@@ -74,23 +75,47 @@ void CrashBlock::HookConCommands(bool hook, bool verbose) {
     if (hook == hooked || !g_host.cvar) {
         return;
     }
-    for (ConCommandBase* entry = g_host.cvar->GetCommands(); entry; entry = entry->GetNext()) {
-        if (!entry->IsCommand() || UnloadsThePlugin(entry)) {
-            continue;
-        }
-        auto* command = static_cast<ConCommand*>(entry);
-        if (hook) {
-            hook::add<&ConCommand::Dispatch>(command, hook::Pre, this,
-                                             &CrashBlock::OnConCommandDispatch);
-        } else {
-            hook::remove<&ConCommand::Dispatch>(command, hook::Pre, this,
-                                                &CrashBlock::OnConCommandDispatch);
-        }
+    if (hook) {
+        HookAllConCommands();
+    } else {
+        UnhookAllConCommands();
     }
     hooked = hook;
     if (verbose) {
         Msg(hook ? "[Travik] Hooked ConCommands\n" : "[Travik] Unhooked ConCommands\n");
     }
+}
+
+void CrashBlock::HookAllConCommands() {
+    hookedCommands.clear();
+    for (ConCommandBase* entry = g_host.cvar->GetCommands(); entry; entry = entry->GetNext()) {
+        if (!entry->IsCommand() || UnloadsThePlugin(entry)) {
+            continue;
+        }
+        auto* command = static_cast<ConCommand*>(entry);
+        if (hook::add<&ConCommand::Dispatch>(command, hook::Pre, this,
+                                             &CrashBlock::OnConCommandDispatch)) {
+            hookedCommands.push_back(command);
+        }
+    }
+}
+
+// Commands still registered are unhooked; those whose module went away are
+// forgotten without a look at their memory.
+void CrashBlock::UnhookAllConCommands() {
+    std::unordered_set<const ConCommandBase*> registered;
+    for (ConCommandBase* entry = g_host.cvar->GetCommands(); entry; entry = entry->GetNext()) {
+        registered.insert(entry);
+    }
+    for (ConCommand* command : hookedCommands) {
+        if (registered.count(command) != 0) {
+            hook::remove<&ConCommand::Dispatch>(command, hook::Pre, this,
+                                                &CrashBlock::OnConCommandDispatch);
+        } else {
+            hook::forget<&ConCommand::Dispatch>(command);
+        }
+    }
+    hookedCommands.clear();
 }
 
 void CrashBlock::Unload() {

@@ -3,6 +3,8 @@
 #include <tier1/convar.h>
 #include <tier1/iconvar.h>
 
+#include <vector>
+
 #include "hook/Hook.h"
 
 struct edict_t;
@@ -54,11 +56,16 @@ private:
     PlayerRecord* RecordOf(edict_t* player);
     // Counts one command; true when it is over the limit.
     bool CountIsOverLimit(int index);
+    void HookAllConCommands();
+    void UnhookAllConCommands();
     void WarnSpammer(edict_t* player) const;
 
     bool configured = false;
     PlayerRecord players[kMaxPlayers];
     bool hooked = false;
+    // What was hooked: a command of another plug-in that unloads since is
+    // gone, and only its address is left to forget it by.
+    std::vector<ConCommand*> hookedCommands;
     int maxCmdsPerSec = 5;
 };
 

@@ -196,5 +196,23 @@ TEST_F(HookRemoval, AnObjectDestroyedWhileHookedTakesItsHooksAlong) {
     second->~Widget();
 }
 
+// Its memory gone for good (a module unloaded): forgetting it reads nothing
+// there, which the sanitizer build would catch on the freed heap block.
+TEST_F(HookRemoval, AnObjectWhoseMemoryIsGoneIsForgottenWithoutATouch) {
+    Watcher a{"a"};
+    const std::size_t before = hook::hookedObjects();
+    const int plain = hosttest::callValue(widget, 1);
+    auto* gone = new Widget;
+    ASSERT_TRUE(hook::add<&Widget::value>(gone, hook::Pre, &a, &Watcher::pre));
+    ASSERT_TRUE(hook::add<&Widget::value>(widget, hook::Pre, &a, &Watcher::pre));
+    delete gone;
+    EXPECT_TRUE(hook::forget<&Widget::value>(gone));
+    EXPECT_FALSE(hook::forget<&Widget::value>(gone)) << "nothing left to forget";
+    EXPECT_EQ(hook::hookedObjects(), before + 1);
+    EXPECT_EQ(hosttest::callValue(widget, 1), plain);
+    EXPECT_EQ(log.joined(), "a") << "the other object keeps its hook";
+    EXPECT_TRUE(hook::remove<&Widget::value>(widget, hook::Pre, &a, &Watcher::pre));
+}
+
 }  // namespace
 }  // namespace hooktest
