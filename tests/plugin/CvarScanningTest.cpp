@@ -13,11 +13,6 @@ class CvarScanning : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
-        if (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())
-                .starts_with("AnotherPlugin")) {
-            // Loaded before travik, so its replicated variable is on the list.
-            ASSERT_TRUE(folder.InstallAddon(SIM_TEST_PLUGIN_PATH, "aa_other"));
-        }
         StartServer();
     }
 
@@ -74,9 +69,20 @@ TEST_F(CvarScanning, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {
     EXPECT_EQ(carol.DisconnectReason(), kSilentKick);
 }
 
+// Another plug-in, loaded before travik, so that its replicated variable is
+// on the scanner's list.
+class CvarScanningBesideAnotherPlugin : public CvarScanning {
+protected:
+    void SetUp() override {
+        InstallTravik();
+        ASSERT_TRUE(folder.InstallAddon(SIM_TEST_PLUGIN_PATH, "aa_other"));
+        StartServer();
+    }
+};
+
 // The variable's memory goes with the other module; the scan in flight
 // and the later passes must not touch it, nor must travik's own unload.
-TEST_F(CvarScanning, AnotherPluginsReplicatedVariableGoesWithItsModule) {
+TEST_F(CvarScanningBesideAnotherPlugin, ItsReplicatedVariableGoesWithItsModule) {
     ASSERT_EQ(server->Plugins().Count(), 2) << ConsoleText();
     sim::Client& alice = Connect("alice", [](sim::ClientSpec& spec) { spec.queryLatency = 3.0; });
     server->RunSeconds(2.0);  // the first replicated query is out, unanswered
