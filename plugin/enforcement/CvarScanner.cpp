@@ -71,7 +71,6 @@ void CvarScanner::PopulateReplicatedCvars() {
         manager->RemoveChangeCallback(var, &CvarScanner::OnReplicatedCvarChange);
     }
     m_Replicated.clear();
-    m_ReplicatedNames.clear();
     if (!g_host.cvar) {
         return;
     }
@@ -81,7 +80,6 @@ void CvarScanner::PopulateReplicatedCvars() {
         }
         ConVar* var = static_cast<ConVar*>(entry);
         m_Replicated.push_back(var);
-        m_ReplicatedNames.emplace_back(var->GetName());
         manager->InstallChangeCallback(var, &CvarScanner::OnReplicatedCvarChange);
     }
 }
@@ -95,7 +93,6 @@ void CvarScanner::Reset() {
 void CvarScanner::Unload() {
     Reset();
     m_Replicated.clear();
-    m_ReplicatedNames.clear();
     if (g_scanner == this) {
         g_scanner = nullptr;
     }
@@ -237,14 +234,10 @@ const CvarScan* CvarScanner::GetCvarScan(int cookie) const {
     return index < 0 ? nullptr : &m_Scans[static_cast<std::size_t>(index)];
 }
 
+// The shared callback entry of every listed variable knows its name.
 bool CvarScanner::IsRegistered(const ConVar* var) const {
-    const auto found = std::find(m_Replicated.begin(), m_Replicated.end(), var);
-    if (found == m_Replicated.end()) {
-        return false;
-    }
-    const std::string& name =
-        m_ReplicatedNames[static_cast<std::size_t>(found - m_Replicated.begin())];
-    return !g_host.cvar || g_host.cvar->FindVar(name.c_str()) == var;
+    const ReplicatedConvar* entry = g_travik.getReplicatedConvarManager()->GetReplicatedCvar(var);
+    return entry && entry->IsRegistered();
 }
 
 void CvarScanner::ForgetReplicated(const ConVar* var) {
@@ -256,7 +249,6 @@ void CvarScanner::ForgetReplicated(const ConVar* var) {
     g_travik.getReplicatedConvarManager()->RemoveChangeCallback(
         *found, &CvarScanner::OnReplicatedCvarChange);
     const std::ptrdiff_t index = found - m_Replicated.begin();
-    m_ReplicatedNames.erase(m_ReplicatedNames.begin() + index);
     m_Replicated.erase(found);
     for (int& position : m_Tables.replicatedPosition) {
         if (position > index) {

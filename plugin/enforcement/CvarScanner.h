@@ -4,7 +4,6 @@
 
 #include <array>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "enforcement/CvarScan.h"
@@ -107,7 +106,4 @@ private:
     std::vector<CvarScan> m_Scans;
     PlayerTables m_Tables;
     std::vector<ConVar*> m_Replicated;
-    // Their names, taken at load: a variable of another plug-in is gone when
-    // that plug-in unloads, and only its name can tell without touching it.
-    std::vector<std::string> m_ReplicatedNames;
 };
