@@ -114,7 +114,7 @@ protected:
 
 TEST_F(CvarScanner, TheBuiltInListHasItsKindsInOrder) {
     const auto& list = scanner.GetScanningList();
-    ASSERT_EQ(list.size(), 49u);
+    ASSERT_EQ(list.size(), 39u);
     EXPECT_FALSE(list[0]->MustExist());
     EXPECT_TRUE(list[1]->GetBounds().hasMax);
     EXPECT_EQ(list[3]->GetBounds().max, 3.0f);
@@ -124,7 +124,7 @@ TEST_F(CvarScanner, TheBuiltInListHasItsKindsInOrder) {
     for (const auto& entry : list) {
         cheats += entry->IsCheat() ? 1 : 0;
     }
-    EXPECT_EQ(cheats, 44);
+    EXPECT_EQ(cheats, 34);
     // Every replicated server variable is scanned, sv_cheats among them.
     bool cheatsScanned = false;
     for (const ConVar* var : scanner.GetReplicatedList()) {
@@ -359,7 +359,7 @@ TEST_F(CvarScanner, AnOperatorsFileReplacesTheListOnlyWhenWhollyGood) {
 
     std::ofstream(path) << "cheat r_drawothermodels 1\nplain cl_minmodels\n";
     scanner.PopulateScanningList();
-    EXPECT_EQ(scanner.GetScanningList().size(), 49u);
+    EXPECT_EQ(scanner.GetScanningList().size(), 39u);
     EXPECT_TRUE(room.server->Console().Contains(
         "[Travik] cfg/travik_scanlist.txt line 2: wrong number of words for its kind\n"));
     EXPECT_TRUE(room.server->Console().Contains(

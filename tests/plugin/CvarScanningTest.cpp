@@ -22,7 +22,7 @@ protected:
     }
 };
 
-// Two passes over the 49 entries and a good part of the replicated list:
+// Two passes over the 39 entries and a good part of the replicated list:
 // a fresh install passes every verdict, so any entry whose expected value
 // does not fit a real client's default shows up here.
 TEST_F(CvarScanning, FreshClientsPassWholeScansAndAModifiedOneIsToldTheLimit) {
