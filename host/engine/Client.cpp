@@ -4,8 +4,6 @@
 
 #include "engine/ClientCvarDefaults.h"
 
-#include <algorithm>
-#include <iterator>
 
 namespace sim {
 
@@ -17,11 +15,6 @@ const char* const kUserInfoDefaults[][2] = {
     {"cl_interp", "0.1"},        {"cl_interp_ratio", "2"}, {"cl_predict", "1"},
     {"cl_lagcompensation", "1"}, {"cl_team", "default"},   {"cl_autowepswitch", "1"},
     {"cl_autohelp", "1"},        {"cl_spec_mode", "1"},    {"cl_language", "english"},
-};
-
-// Client console commands: a query for one of them answers "not a cvar".
-const char* const kClientCommands[] = {
-    "bind", "connect", "disconnect", "echo", "exec", "kill", "quit", "retry", "say", "status",
 };
 
 std::string DefaultAddress(int userId) {
@@ -129,10 +122,9 @@ std::optional<QueryAnswer> Client::Answer(const std::string& cvarName,
         return QueryAnswer{eQueryCvarValueStatus_ValueIntact, *own};
     if (replicated)
         return QueryAnswer{eQueryCvarValueStatus_ValueIntact, serverVariable->GetString()};
-    const bool isCommand = std::any_of(std::begin(kClientCommands), std::end(kClientCommands),
-                                       [&](const char* command) { return cvarName == command; });
-    return QueryAnswer{
-        isCommand ? eQueryCvarValueStatus_NotACvar : eQueryCvarValueStatus_CvarNotFound, ""};
+    return QueryAnswer{IsClientCommand(cvarName) ? eQueryCvarValueStatus_NotACvar
+                                                 : eQueryCvarValueStatus_CvarNotFound,
+                       ""};
 }
 
 void Client::MarkGone(ClientState state, std::string reason, bool byServer) {

@@ -1,6 +1,6 @@
 // The console variables a Counter-Strike: Source client carries out of the
-// box, at their shipped defaults: what an unscripted client answers when a
-// server asks about one of them.
+// box, at their shipped defaults, and its console commands: what an
+// unscripted client answers when a server asks about a name.
 #pragma once
 
 #include <string>
@@ -14,5 +14,9 @@ const char* ClientCvarDefault(const std::string& name);
 
 // Every variable in the table, for a client to start from.
 std::vector<const char*> ClientCvarDefaultNames();
+
+// Whether the name is a console command of the client: a query for it
+// answers "not a cvar".
+bool IsClientCommand(const std::string& name);
 
 }  // namespace sim

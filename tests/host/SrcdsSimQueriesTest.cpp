@@ -66,14 +66,18 @@ TEST_F(SrcdsSimQueries, UnscriptedAnswersFollowWhatTheClientHas) {
 TEST_F(SrcdsSimQueries, AFreshClientAnswersItsShippedDefaults) {
     EXPECT_EQ(Answer("mat_wireframe"), "OnQueryCvarValueFinished 1 1 0 mat_wireframe 0");
     EXPECT_EQ(Answer("r_drawothermodels"), "OnQueryCvarValueFinished 2 1 0 r_drawothermodels 1");
-    EXPECT_EQ(Answer("r_shadowdist"), "OnQueryCvarValueFinished 3 1 0 r_shadowdist 999");
+    EXPECT_EQ(Answer("mat_dxlevel"), "OnQueryCvarValueFinished 3 1 0 mat_dxlevel 90");
+    // A familiar name that is a command of the client, and one a real client
+    // is not known to have.
+    EXPECT_EQ(Answer("r_shadowdist"), "OnQueryCvarValueFinished 4 1 2 r_shadowdist ");
+    EXPECT_EQ(Answer("mat_fullbright"), "OnQueryCvarValueFinished 5 1 1 mat_fullbright ");
     // Its own console and the scenario's scripting override a default.
     server->Clients().ExecuteClientLine(*alice, "r_rootlod 2");
-    EXPECT_EQ(Answer("r_rootlod"), "OnQueryCvarValueFinished 4 1 0 r_rootlod 2");
+    EXPECT_EQ(Answer("r_rootlod"), "OnQueryCvarValueFinished 6 1 0 r_rootlod 2");
     alice->ScriptAnswer("mat_fullbright", sim::QueryScript::Intact, "1");
-    EXPECT_EQ(Answer("mat_fullbright"), "OnQueryCvarValueFinished 5 1 0 mat_fullbright 1");
+    EXPECT_EQ(Answer("mat_fullbright"), "OnQueryCvarValueFinished 7 1 0 mat_fullbright 1");
     alice->ScriptAnswer("cl_minmodels", sim::QueryScript::NotFound, "");
-    EXPECT_EQ(Answer("cl_minmodels"), "OnQueryCvarValueFinished 6 1 1 cl_minmodels ");
+    EXPECT_EQ(Answer("cl_minmodels"), "OnQueryCvarValueFinished 8 1 1 cl_minmodels ");
 }
 
 TEST_F(SrcdsSimQueries, AReplicatedDefaultFollowsTheServerUntilTheClientSetsItsOwn) {
