@@ -38,54 +38,9 @@ bin/server.so; plug-ins load through addons/*.vdf at start-up.
 Scenario language (one action or expectation per line; '#' starts a comment
 line; texts in double quotes take C escapes \n \t \\ \" \xHH). Scenarios run
 with local time in UTC.
-  addon MODULE [as NAME]        install MODULE.so as addons/NAME.so + NAME.vdf
-  file write PATH "text"        a file in the game folder (cfg/server.cfg, ...)
-  file delete PATH
-  clock set "2026-12-07 22:31"  fake the wall clock (UTC); it moves with frames
-  clock real
-  game description "text"       what the game library calls itself
-  server start [ARGUMENTS]      e.g. server start -insecure +maxplayers 16 +map de_dust2
-  server stop                   quit
-  console "line"                a server console line, run at once
-  advance N ticks | N s | N ms  run frames (no sleeping)
-  client NAME connect [name=TEXT] [steamid=ID] [address=IP:PORT] [validate=SECONDS|never]
-                      [latency=SECONDS] [password=TEXT] [cvar KEY=VALUE ...]
-  client NAME command "line"    the client's console; ';' splits commands
-  client NAME say "text"        chat (say_team for the team)
-  client NAME set KEY VALUE     change a client setting (setinfo adds user info)
-  client NAME team N            jointeam N
-  client NAME answer CVAR intact [VALUE] | notfound | notacvar | protected | silent
-  client NAME latency SECONDS   how long cvar queries take to answer
-  client NAME validate          Steam validates now
-  client NAME disconnect ["reason"]
-  client NAME usercmds RATE     usercmds per second (0: one per tick; more: a speed hack)
-  client NAME input [angles=P,Y,R] [forward=F] [side=S] [up=U] [buttons=use+jump|none] | none
-  client NAME movetype walk|noclip|ladder|fly|observer
-  client NAME teleport X Y Z
-  client NAME buy ITEM          ak47, m4a1, flashbang, defuser, ...
-  client NAME flash SECONDS [MAX_ALPHA]
-  client NAME plant             the bomb, where the terrorist stands
-  client NAME hurt DAMAGE [by OTHER] [weapon NAME]
-  bot NAME                      a bot joins
-  udp send "bytes" [xN]         datagrams to the server's port (udp send empty x100)
-  clear console | clear NAME    forget what was seen so far
-  note "text"                   print a note
-  expect [not] console [contains|line] "text"
-  expect [not] NAME console|chat|hint|center|notify|menu [exactly] "text" [keys=N] [time=N]
-  expect [not] NAME kicked|rejected|disconnected ["reason"]
-  expect [not] NAME connected | NAME networkid "ID"
-  expect [not] banned [id|ip] KEY
-  expect [not] cvar NAME "value"
-  expect [not] file PATH exists | contains "text" | equals "text"
-  expect [not] event NAME [key=value ...]
-  expect [not] players N | plugins N | map NAME
-  expect [not] NAME usercmds|money|health|speed|x|y|z|flash|maxspeed|team [OP] N
-  expect [not] NAME alive|defusing|onground|ducking|kit | NAME movetype TYPE
-  expect [not] NAME sent CLIENT|#INDEX|CLASS | NAME hears OTHER
-  expect [not] entities model|class NAME [OP] N
-  expect [not] trace FROM to TO blocked|clear [mask=opaque|solid|shot]
-  expect [not] udp empty|game|total|type C [OP] N | udp reply "text"
-A failed expectation prints "FILE:LINE: expected ... but saw ...".
+)";
+
+const char kHelpEnd[] = R"(A failed expectation prints "FILE:LINE: expected ... but saw ...".
 In the interactive mode these actions work as console lines too; any other
 line is a console command, run in the next frame. See docs/scenarios.md.
 )";
@@ -157,7 +112,7 @@ int Interactive(sim::ScenarioRunner& runner, const std::string& serverArguments)
 int main(int argc, char** argv) {
     const Options options = Parse(argc, argv);
     if (options.help) {
-        std::cout << kHelp;
+        std::cout << kHelp << sim::ScenarioRunner::LanguageHelp() << kHelpEnd;
         return 0;
     }
     if (!options.error.empty()) {

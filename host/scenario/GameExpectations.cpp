@@ -17,9 +17,8 @@ namespace sim {
 
 namespace {
 
-constexpr const char* kNumberFields[] = {"usercmds", "money", "health", "speed",   "x",
-                                         "y",        "z",     "flash",  "maxspeed"};
-constexpr const char* kStateFields[] = {"alive", "defusing", "onground", "ducking", "kit"};
+using scenario_words::BadLine;
+
 constexpr size_t kShownEntities = 8;
 
 bool IsOneOf(const std::string& word, const auto& list) {
@@ -29,7 +28,7 @@ bool IsOneOf(const std::string& word, const auto& list) {
     return false;
 }
 
-std::string Number(double value) {
+std::string FormatNumber(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
     return text;
@@ -96,12 +95,7 @@ bool GameExpectations::Comparison::Holds(double actual) const {
 }
 
 std::string GameExpectations::Comparison::Text() const {
-    return (op == "=" ? "" : op + " ") + Number(value);
-}
-
-bool GameExpectations::IsPlayerField(const std::string& field) {
-    return IsOneOf(field, kNumberFields) || IsOneOf(field, kStateFields) || field == "team" ||
-           field == "movetype" || field == "sent" || field == "hears";
+    return (op == "=" ? "" : op + " ") + FormatNumber(value);
 }
 
 bool GameExpectations::ReadComparison(Comparison& comparison) {
@@ -124,7 +118,75 @@ std::optional<ExpectationResult> GameExpectations::Compare(const std::string& wh
     Comparison comparison;
     if (!ReadComparison(comparison))
         return std::nullopt;
-    return Done(comparison.Holds(actual), what + " {to} be " + comparison.Text(), Number(actual));
+    return Judge(comparison, what, actual);
+}
+
+std::optional<ExpectationResult> GameExpectations::Judge(const Comparison& comparison,
+                                                         const std::string& what, double actual) {
+    return Done(comparison.Holds(actual), what + " {to} be " + comparison.Text(),
+                FormatNumber(actual));
+}
+
+const std::vector<GameExpectations::Subject>& GameExpectations::Subjects() {
+    static const std::vector<Subject> subjects = {
+        {"entities", &GameExpectations::Entities, "entities model|class NAME [OP] N",
+         "the game's entities of that model or class"},
+        {"trace", &GameExpectations::Trace,
+         "trace FROM to TO blocked|clear [mask=opaque|solid|shot]",
+         "a ray through the engine's IEngineTrace; an end is a client or x,y,z"},
+        {"udp", &GameExpectations::Udp, "udp empty|game|total|type C [OP] N | udp reply \"text\"",
+         "datagrams that reached the engine; answers to the scenario's socket"},
+    };
+    return subjects;
+}
+
+const std::vector<GameExpectations::PlayerField>& GameExpectations::PlayerFields() {
+    using S = const SimPlayerState&;
+    static const std::vector<PlayerField> fields = {
+        {"usercmds", &GameExpectations::Number, [](S s) { return double(s.usercmds); },
+         "NAME usercmds [OP] N", "usercmds run since its player entity was made"},
+        {"money", &GameExpectations::Number, [](S s) { return double(s.money); },
+         "NAME money [OP] N", "its money"},
+        {"health", &GameExpectations::Number, [](S s) { return double(s.health); },
+         "NAME health [OP] N", "its health"},
+        {"speed", &GameExpectations::Number,
+         [](S s) {
+             return std::sqrt(double(s.velocity[0]) * s.velocity[0] +
+                              double(s.velocity[1]) * s.velocity[1] +
+                              double(s.velocity[2]) * s.velocity[2]);
+         },
+         "NAME speed [OP] N", "the length of its velocity"},
+        {"x", &GameExpectations::Number, [](S s) { return double(s.origin[0]); }, "NAME x [OP] N",
+         "its position"},
+        {"y", &GameExpectations::Number, [](S s) { return double(s.origin[1]); }, "NAME y [OP] N",
+         ""},
+        {"z", &GameExpectations::Number, [](S s) { return double(s.origin[2]); }, "NAME z [OP] N",
+         ""},
+        {"flash", &GameExpectations::Number, [](S s) { return double(s.flashDuration); },
+         "NAME flash [OP] N", "the duration of its flash"},
+        {"maxspeed", &GameExpectations::Number, [](S s) { return double(s.maxSpeed); },
+         "NAME maxspeed [OP] N", "1 in freeze time, 250 after"},
+        {"team", &GameExpectations::Number, [](S s) { return double(s.team); }, "NAME team [OP] N",
+         "its team index"},
+        {"alive", &GameExpectations::State, [](S s) { return double(s.alive); }, "NAME alive",
+         "the player lives"},
+        {"defusing", &GameExpectations::State, [](S s) { return double(s.defusing); },
+         "NAME defusing", "it is defusing the bomb"},
+        {"onground", &GameExpectations::State,
+         [](S s) { return double((s.flags & FL_ONGROUND) != 0); }, "NAME onground",
+         "it stands on the ground"},
+        {"ducking", &GameExpectations::State,
+         [](S s) { return double((s.flags & FL_DUCKING) != 0); }, "NAME ducking", "it ducks"},
+        {"kit", &GameExpectations::State, [](S s) { return double(s.hasDefuser); }, "NAME kit",
+         "it carries a defuse kit"},
+        {"movetype", &GameExpectations::MoveType, [](S s) { return double(s.moveType); },
+         "NAME movetype walk|noclip|ladder|fly|observer|none", "its move type"},
+        {"sent", &GameExpectations::Sent, nullptr, "NAME sent CLIENT|#INDEX|CLASS",
+         "the client's last snapshot held it"},
+        {"hears", &GameExpectations::Hears, nullptr, "NAME hears OTHER",
+         "the engine's voice table lets NAME hear OTHER"},
+    };
+    return fields;
 }
 
 bool GameExpectations::PlayerState(const Client& client, SimPlayerState& state) {
@@ -132,56 +194,43 @@ bool GameExpectations::PlayerState(const Client& client, SimPlayerState& state) 
            m_world.server->Game().Sim()->GetPlayerState(client.EntityIndex(), &state);
 }
 
-std::optional<ExpectationResult> GameExpectations::Player(const std::string& name, Client& client,
-                                                          const std::string& field) {
-    if (field == "sent")
-        return Sent(name, client);
-    if (field == "hears")
-        return Hears(name, client);
+// Called once the line's words are read, so that a malformed line stays an error.
+std::optional<ExpectationResult> GameExpectations::NoPlayer(const PlayerLine& line) {
+    return Done(false, line.name + " {to} have a player in the game", "none");
+}
+
+std::optional<ExpectationResult> GameExpectations::Number(const PlayerLine& line) {
+    Comparison comparison;
+    if (!ReadComparison(comparison))
+        return std::nullopt;
     SimPlayerState state;
-    if (!PlayerState(client, state))
-        return Done(false, name + " {to} have a player in the game", "none");
-    return PlayerNumber(name, state, field);
+    if (!PlayerState(line.client, state))
+        return NoPlayer(line);
+    return Judge(comparison, line.name + "'s " + line.field.words, line.field.read(state));
 }
 
-std::optional<ExpectationResult> GameExpectations::PlayerNumber(const std::string& name,
-                                                                const SimPlayerState& state,
-                                                                const std::string& field) {
-    const std::string whose = name + "'s " + field;
-    if (field == "movetype") {
-        std::string type;
-        if (!Take(type, "the move type"))
-            return std::nullopt;
-        const char* actual = PlayerControls::MoveTypeName(state.moveType);
-        return Done(type == actual, whose + " {to} be " + type, actual);
-    }
-    const bool states[] = {state.alive, state.defusing, (state.flags & FL_ONGROUND) != 0,
-                           (state.flags & FL_DUCKING) != 0, state.hasDefuser};
-    for (size_t i = 0; i < std::size(kStateFields); ++i)
-        if (field == kStateFields[i])
-            return Done(states[i], name + " {to} be " + field, states[i] ? "yes" : "no");
-    const double speed =
-        std::sqrt(state.velocity[0] * state.velocity[0] + state.velocity[1] * state.velocity[1] +
-                  state.velocity[2] * state.velocity[2]);
-    const double numbers[] = {static_cast<double>(state.usercmds),
-                              static_cast<double>(state.money),
-                              static_cast<double>(state.health),
-                              speed,
-                              state.origin[0],
-                              state.origin[1],
-                              state.origin[2],
-                              state.flashDuration,
-                              state.maxSpeed};
-    for (size_t i = 0; i < std::size(kNumberFields); ++i)
-        if (field == kNumberFields[i])
-            return Compare(whose, numbers[i]);
-    if (field == "team")
-        return Compare(whose, state.team);
-    return Fail("unknown expectation \"" + field + "\" for a player");
+std::optional<ExpectationResult> GameExpectations::State(const PlayerLine& line) {
+    SimPlayerState state;
+    if (!PlayerState(line.client, state))
+        return NoPlayer(line);
+    const bool holds = line.field.read(state) != 0.0;
+    return Done(holds, line.name + " {to} be " + line.field.words, holds ? "yes" : "no");
 }
 
-std::optional<ExpectationResult> GameExpectations::Sent(const std::string& name,
-                                                        const Client& client) {
+std::optional<ExpectationResult> GameExpectations::MoveType(const PlayerLine& line) {
+    std::string type;
+    if (!Take(type, "the move type"))
+        return std::nullopt;
+    SimPlayerState state;
+    if (!PlayerState(line.client, state))
+        return NoPlayer(line);
+    const char* actual = PlayerControls::MoveTypeName(static_cast<int>(line.field.read(state)));
+    return Done(type == actual, line.name + "'s movetype {to} be " + type, actual);
+}
+
+std::optional<ExpectationResult> GameExpectations::Sent(const PlayerLine& line) {
+    const std::string& name = line.name;
+    const Client& client = line.client;
     std::string target;
     if (!Take(target, "what was sent (a client, #INDEX or a class name)"))
         return std::nullopt;
@@ -215,8 +264,9 @@ std::optional<ExpectationResult> GameExpectations::Sent(const std::string& name,
                 sent ? std::to_string(count) + " entities:" + seen : "no snapshot");
 }
 
-std::optional<ExpectationResult> GameExpectations::Hears(const std::string& name,
-                                                         const Client& client) {
+std::optional<ExpectationResult> GameExpectations::Hears(const PlayerLine& line) {
+    const std::string& name = line.name;
+    const Client& client = line.client;
     std::string senderName;
     if (!Take(senderName, "the speaking client"))
         return std::nullopt;
@@ -232,7 +282,7 @@ std::optional<ExpectationResult> GameExpectations::Hears(const std::string& name
 std::optional<ExpectationResult> GameExpectations::Entities() {
     const bool byModel = m_args.Accept("model");
     if (!byModel && !m_args.Accept("class"))
-        return Fail("expect entities model|class NAME [OP] N");
+        return Fail(BadLine());
     std::string name;
     if (!Take(name, "the model or class"))
         return std::nullopt;
@@ -273,18 +323,18 @@ std::optional<ExpectationResult> GameExpectations::Trace() {
     if (!ReadPoint(from, fromEntity))
         return std::nullopt;
     if (!m_args.Accept("to"))
-        return Fail("expect trace FROM to TO blocked|clear [mask=opaque|solid|shot]");
+        return Fail(BadLine());
     if (!ReadPoint(to, toEntity))
         return std::nullopt;
     const bool wantBlocked = m_args.Accept("blocked");
     if (!wantBlocked && !m_args.Accept("clear"))
-        return Fail("expect trace FROM to TO blocked|clear [mask=opaque|solid|shot]");
+        return Fail(BadLine());
     unsigned int mask = MASK_OPAQUE;
     std::string key;
     std::string value;
     if (!m_args.AtEnd() && (!ScenarioLine::KeyValue(m_args.Next(), key, value) || key != "mask" ||
                             !MaskNamed(value, mask)))
-        return Fail("the trace mask is mask=opaque|solid|shot");
+        return Fail(BadLine("the trace mask is mask=opaque|solid|shot"));
     IEngineTrace* engineTrace = m_world.server->Trace();
     if (!engineTrace)
         return Fail("the server has no traces");
@@ -294,12 +344,12 @@ std::optional<ExpectationResult> GameExpectations::Trace() {
     trace_t trace;
     engineTrace->TraceRay(ray, mask, &filter, &trace);
     const bool blocked = trace.fraction < 1.0f;
-    const std::string where =
-        Number(trace.endpos.x) + "," + Number(trace.endpos.y) + "," + Number(trace.endpos.z);
-    return Done(
-        blocked == wantBlocked,
-        std::string("the trace {to} be ") + (wantBlocked ? "blocked" : "clear"),
-        blocked ? "blocked at " + where + " (fraction " + Number(trace.fraction) + ")" : "clear");
+    const std::string where = FormatNumber(trace.endpos.x) + "," + FormatNumber(trace.endpos.y) +
+                              "," + FormatNumber(trace.endpos.z);
+    return Done(blocked == wantBlocked,
+                std::string("the trace {to} be ") + (wantBlocked ? "blocked" : "clear"),
+                blocked ? "blocked at " + where + " (fraction " + FormatNumber(trace.fraction) + ")"
+                        : "clear");
 }
 
 std::optional<ExpectationResult> GameExpectations::Udp() {
@@ -327,7 +377,7 @@ std::optional<ExpectationResult> GameExpectations::Udp() {
                                         net.Count(cstrike::PacketKind::Connectionless));
     std::string type;
     if (kind != "type" || !Take(type, "the packet type") || type.size() != 1)
-        return Fail("expect udp empty|game|total|type C [OP] N | udp reply \"text\"");
+        return Fail(BadLine());
     return Compare("connectionless '" + ScenarioLine::Display(type) + "' packets",
                    net.CountOfType(static_cast<unsigned char>(type[0])));
 }

@@ -6,8 +6,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "scenario/ExpectationReader.h"
+#include "scenario/ScenarioWords.h"
 
 struct SimPlayerState;
 
@@ -20,19 +22,38 @@ public:
     GameExpectations(ScenarioArgs& args, const ScenarioWorld& world, std::string& error)
         : ExpectationReader(args, error), m_world(world) {}
 
-    static bool IsPlayerField(const std::string& field);
+    // "expect entities|trace|udp ...": the handler reads the words after the subject.
+    using SubjectHandler = std::optional<ExpectationResult> (GameExpectations::*)();
+    using Subject = ScenarioVerb<SubjectHandler>;
+    static const std::vector<Subject>& Subjects();
 
-    // "expect NAME FIELD ...": a number with an optional comparison
-    // (usercmds > 100), a state (alive), the move type, "sent TARGET" and
-    // "hears OTHER".
-    std::optional<ExpectationResult> Player(const std::string& name, Client& client,
-                                            const std::string& field);
-    // "expect entities model|class NAME [OP] N"
-    std::optional<ExpectationResult> Entities();
-    // "expect trace FROM to TO blocked|clear [mask=opaque|solid|shot]"
-    std::optional<ExpectationResult> Trace();
-    // "expect udp empty|game|total|type C [OP] N" and "expect udp reply "text""
-    std::optional<ExpectationResult> Udp();
+    // "expect NAME FIELD ...": a number of the player with an optional
+    // comparison (usercmds > 100), a state (alive), the move type, "sent
+    // TARGET" and "hears OTHER".
+    struct PlayerField;
+    struct PlayerLine {
+        const std::string& name;
+        Client& client;
+        const PlayerField& field;
+    };
+    using PlayerHandler = std::optional<ExpectationResult> (GameExpectations::*)(const PlayerLine&);
+    struct PlayerField {
+        const char* words;
+        PlayerHandler handler;
+        // The number (or state, non-zero) read from the player; null when the handler reads none.
+        double (*read)(const SimPlayerState&);
+        const char* usage;
+        const char* about;
+    };
+    static const std::vector<PlayerField>& PlayerFields();
+
+    std::optional<ExpectationResult> Run(const Subject& subject) {
+        return (this->*subject.handler)();
+    }
+    std::optional<ExpectationResult> Run(const std::string& name, Client& client,
+                                         const PlayerField& field) {
+        return (this->*field.handler)(PlayerLine{name, client, field});
+    }
 
 private:
     struct Comparison {
@@ -42,13 +63,20 @@ private:
         std::string Text() const;
     };
 
+    std::optional<ExpectationResult> Entities();
+    std::optional<ExpectationResult> Trace();
+    std::optional<ExpectationResult> Udp();
+
     bool ReadComparison(Comparison& comparison);
     std::optional<ExpectationResult> Compare(const std::string& what, double actual);
-    std::optional<ExpectationResult> PlayerNumber(const std::string& name,
-                                                  const SimPlayerState& state,
-                                                  const std::string& field);
-    std::optional<ExpectationResult> Sent(const std::string& name, const Client& client);
-    std::optional<ExpectationResult> Hears(const std::string& name, const Client& client);
+    std::optional<ExpectationResult> Judge(const Comparison& comparison, const std::string& what,
+                                           double actual);
+    std::optional<ExpectationResult> NoPlayer(const PlayerLine& line);
+    std::optional<ExpectationResult> Number(const PlayerLine& line);
+    std::optional<ExpectationResult> State(const PlayerLine& line);
+    std::optional<ExpectationResult> MoveType(const PlayerLine& line);
+    std::optional<ExpectationResult> Sent(const PlayerLine& line);
+    std::optional<ExpectationResult> Hears(const PlayerLine& line);
     // A trace end: a client's eyes, or "x,y,z".
     bool ReadPoint(float point[3], int& entityIndex);
     bool PlayerState(const Client& client, SimPlayerState& state);

@@ -29,6 +29,8 @@ constexpr Named kMoveTypes[] = {
     {"ladder", MOVETYPE_LADDER}, {"observer", MOVETYPE_OBSERVER}, {"none", MOVETYPE_NONE},
 };
 
+using scenario_words::BadLine;
+
 constexpr float kMaxDamage = 100000.0f;
 
 // Any float a hostile client may send: NaN and infinities included.
@@ -97,63 +99,75 @@ const char* PlayerControls::MoveTypeName(int moveType) {
     return "other";
 }
 
-std::optional<std::string> PlayerControls::Run(Server& server, Client& client,
-                                               const std::string& verb, ScenarioArgs& args,
-                                               const ClientLookup& findClient) {
-    ISimGame& game = *server.Game().Sim();
-    const int index = client.EntityIndex();
-    if (verb == "usercmds") {
-        float rate = 0.0f;
-        if (!ParseFinite(args.Next(), rate) || rate < 0.0f || !args.AtEnd())
-            return "client NAME usercmds PER_SECOND (0: one per tick)";
-        game.SetUsercmdRate(index, rate);
-        return "";
-    }
-    if (verb == "input")
-        return Input(game, client, args);
-    if (verb == "movetype") {
-        const int type = MoveTypeNamed(args.Next());
-        if (type < 0 || !args.AtEnd())
-            return "client NAME movetype walk|noclip|ladder|fly|observer";
-        return game.SetMoveType(index, type) ? "" : client.Name() + " is not a living player";
-    }
-    if (verb == "teleport")
-        return Teleport(game, client, args);
-    if (verb == "buy") {
-        const std::string item = args.Next();
-        if (item.empty() || !args.AtEnd())
-            return "client NAME buy ITEM (ak47, m4a1, flashbang, defuser, ...)";
-        server.Clients().ExecuteClientLine(client, "buy " + item);
-        return "";
-    }
-    if (verb == "flash")
-        return Flash(game, client, args);
-    if (verb == "plant") {
-        // Refused (freeze time, a counter-terrorist, a bomb already ticking)
-        // is for expectations to judge: no bomb_planted event.
-        game.PlantBomb(index);
-        return args.AtEnd() ? "" : "client NAME plant";
-    }
-    if (verb == "hurt")
-        return Hurt(game, client, args, findClient);
-    return std::nullopt;
+const std::vector<PlayerControls::Verb>& PlayerControls::Verbs() {
+    static const std::vector<Verb> verbs = {
+        {"usercmds", &PlayerControls::Usercmds, "client NAME usercmds RATE",
+         "usercmds per second (0: one per tick; more: a speed hack)"},
+        {"input", &PlayerControls::Input,
+         "client NAME input [angles=P,Y,R] [forward=F] [side=S] [up=U] "
+         "[buttons=use+jump|none] | none",
+         "what the client's later usercmds carry"},
+        {"movetype", &PlayerControls::MoveType,
+         "client NAME movetype walk|noclip|ladder|fly|observer", "the living player's move type"},
+        {"teleport", &PlayerControls::Teleport, "client NAME teleport X Y Z",
+         "put the player there, standing still"},
+        {"buy", &PlayerControls::Buy, "client NAME buy ITEM",
+         "ak47, m4a1, flashbang, defuser, ..."},
+        {"flash", &PlayerControls::Flash, "client NAME flash SECONDS [MAX_ALPHA]",
+         "a flashbang's effect"},
+        {"plant", &PlayerControls::Plant, "client NAME plant",
+         "the bomb, where the terrorist stands"},
+        {"hurt", &PlayerControls::Hurt, "client NAME hurt DAMAGE [by OTHER] [weapon NAME]",
+         "damage (player_hurt; player_death when it kills)"},
+    };
+    return verbs;
 }
 
-std::string PlayerControls::Input(ISimGame& game, const Client& client, ScenarioArgs& args) {
-    const char* usage =
-        "client NAME input [angles=P,Y,R] [forward=F] [side=S] [up=U] [buttons=use+jump|none] "
-        "| none";
-    SimUsercmd& input = m_inputs[&client];
+std::string PlayerControls::Usercmds(Line& line) {
+    float rate = 0.0f;
+    if (!ParseFinite(line.args.Next(), rate) || rate < 0.0f)
+        return BadLine();
+    line.server.Game().Sim()->SetUsercmdRate(line.client.EntityIndex(), rate);
+    return "";
+}
+
+std::string PlayerControls::MoveType(Line& line) {
+    const int type = MoveTypeNamed(line.args.Next());
+    if (type < 0)
+        return BadLine();
+    return line.server.Game().Sim()->SetMoveType(line.client.EntityIndex(), type)
+               ? ""
+               : line.client.Name() + " is not a living player";
+}
+
+std::string PlayerControls::Buy(Line& line) {
+    const std::string item = line.args.Next();
+    if (item.empty())
+        return BadLine();
+    line.server.Clients().ExecuteClientLine(line.client, "buy " + item);
+    return "";
+}
+
+std::string PlayerControls::Plant(Line& line) {
+    // Refused (freeze time, a counter-terrorist, a bomb already ticking)
+    // is for expectations to judge: no bomb_planted event.
+    line.server.Game().Sim()->PlantBomb(line.client.EntityIndex());
+    return "";
+}
+
+std::string PlayerControls::Input(Line& line) {
+    ScenarioArgs& args = line.args;
+    SimUsercmd& input = m_inputs[&line.client];
     if (args.Accept("none")) {
         input = SimUsercmd();
     } else if (args.AtEnd()) {
-        return usage;
+        return BadLine();
     }
     while (!args.AtEnd()) {
         std::string key;
         std::string value;
         if (!ScenarioLine::KeyValue(args.Next(), key, value))
-            return usage;
+            return BadLine();
         bool ok = false;
         if (key == "angles")
             ok = ParseTriple(value, input.viewangles, false);
@@ -166,53 +180,53 @@ std::string PlayerControls::Input(ISimGame& game, const Client& client, Scenario
         else if (key == "buttons")
             ok = ParseButtons(value, input.buttons);
         if (!ok)
-            return "bad input " + key + "=" + value + " (" + usage + ")";
+            return BadLine("bad input " + key + "=" + value);
     }
-    game.SetUsercmdInput(client.EntityIndex(), input);
+    line.server.Game().Sim()->SetUsercmdInput(line.client.EntityIndex(), input);
     return "";
 }
 
-std::string PlayerControls::Teleport(ISimGame& game, const Client& client, ScenarioArgs& args) {
+std::string PlayerControls::Teleport(Line& line) {
     float origin[3];
     for (float& coordinate : origin)
-        if (!ParseFinite(args.Next(), coordinate))
-            return "client NAME teleport X Y Z";
-    if (!args.AtEnd())
-        return "client NAME teleport X Y Z";
-    return game.Teleport(client.EntityIndex(), origin) ? "" : client.Name() + " has no player";
+        if (!ParseFinite(line.args.Next(), coordinate))
+            return BadLine();
+    return line.server.Game().Sim()->Teleport(line.client.EntityIndex(), origin)
+               ? ""
+               : line.client.Name() + " has no player";
 }
 
-std::string PlayerControls::Flash(ISimGame& game, const Client& client, ScenarioArgs& args) {
+std::string PlayerControls::Flash(Line& line) {
     float duration = 0.0f;
     float alpha = 255.0f;
-    if (!ParseFinite(args.Next(), duration) || duration < 0.0f ||
-        (!args.AtEnd() && !ParseFinite(args.Next(), alpha)) || !args.AtEnd())
-        return "client NAME flash SECONDS [MAX_ALPHA]";
-    game.Flash(client.EntityIndex(), duration, alpha);
+    if (!ParseFinite(line.args.Next(), duration) || duration < 0.0f ||
+        (!line.args.AtEnd() && !ParseFinite(line.args.Next(), alpha)))
+        return BadLine();
+    line.server.Game().Sim()->Flash(line.client.EntityIndex(), duration, alpha);
     return "";
 }
 
-std::string PlayerControls::Hurt(ISimGame& game, const Client& client, ScenarioArgs& args,
-                                 const ClientLookup& findClient) {
-    const char* usage = "client NAME hurt DAMAGE [by OTHER] [weapon NAME]";
+std::string PlayerControls::Hurt(Line& line) {
+    ScenarioArgs& args = line.args;
     float damage = 0.0f;
     if (!ParseFinite(args.Next(), damage) || damage < 1.0f || damage > kMaxDamage)
-        return usage;
+        return BadLine();
     int attacker = 0;
     std::string weapon = "world";
     while (!args.AtEnd()) {
         if (args.Accept("by")) {
-            const Client* other = findClient(args.Next());
+            const Client* other = line.findClient(args.Next());
             if (!other || !other->IsActive())
-                return "no connected attacker (" + std::string(usage) + ")";
+                return BadLine("no connected attacker");
             attacker = other->EntityIndex();
         } else if (args.Accept("weapon") && !args.AtEnd()) {
             weapon = args.Next();
         } else {
-            return usage;
+            return BadLine();
         }
     }
-    game.Hurt(client.EntityIndex(), attacker, static_cast<int>(damage), weapon.c_str());
+    line.server.Game().Sim()->Hurt(line.client.EntityIndex(), attacker, static_cast<int>(damage),
+                                   weapon.c_str());
     return "";
 }
 

@@ -8,8 +8,10 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "scenario/ScenarioLine.h"
+#include "scenario/ScenarioWords.h"
 #include "sim/ISimGame.h"
 
 namespace sim {
@@ -21,10 +23,19 @@ class PlayerControls {
 public:
     using ClientLookup = std::function<Client*(const std::string&)>;
 
-    // Runs the verb for the client: nothing when the verb is not one of
-    // these controls, else "" or what is wrong with the line.
-    std::optional<std::string> Run(Server& server, Client& client, const std::string& verb,
-                                   ScenarioArgs& args, const ClientLookup& findClient);
+    // One "client NAME VERB ..." line for a client in the server.
+    struct Line {
+        Server& server;
+        Client& client;
+        ScenarioArgs& args;
+        ClientLookup findClient;
+    };
+    using Handler = std::string (PlayerControls::*)(Line&);
+    using Verb = ScenarioVerb<Handler>;
+    static const std::vector<Verb>& Verbs();
+
+    // "" or what is wrong with the line (scenario_words::BadLine for its usage).
+    std::string Run(const Verb& verb, Line& line) { return (this->*verb.handler)(line); }
     // Forgets the inputs kept for clients (the server is gone).
     void Clear() { m_inputs.clear(); }
 
@@ -35,11 +46,14 @@ public:
     static const char* MoveTypeName(int moveType);
 
 private:
-    std::string Input(ISimGame& game, const Client& client, ScenarioArgs& args);
-    static std::string Teleport(ISimGame& game, const Client& client, ScenarioArgs& args);
-    static std::string Flash(ISimGame& game, const Client& client, ScenarioArgs& args);
-    static std::string Hurt(ISimGame& game, const Client& client, ScenarioArgs& args,
-                            const ClientLookup& findClient);
+    std::string Usercmds(Line& line);
+    std::string Input(Line& line);
+    std::string MoveType(Line& line);
+    std::string Teleport(Line& line);
+    std::string Buy(Line& line);
+    std::string Flash(Line& line);
+    std::string Plant(Line& line);
+    std::string Hurt(Line& line);
 
     // What each client's usercmds carry; "input" changes only what it names.
     std::map<const Client*, SimUsercmd> m_inputs;

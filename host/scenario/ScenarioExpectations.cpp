@@ -38,34 +38,26 @@ public:
     Checker(ScenarioArgs& args, const ScenarioWorld& world, std::string& error)
         : ExpectationReader(args, error), m_world(world) {}
 
+    // "expect SUBJECT ...", with the subject word.
+    using SubjectHandler = std::optional<ExpectationResult> (Checker::*)(const std::string&);
+    using Subject = ScenarioVerb<SubjectHandler>;
+    static const std::vector<Subject>& Subjects();
+    // "expect NAME FIELD ...", with the client's scenario name and the field word.
+    using FieldHandler = std::optional<ExpectationResult> (Checker::*)(const std::string&, Client&,
+                                                                       const std::string&);
+    using Field = ScenarioVerb<FieldHandler>;
+    static const std::vector<Field>& Fields();
+
     std::optional<ExpectationResult> Run() {
         const std::string subject = m_args.Next();
         if (subject.empty())
             return Fail("expect what?");
         if (!m_world.server && subject != "file")
             return Fail("the server has not been started");
-        if (subject == "console")
-            return ServerConsole();
-        if (subject == "cvar")
-            return Cvar();
-        if (subject == "file")
-            return File();
-        if (subject == "banned")
-            return Banned();
-        if (subject == "event")
-            return Event();
-        if (subject == "players")
-            return Count("players", static_cast<int>(m_world.server->Clients().Connected().size()));
-        if (subject == "plugins")
-            return Count("plugins", m_world.server->Plugins().Count());
-        if (subject == "map")
-            return Map();
-        if (subject == "entities")
-            return GameExpectations(m_args, m_world, m_error).Entities();
-        if (subject == "trace")
-            return GameExpectations(m_args, m_world, m_error).Trace();
-        if (subject == "udp")
-            return GameExpectations(m_args, m_world, m_error).Udp();
+        if (const Subject* own = scenario_words::Find(Subjects(), subject))
+            return Explained((this->*own->handler)(subject), own->usage);
+        if (const auto* game = scenario_words::Find(GameExpectations::Subjects(), subject))
+            return Explained(GameExpectations(m_args, m_world, m_error).Run(*game), game->usage);
         if (Client* client = m_world.client(subject))
             return ClientState(subject, *client);
         return Fail("unknown expectation or client \"" + subject + "\"");
@@ -84,11 +76,11 @@ private:
                     LastLines(log));
     }
 
-    std::optional<ExpectationResult> ServerConsole() {
+    std::optional<ExpectationResult> ServerConsole(const std::string&) {
         return Log(m_world.server->Console(), "the console");
     }
 
-    std::optional<ExpectationResult> Cvar() {
+    std::optional<ExpectationResult> Cvar(const std::string&) {
         std::string name;
         std::string value;
         if (!Take(name, "the variable") || !Take(value, "the value"))
@@ -98,7 +90,7 @@ private:
                     var ? Quote(var->GetString()) : "no such variable");
     }
 
-    std::optional<ExpectationResult> File() {
+    std::optional<ExpectationResult> File(const std::string&) {
         std::string path;
         if (!Take(path, "the file"))
             return std::nullopt;
@@ -122,7 +114,7 @@ private:
         return Done(met, path + (equals ? " {to} equal " : " {to} contain ") + Quote(text), seen);
     }
 
-    std::optional<ExpectationResult> Banned() {
+    std::optional<ExpectationResult> Banned(const std::string&) {
         const bool byIp = m_args.Accept("ip");
         if (!byIp)
             m_args.Accept("id");
@@ -138,7 +130,7 @@ private:
                     seen.empty() ? "no bans" : "bans of " + seen);
     }
 
-    std::optional<ExpectationResult> Event() {
+    std::optional<ExpectationResult> Event(const std::string&) {
         std::string name;
         if (!Take(name, "the event name"))
             return std::nullopt;
@@ -171,15 +163,18 @@ private:
         return Done(met, expected + " {to} have been fired", seen);
     }
 
-    std::optional<ExpectationResult> Count(const char* what, int actual) {
+    std::optional<ExpectationResult> Count(const std::string& what) {
         int wanted = 0;
         if (!ParseInt(m_args.Next(), wanted))
-            return Fail(std::string("expect ") + what + " N");
+            return Fail(scenario_words::BadLine());
+        const int actual = what == "plugins"
+                               ? m_world.server->Plugins().Count()
+                               : static_cast<int>(m_world.server->Clients().Connected().size());
         return Done(actual == wanted, std::to_string(wanted) + " " + what + " {to} be there",
                     std::to_string(actual));
     }
 
-    std::optional<ExpectationResult> Map() {
+    std::optional<ExpectationResult> Map(const std::string&) {
         std::string map;
         if (!Take(map, "the map"))
             return std::nullopt;
@@ -190,24 +185,44 @@ private:
 
     std::optional<ExpectationResult> ClientState(const std::string& name, Client& client) {
         const std::string what = m_args.Next();
-        if (what == "console")
-            return Log(client.GetInbox().Console(), name + "'s console");
-        if (auto kind = Inbox::KindFromName(what))
-            return InboxEntry(name, client, *kind);
-        if (what == "kicked" || what == "rejected" || what == "disconnected")
-            return Gone(name, client, what);
-        if (what == "connected")
-            return Done(client.IsConnected(), name + " {to} be connected", Where(client));
-        if (what == "networkid") {
-            std::string id;
-            if (!Take(id, "the network ID"))
-                return std::nullopt;
-            return Done(id == client.NetworkId(), name + "'s network ID {to} be " + Quote(id),
-                        Quote(client.NetworkId()));
-        }
-        if (GameExpectations::IsPlayerField(what))
-            return GameExpectations(m_args, m_world, m_error).Player(name, client, what);
+        if (const Field* own = scenario_words::Find(Fields(), what))
+            return Explained((this->*own->handler)(name, client, what), own->usage);
+        if (const auto* game = scenario_words::Find(GameExpectations::PlayerFields(), what))
+            return Explained(GameExpectations(m_args, m_world, m_error).Run(name, client, *game),
+                             game->usage);
         return Fail("unknown expectation \"" + what + "\" for a client");
+    }
+
+    std::optional<ExpectationResult> ClientConsole(const std::string& name, Client& client,
+                                                   const std::string&) {
+        return Log(client.GetInbox().Console(), name + "'s console");
+    }
+
+    std::optional<ExpectationResult> InboxText(const std::string& name, Client& client,
+                                               const std::string& what) {
+        return InboxEntry(name, client, *Inbox::KindFromName(what));
+    }
+
+    std::optional<ExpectationResult> Connected(const std::string& name, Client& client,
+                                               const std::string&) {
+        return Done(client.IsConnected(), name + " {to} be connected", Where(client));
+    }
+
+    std::optional<ExpectationResult> NetworkId(const std::string& name, Client& client,
+                                               const std::string&) {
+        std::string id;
+        if (!Take(id, "the network ID"))
+            return std::nullopt;
+        return Done(id == client.NetworkId(), name + "'s network ID {to} be " + Quote(id),
+                    Quote(client.NetworkId()));
+    }
+
+    // A usage error shows the whole expectation's form.
+    std::optional<ExpectationResult> Explained(std::optional<ExpectationResult> result,
+                                               const char* usage) {
+        if (!result)
+            m_error = scenario_words::Explain(m_error, std::string("expect ") + usage);
+        return result;
     }
 
     static std::string Where(const Client& client) {
@@ -225,7 +240,7 @@ private:
         return "";
     }
 
-    std::optional<ExpectationResult> Gone(const std::string& name, const Client& client,
+    std::optional<ExpectationResult> Gone(const std::string& name, Client& client,
                                           const std::string& how) {
         std::string reason;
         if (!m_args.AtEnd())
@@ -292,12 +307,58 @@ private:
     const ScenarioWorld& m_world;
 };
 
+const std::vector<Checker::Subject>& Checker::Subjects() {
+    static const std::vector<Subject> subjects = {
+        {"console", &Checker::ServerConsole, "console [contains|line] \"text\"",
+         "the server console contains the text, or has the line"},
+        {"cvar", &Checker::Cvar, "cvar NAME \"value\"", "the variable's text is exactly that"},
+        {"file", &Checker::File, "file PATH exists | contains \"text\" | equals \"text\"",
+         "a file of the game folder"},
+        {"banned", &Checker::Banned, "banned [id|ip] KEY", "on the ban list"},
+        {"event", &Checker::Event, "event NAME [key=value ...]",
+         "a game event was fired, one of them with those values"},
+        {"players|plugins", &Checker::Count, "players N | plugins N",
+         "connected clients (bots and SourceTV included), loaded plug-ins"},
+        {"map", &Checker::Map, "map NAME", "the running level"},
+    };
+    return subjects;
+}
+
+const std::vector<Checker::Field>& Checker::Fields() {
+    static const std::vector<Field> fields = {
+        {"console", &Checker::ClientConsole, "NAME console \"text\"",
+         "the client's console contains it"},
+        {"chat|hint|center|notify|menu", &Checker::InboxText,
+         "NAME chat|hint|center|notify|menu [exactly] \"text\" [keys=N] [time=N]",
+         "some entry of the client's inbox contains the text"},
+        {"kicked|rejected|disconnected", &Checker::Gone,
+         "NAME kicked|rejected|disconnected [\"reason\"]",
+         "removed by the server, refused at connect, gone for any reason"},
+        {"connected", &Checker::Connected, "NAME connected", "the client is in the server"},
+        {"networkid", &Checker::NetworkId, "NAME networkid \"ID\"",
+         "the engine reports that network ID"},
+    };
+    return fields;
+}
+
 }  // namespace
 
 std::optional<ExpectationResult> ScenarioExpectations::Check(ScenarioArgs& args,
                                                              const ScenarioWorld& world,
                                                              std::string& error) {
     return Checker(args, world, error).Run();
+}
+
+void ScenarioExpectations::AppendHelp(std::string& help) {
+    auto add = [&help](const auto& table) {
+        for (const auto& entry : table)
+            scenario_words::AppendHelpLine(help, "expect [not] " + std::string(entry.usage),
+                                           entry.about);
+    };
+    add(Checker::Subjects());
+    add(GameExpectations::Subjects());
+    add(Checker::Fields());
+    add(GameExpectations::PlayerFields());
 }
 
 }  // namespace sim

@@ -37,6 +37,8 @@ public:
     // error message) when the words make no expectation.
     static std::optional<ExpectationResult> Check(ScenarioArgs& args, const ScenarioWorld& world,
                                                   std::string& error);
+    // One line per expectation, with its usage, for --help.
+    static void AppendHelp(std::string& help);
 };
 
 }  // namespace sim

@@ -53,22 +53,72 @@ std::optional<QueryScript> ScriptNamed(const std::string& word) {
 
 }  // namespace
 
+using scenario_words::BadLine;
+
 const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
     static const std::vector<ActionEntry> actions = {
-        {"addon", &ScenarioRunner::Addon},
-        {"file", &ScenarioRunner::FileAction},
-        {"clock", &ScenarioRunner::ClockAction},
-        {"game", &ScenarioRunner::GameAction},
-        {"server", &ScenarioRunner::ServerAction},
-        {"console", &ScenarioRunner::ConsoleAction},
-        {"advance", &ScenarioRunner::Advance},
-        {"client", &ScenarioRunner::ClientAction},
-        {"bot", &ScenarioRunner::Bot},
-        {"udp", &ScenarioRunner::Udp},
-        {"clear", &ScenarioRunner::Clear},
-        {"note", &ScenarioRunner::Note},
+        {"addon", &ScenarioRunner::Addon, "addon MODULE [as NAME]",
+         "install MODULE.so as addons/NAME.so + NAME.vdf"},
+        {"file", &ScenarioRunner::FileAction, "file write PATH \"text\" | file delete PATH",
+         "a file in the game folder (cfg/server.cfg, ...)"},
+        {"clock", &ScenarioRunner::ClockAction, "clock set \"YYYY-MM-DD HH:MM[:SS]\" | clock real",
+         "fake the wall clock (UTC); it moves with frames"},
+        {"game", &ScenarioRunner::GameAction, "game description \"text\"",
+         "what the game library calls itself"},
+        {"server", &ScenarioRunner::ServerAction, "server start [ARGUMENTS] | server stop",
+         "e.g. server start -insecure +maxplayers 16 +map de_dust2; stop: quit"},
+        {"console", &ScenarioRunner::ConsoleAction, "console \"line\"",
+         "a server console line, run at once"},
+        {"advance", &ScenarioRunner::Advance, "advance N ticks | N frames | N s | N ms",
+         "run frames (no sleeping)"},
+        {"client", &ScenarioRunner::ClientAction, "client NAME VERB ...",
+         "a client's line (the verbs follow)"},
+        {"bot", &ScenarioRunner::Bot, "bot NAME", "a bot joins"},
+        {"udp", &ScenarioRunner::Udp, "udp send empty|\"bytes\" [xN]",
+         "datagrams to the server's port (1 to 200 times)"},
+        {"clear", &ScenarioRunner::Clear, "clear console | clear NAME",
+         "forget what was seen so far"},
+        {"note", &ScenarioRunner::Note, "note \"text\"", "print a note"},
     };
     return actions;
+}
+
+const std::vector<ScenarioRunner::ClientVerb>& ScenarioRunner::ClientVerbs() {
+    using enum ClientNeeds;
+    static const std::vector<ClientVerb> verbs = {
+        {"connect", Nothing, &ScenarioRunner::ConnectClient,
+         "client NAME connect [name=TEXT] [steamid=ID] [address=IP:PORT] "
+         "[validate=SECONDS|never] [latency=SECONDS] [password=TEXT] [cvar KEY=VALUE ...]",
+         "a human client joins"},
+        {"command", Connected, &ScenarioRunner::ClientCommand, "client NAME command \"line\"",
+         "the client's console; ';' splits commands"},
+        {"say|say_team", Connected, &ScenarioRunner::ClientSay, "client NAME say|say_team \"text\"",
+         "chat, to all or to the team"},
+        {"set|setinfo", Connected, &ScenarioRunner::ClientSet, "client NAME set|setinfo KEY VALUE",
+         "change a client setting (setinfo adds user information)"},
+        {"team", Connected, &ScenarioRunner::ClientTeam, "client NAME team N", "jointeam N"},
+        {"answer", Known, &ScenarioRunner::AnswerScript,
+         "client NAME answer CVAR intact [VALUE] | notfound | notacvar | protected | silent",
+         "how the client answers queries about CVAR"},
+        {"latency", Known, &ScenarioRunner::ClientLatency, "client NAME latency SECONDS",
+         "how long cvar queries take to answer"},
+        {"validate", Connected, &ScenarioRunner::ClientValidate, "client NAME validate",
+         "Steam validates now"},
+        {"disconnect", Connected, &ScenarioRunner::ClientDisconnect,
+         "client NAME disconnect [\"reason\"]", "the client leaves"},
+    };
+    return verbs;
+}
+
+std::string ScenarioRunner::LanguageHelp() {
+    std::string help = "Actions:\n";
+    scenario_words::AppendHelp(help, Actions());
+    help += "Client verbs:\n";
+    scenario_words::AppendHelp(help, ClientVerbs());
+    scenario_words::AppendHelp(help, PlayerControls::Verbs());
+    help += "Expectations:\n";
+    ScenarioExpectations::AppendHelp(help);
+    return help;
 }
 
 ScenarioRunner::ScenarioRunner(ScenarioOptions options) : m_options(std::move(options)) {
@@ -96,12 +146,7 @@ void ScenarioRunner::ForgetServer() {
 }
 
 bool ScenarioRunner::IsAction(const std::string& word) {
-    if (word == "expect")
-        return true;
-    for (const ActionEntry& entry : Actions())
-        if (word == entry.word)
-            return true;
-    return false;
+    return word == "expect" || scenario_words::Find(Actions(), word);
 }
 
 int ScenarioRunner::RunFile(const std::string& path) {
@@ -144,19 +189,18 @@ ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const s
     const std::string verb = args.Next();
     if (verb == "expect")
         return Expect(args, where);
-    for (const ActionEntry& entry : Actions()) {
-        if (verb != entry.word)
-            continue;
-        error = (this->*entry.action)(args);
-        if (!error.empty()) {
-            m_message = where + ": error: " + error;
-            return Outcome::Error;
-        }
-        ReportInboxes();
-        return Outcome::Ok;
+    const ActionEntry* entry = scenario_words::Find(Actions(), verb);
+    if (!entry) {
+        m_message = where + ": error: unknown action \"" + verb + "\"";
+        return Outcome::Error;
     }
-    m_message = where + ": error: unknown action \"" + verb + "\"";
-    return Outcome::Error;
+    error = (this->*entry->handler)(args);
+    if (!error.empty()) {
+        m_message = where + ": error: " + scenario_words::Explain(error, entry->usage);
+        return Outcome::Error;
+    }
+    ReportInboxes();
+    return Outcome::Ok;
 }
 
 ScenarioRunner::Outcome ScenarioRunner::Expect(ScenarioArgs& args, const std::string& where) {
@@ -254,7 +298,7 @@ std::string ScenarioRunner::Addon(ScenarioArgs& args) {
     if (args.Accept("as"))
         name = args.Next();
     if (module.empty() || name.empty() || !args.AtEnd() || module.find('/') != std::string::npos)
-        return "addon MODULE [as NAME]";
+        return BadLine();
     if (std::string error = EnsureFolder(); !error.empty())
         return error;
     std::string path = m_options.modulesDir + "/" + module + ".so";
@@ -279,7 +323,7 @@ std::string ScenarioRunner::FileAction(ScenarioArgs& args) {
     const std::string how = args.Next();
     const std::string path = args.Next();
     if (path.empty() || path[0] == '/' || path.find("..") != std::string::npos)
-        return "file write PATH \"text\" | file delete PATH, with PATH inside the game folder";
+        return BadLine("PATH lies inside the game folder");
     if (std::string error = EnsureFolder(); !error.empty())
         return error;
     if (how == "write") {
@@ -291,7 +335,7 @@ std::string ScenarioRunner::FileAction(ScenarioArgs& args) {
         std::filesystem::remove(m_folder->PathOf(path), error);
         return "";
     }
-    return "file write PATH \"text\" | file delete PATH";
+    return BadLine();
 }
 
 std::string ScenarioRunner::ClockAction(ScenarioArgs& args) {
@@ -301,14 +345,14 @@ std::string ScenarioRunner::ClockAction(ScenarioArgs& args) {
     }
     double epoch = 0.0;
     if (!args.Accept("set") || !ParseDateTime(args.Next(), epoch))
-        return "clock set \"YYYY-MM-DD HH:MM[:SS]\" | clock real";
+        return BadLine();
     WallClock::Set(epoch);
     return "";
 }
 
 std::string ScenarioRunner::GameAction(ScenarioArgs& args) {
     if (!args.Accept("description") || args.AtEnd())
-        return "game description \"text\"";
+        return BadLine();
     m_gameDescription = args.Next();
     if (m_server && m_server->IsUp())
         m_server->Game().Sim()->SetGameDescription(m_gameDescription.c_str());
@@ -322,7 +366,7 @@ std::string ScenarioRunner::ServerAction(ScenarioArgs& args) {
         return "";
     }
     if (!args.Accept("start"))
-        return "server start [command line] | server stop";
+        return BadLine();
     if (m_server && m_server->IsUp())
         return "the server is already running";
     ForgetServer();
@@ -333,7 +377,7 @@ std::string ScenarioRunner::ConsoleAction(ScenarioArgs& args) {
     if (std::string error = NeedServer(); !error.empty())
         return error;
     if (args.AtEnd())
-        return "console \"command line\"";
+        return BadLine();
     const std::string line = args.Remaining() == 1 ? args.Next() : args.Rest();
     m_server->ExecuteConsoleLine(line);
     return "";
@@ -353,7 +397,7 @@ std::string ScenarioRunner::Advance(ScenarioArgs& args) {
     }
     double value = 0.0;
     if (!ParseNumber(amount, value) || value < 0.0 || !args.AtEnd())
-        return "advance N ticks | N frames | N s | N ms";
+        return BadLine();
     if (unit == "tick" || unit == "ticks" || unit == "frame" || unit == "frames")
         m_server->RunTicks(static_cast<int>(value));
     else if (unit == "s" || unit == "sec" || unit == "seconds" || unit == "second")
@@ -361,7 +405,7 @@ std::string ScenarioRunner::Advance(ScenarioArgs& args) {
     else if (unit == "ms")
         m_server->RunSeconds(value / 1000.0);
     else
-        return "advance N ticks | N frames | N s | N ms";
+        return BadLine();
     return "";
 }
 
@@ -369,60 +413,91 @@ std::string ScenarioRunner::ClientAction(ScenarioArgs& args) {
     const std::string name = args.Next();
     const std::string verb = args.Next();
     if (name.empty() || verb.empty())
-        return "client NAME connect|command|say|say_team|set|setinfo|answer|latency|validate|"
-               "team|disconnect|usercmds|input|movetype|teleport|buy|flash|plant|hurt ...";
+        return BadLine();
     if (std::string error = NeedServer(); !error.empty())
         return error;
-    if (verb == "connect")
-        return ConnectClient(name, args);
+    const ClientVerb* own = scenario_words::Find(ClientVerbs(), verb);
+    const PlayerControls::Verb* control =
+        own ? nullptr : scenario_words::Find(PlayerControls::Verbs(), verb);
+    if (!own && !control)
+        return "unknown client action \"" + verb + "\" (srcds-sim --help lists them)";
+    // Game controls act on the player, so the client must be in the server.
+    const ClientNeeds needs = own ? own->needs : ClientNeeds::Connected;
     Client* client = FindClient(name);
-    if (!client)
+    if (needs != ClientNeeds::Nothing && !client)
         return "no client " + name + " (client " + name + " connect first)";
-    ClientManager& clients = m_server->Clients();
-    if (verb == "answer")
-        return AnswerScript(*client, args);
-    if (verb == "latency") {
-        double seconds = 0.0;
-        if (!ParseNumber(args.Next(), seconds) || seconds < 0.0)
-            return "client NAME latency SECONDS";
-        client->SetQueryLatency(seconds);
-        return "";
-    }
-    if (!client->IsActive())
+    if (needs == ClientNeeds::Connected && !client->IsActive())
         return name + " is not connected";
-    if (auto controlled =
-            m_controls.Run(*m_server, *client, verb, args,
-                           [this](const std::string& other) { return FindClient(other); }))
-        return *controlled;
-    if (verb == "command" || verb == "say" || verb == "say_team") {
-        const std::string text = args.Remaining() == 1 ? args.Next() : args.Rest();
-        if (verb == "command")
-            clients.ExecuteClientLine(*client, text);
-        else
-            clients.Say(*client, text, verb == "say_team");
-    } else if (verb == "set" || verb == "setinfo") {
-        std::string key = args.Next();
-        std::string value;
-        if (!ScenarioLine::KeyValue(key, key, value))
-            value = args.Next();
-        if (key.empty())
-            return "client NAME set KEY VALUE";
-        if (verb == "setinfo")
-            client->MarkUserInfo(key);
-        clients.SetSetting(*client, key, value);
-    } else if (verb == "validate") {
-        clients.Validate(*client);
-    } else if (verb == "team") {
-        clients.ExecuteClientLine(*client, "jointeam " + args.Next());
-    } else if (verb == "disconnect") {
-        clients.Disconnect(*client, args.AtEnd() ? "Disconnect by user." : args.Next(), false);
+    std::string error;
+    if (own) {
+        ClientLine line{name, verb, client, args};
+        error = (this->*own->handler)(line);
     } else {
-        return "unknown client action \"" + verb + "\"";
+        PlayerControls::Line line{*m_server, *client, args,
+                                  [this](const std::string& other) { return FindClient(other); }};
+        error = m_controls.Run(*control, line);
     }
-    return args.AtEnd() ? "" : "unexpected words: " + args.Rest();
+    if (error.empty() && !args.AtEnd())
+        error = "unexpected words: " + args.Rest();
+    return scenario_words::Explain(error, own ? own->usage : control->usage);
 }
 
-std::string ScenarioRunner::ConnectClient(const std::string& name, ScenarioArgs& args) {
+std::string ScenarioRunner::ClientCommand(ClientLine& line) {
+    if (line.args.AtEnd())
+        return BadLine();
+    const std::string text = line.args.Remaining() == 1 ? line.args.Next() : line.args.Rest();
+    m_server->Clients().ExecuteClientLine(*line.client, text);
+    return "";
+}
+
+std::string ScenarioRunner::ClientSay(ClientLine& line) {
+    const std::string text = line.args.Remaining() == 1 ? line.args.Next() : line.args.Rest();
+    m_server->Clients().Say(*line.client, text, line.verb == "say_team");
+    return "";
+}
+
+std::string ScenarioRunner::ClientSet(ClientLine& line) {
+    std::string key = line.args.Next();
+    std::string value;
+    if (!ScenarioLine::KeyValue(key, key, value))
+        value = line.args.Next();
+    if (key.empty())
+        return BadLine();
+    if (line.verb == "setinfo")
+        line.client->MarkUserInfo(key);
+    m_server->Clients().SetSetting(*line.client, key, value);
+    return "";
+}
+
+std::string ScenarioRunner::ClientTeam(ClientLine& line) {
+    if (line.args.AtEnd())
+        return BadLine();
+    m_server->Clients().ExecuteClientLine(*line.client, "jointeam " + line.args.Next());
+    return "";
+}
+
+std::string ScenarioRunner::ClientLatency(ClientLine& line) {
+    double seconds = 0.0;
+    if (!ParseNumber(line.args.Next(), seconds) || seconds < 0.0)
+        return BadLine();
+    line.client->SetQueryLatency(seconds);
+    return "";
+}
+
+std::string ScenarioRunner::ClientValidate(ClientLine& line) {
+    m_server->Clients().Validate(*line.client);
+    return "";
+}
+
+std::string ScenarioRunner::ClientDisconnect(ClientLine& line) {
+    m_server->Clients().Disconnect(
+        *line.client, line.args.AtEnd() ? "Disconnect by user." : line.args.Next(), false);
+    return "";
+}
+
+std::string ScenarioRunner::ConnectClient(ClientLine& line) {
+    const std::string& name = line.name;
+    ScenarioArgs& args = line.args;
     if (Client* existing = FindClient(name); existing && existing->IsConnected())
         return name + " is already connected";
     ClientSpec spec;
@@ -436,8 +511,7 @@ std::string ScenarioRunner::ConnectClient(const std::string& name, ScenarioArgs&
         std::string key;
         std::string value;
         if (!ScenarioLine::KeyValue(args.Next(), key, value))
-            return "connect options are key=value (name, steamid, address, validate, latency, "
-                   "password) and cvar K=V ...";
+            return BadLine("connect options are key=value");
         double seconds = 0.0;
         if (cvars)
             spec.cvars[key] = value;
@@ -455,7 +529,7 @@ std::string ScenarioRunner::ConnectClient(const std::string& name, ScenarioArgs&
                  seconds >= 0.0)
             (key == "validate" ? spec.validateAfter : spec.queryLatency) = seconds;
         else
-            return "bad connect option " + key + "=" + value;
+            return BadLine("bad connect option " + key + "=" + value);
     }
     Client& client = m_server->Clients().Connect(spec);
     m_clients[name] = &client;
@@ -463,13 +537,13 @@ std::string ScenarioRunner::ConnectClient(const std::string& name, ScenarioArgs&
     return "";
 }
 
-std::string ScenarioRunner::AnswerScript(Client& client, ScenarioArgs& args) {
-    const std::string cvar = args.Next();
-    const auto script = ScriptNamed(args.Next());
+std::string ScenarioRunner::AnswerScript(ClientLine& line) {
+    const std::string cvar = line.args.Next();
+    const auto script = ScriptNamed(line.args.Next());
     if (cvar.empty() || !script)
-        return "client NAME answer CVAR intact [VALUE] | notfound | notacvar | protected | silent";
-    client.ScriptAnswer(cvar, *script, args.AtEnd() ? "" : args.Next());
-    return args.AtEnd() ? "" : "unexpected words: " + args.Rest();
+        return BadLine();
+    line.client->ScriptAnswer(cvar, *script, line.args.AtEnd() ? "" : line.args.Next());
+    return "";
 }
 
 std::string ScenarioRunner::Bot(ScenarioArgs& args) {
@@ -477,7 +551,7 @@ std::string ScenarioRunner::Bot(ScenarioArgs& args) {
         return error;
     const std::string name = args.Next();
     if (name.empty() || !args.AtEnd())
-        return "bot NAME";
+        return BadLine();
     Client& bot = m_server->Clients().AddFakeClient(name, ClientKind::Bot);
     if (!bot.IsConnected())
         return "the bot could not join: " + bot.DisconnectReason();
@@ -486,11 +560,10 @@ std::string ScenarioRunner::Bot(ScenarioArgs& args) {
 }
 
 std::string ScenarioRunner::Udp(ScenarioArgs& args) {
-    const char* usage = "udp send empty|\"bytes\" [xN]";
     if (std::string error = NeedServer(); !error.empty())
         return error;
     if (!args.Accept("send") || args.AtEnd())
-        return usage;
+        return BadLine();
     const bool empty = args.Accept("empty");
     const std::string bytes = empty ? std::string() : args.Next();
     int times = 1;
@@ -499,11 +572,11 @@ std::string ScenarioRunner::Udp(ScenarioArgs& args) {
         double value = 0.0;
         if (repeat.size() < 2 || repeat[0] != 'x' || !ParseNumber(repeat.substr(1), value) ||
             value != std::floor(value))
-            return usage;
+            return BadLine();
         times = static_cast<int>(std::min(value, 1e6));
     }
     if (!args.AtEnd())
-        return usage;
+        return BadLine();
     if (!m_udp)
         m_udp = std::make_unique<ScenarioUdp>();
     const std::string error = m_udp->Send(m_server->Net().Port(), bytes, times);
@@ -523,7 +596,7 @@ std::string ScenarioRunner::Clear(ScenarioArgs& args) {
     }
     Client* client = FindClient(what);
     if (!client)
-        return "clear console | clear CLIENT";
+        return BadLine();
     client->GetInbox().Clear();
     m_reported[client] = {0, 0};
     return "";

@@ -11,6 +11,7 @@
 #include "scenario/PlayerControls.h"
 #include "scenario/ScenarioExpectations.h"
 #include "scenario/ScenarioUdp.h"
+#include "scenario/ScenarioWords.h"
 
 namespace sim {
 
@@ -55,6 +56,8 @@ public:
     // Whether a line starting with this word is a scenario action (and not
     // a console line, in the interactive mode).
     static bool IsAction(const std::string& word);
+    // Every action, client verb and expectation with its usage, for --help.
+    static std::string LanguageHelp();
     // The interactive mode starts its server straight away.
     bool StartServer(const std::string& commandLine);
     Server* GetServer() const { return m_server.get(); }
@@ -65,11 +68,26 @@ public:
 
 private:
     using Action = std::string (ScenarioRunner::*)(ScenarioArgs&);
-    struct ActionEntry {
-        const char* word;
-        Action action;
-    };
+    using ActionEntry = ScenarioVerb<Action>;
     static const std::vector<ActionEntry>& Actions();
+
+    // "client NAME VERB ...": what the verb needs of the client.
+    enum class ClientNeeds { Nothing, Known, Connected };
+    struct ClientLine {
+        const std::string& name;
+        const std::string& verb;
+        Client* client;  // null only for a verb that needs nothing
+        ScenarioArgs& args;
+    };
+    using ClientHandler = std::string (ScenarioRunner::*)(ClientLine&);
+    struct ClientVerb {
+        const char* words;
+        ClientNeeds needs;
+        ClientHandler handler;
+        const char* usage;
+        const char* about;
+    };
+    static const std::vector<ClientVerb>& ClientVerbs();
 
     std::string EnsureFolder();
     void ForgetServer();
@@ -85,8 +103,15 @@ private:
     std::string ConsoleAction(ScenarioArgs& args);
     std::string Advance(ScenarioArgs& args);
     std::string ClientAction(ScenarioArgs& args);
-    std::string ConnectClient(const std::string& name, ScenarioArgs& args);
-    std::string AnswerScript(Client& client, ScenarioArgs& args);
+    std::string ConnectClient(ClientLine& line);
+    std::string ClientCommand(ClientLine& line);
+    std::string ClientSay(ClientLine& line);
+    std::string ClientSet(ClientLine& line);
+    std::string ClientTeam(ClientLine& line);
+    std::string AnswerScript(ClientLine& line);
+    std::string ClientLatency(ClientLine& line);
+    std::string ClientValidate(ClientLine& line);
+    std::string ClientDisconnect(ClientLine& line);
     std::string Bot(ScenarioArgs& args);
     std::string Udp(ScenarioArgs& args);
     std::string Clear(ScenarioArgs& args);

@@ -200,6 +200,37 @@ TEST_F(SrcdsSimScenario, MalformedGameLinesAreErrors) {
     }
 }
 
+TEST_F(SrcdsSimScenario, AMalformedLineShowsTheUsageOfItsWord) {
+    const std::string started = "server start +map de_dust2\nclient a connect\n";
+    const std::pair<const char*, const char*> cases[] = {
+        {"advance 5 parsecs", "error: usage: advance N ticks | N frames | N s | N ms"},
+        {"client a latency soon", "error: usage: client NAME latency SECONDS"},
+        {"client a connect", "a is already connected"},
+        {"client a teleport 1 2", "error: usage: client NAME teleport X Y Z"},
+        {"client a input side=left", "bad input side=left (usage: client NAME input"},
+        {"client a fly", "unknown client action \"fly\""},
+        {"expect players many", "error: usage: expect players N | plugins N"},
+        {"expect a money about", "expected a number, not \"about\""},
+        {"expect entities colour red 1", "usage: expect entities model|class NAME [OP] N"},
+        {"expect a smiles", "unknown expectation \"smiles\" for a client"},
+    };
+    for (const auto& [line, message] : cases) {
+        EXPECT_EQ(Run(started + line + "\n"), sim::ScenarioRunner::kExitError) << line;
+        EXPECT_NE(errors.find("test.scn:3: "), std::string::npos) << line << ": " << errors;
+        EXPECT_NE(errors.find(message), std::string::npos) << line << ": " << errors;
+    }
+}
+
+TEST_F(SrcdsSimScenario, APlayerNumberWithoutAPlayerFailsRatherThanErrs) {
+    const std::string gone = "server start +map de_dust2\nclient a connect\nclient a disconnect\n";
+    EXPECT_EQ(Run(gone + "expect a money >= 0\n"), sim::ScenarioRunner::kExitFailed);
+    EXPECT_NE(errors.find("expected a to have a player in the game but saw none"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(Run(gone + "expect a money >= zero\n"), sim::ScenarioRunner::kExitError)
+        << "the line is still read whole";
+}
+
 TEST_F(SrcdsSimScenario, ARefusedGameDescriptionIsSetBeforePluginsLoad) {
     EXPECT_EQ(Run("game description \"Half-Life 2 Deathmatch\"\nserver start +map de_dust2\n"
                   "expect console \"x\"\n"),
@@ -233,8 +264,10 @@ std::string WriteTemp(const std::string& name, const std::string& text) {
 TEST(SrcdsSimExecutable, HelpExplainsTheCommandLineAndTheLanguage) {
     std::string output;
     EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --help", output), 0);
-    for (const char* text : {"--scenario FILE", "+maxplayers", "client NAME connect",
-                             "expect [not] console", "advance N ticks"})
+    for (const char* text :
+         {"--scenario FILE", "+maxplayers", "client NAME connect", "expect [not] console",
+          "advance N ticks", "client NAME hurt", "expect [not] NAME kicked|rejected|disconnected",
+          "expect [not] NAME hears OTHER", "expect [not] udp"})
         EXPECT_NE(output.find(text), std::string::npos) << text;
     EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --bogus", output), 2);
 }
