@@ -157,14 +157,16 @@ bool CrashBlock::IsPEntityInGame(edict_t* player) const {
     return record && record->inGame;
 }
 
-// The window is one second from its first command, not sliding.
+// The window is one second from its first command, not sliding. Game time
+// starts again at every level, so a window that begins after now is from the
+// last level and over.
 bool CrashBlock::CountIsOverLimit(int index) {
     PlayerRecord* record = RecordAt(index);
     if (!record) {
         return false;
     }
     const float now = CurrentTime();
-    if (record->windowStart <= now - 1.0f) {
+    if (record->windowStart <= now - 1.0f || record->windowStart > now) {
         record->windowStart = now;
         record->count = 1;
     } else {

@@ -127,4 +127,22 @@ TEST_F(CrashBlock, TheHooksFollowTheSwitchAndTheActivePlugin) {
     EXPECT_FALSE(ConsoleHas("Secure warning")) << "the host's own alias is back";
 }
 
+// Game time starts again near 0 at every level: a window begun late in the
+// last level is stale, not one that lasts until the new level catches up.
+TEST_F(CrashBlock, AWindowFromTheLastLevelEndsWithIt) {
+    Start();
+    server->RunSeconds(120.0);
+    ClientLine(*alice, "say 1;say 2;say 3;say 4;say 5;say 6");
+    ASSERT_EQ(Blocked(*alice), 1);
+    Console("changelevel de_inferno");
+    server->RunSeconds(5.0);
+    ASSERT_EQ(server->MapName(), "de_inferno");
+    ASSERT_LT(server->Globals().curtime, 60.0f);
+    ASSERT_TRUE(alice->IsActive());
+    ClearConsole();
+    ClientLine(*alice, "say hello again");
+    EXPECT_TRUE(ConsoleHas("alice: hello again"));
+    EXPECT_EQ(Blocked(*alice), 1);
+}
+
 }  // namespace
