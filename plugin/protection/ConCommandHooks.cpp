@@ -67,6 +67,10 @@ const char* const kForbiddenAliases[] = {
 const char* const kForbiddenEntities[] = {"point_servercommand", "point_clientcommand",
                                           "logic_timer"};
 
+// As the game's own commands: a client's line reaches a command only when it
+// belongs to the game library.
+constexpr int kEntityCommandFlags = FCVAR_GAMEDLL | FCVAR_CHEAT;
+
 bool IsFromClient() {
     return g_travik.GetCommandIndex() >= 0;
 }
@@ -177,7 +181,7 @@ void CPureHook::OnPureChanged(int level) {
 CEntCreateHook::CEntCreateHook()
     : ConCommandHook("ent_create",
                      "Creates an entity of the given type where the player is looking. (Travik)",
-                     FCVAR_CHEAT) {}
+                     kEntityCommandFlags) {}
 
 // The server console may still create these entities.
 bool CEntCreateHook::Allow(const CCommand& args) {
@@ -194,7 +198,7 @@ bool CEntCreateHook::Allow(const CCommand& args) {
 
 CEntFireHook::CEntFireHook()
     : ConCommandHook("ent_fire", "Usage:\nent_fire <target> [action] [value] [delay] (Travik)",
-                     FCVAR_CHEAT) {}
+                     kEntityCommandFlags) {}
 
 bool CEntFireHook::Allow(const CCommand&) {
     return !g_travik.IsActive() || !IsFromClient();

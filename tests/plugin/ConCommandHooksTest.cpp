@@ -135,4 +135,26 @@ TEST_F(ConCommandHooks, EntitiesThatRunCommandsAreCreatedOnlyFromTheConsole) {
     EXPECT_EQ(Entities("point_clientcommand"), 1) << "an inactive plug-in lets it through";
 }
 
+// Typed in a client's console: the engine hands a line to the game's command
+// only for commands of the game library, as the host's own are.
+TEST_F(ConCommandHooks, ClientsReachTheEntityCommandsThroughTheirConsole) {
+    Start();
+    ClientLine(*alice, "ent_create info_target");
+    EXPECT_EQ(Entities("info_target"), 0) << "a cheat command without sv_cheats";
+    EXPECT_NE(ClientConsole(*alice).find("Can't use cheat command ent_create"), std::string::npos)
+        << ClientConsole(*alice);
+
+    Console("sv_cheats 1");
+    ClientLine(*alice, "ent_create info_target;ent_create logic_timer");
+    EXPECT_EQ(Entities("info_target"), 1);
+    EXPECT_EQ(Entities("logic_timer"), 0);
+    ClientLine(*alice, "ent_fire info_target kill");
+    EXPECT_EQ(Entities("info_target"), 1) << "a client's ent_fire is dropped while active";
+
+    Console("tk_active 0");
+    ClientLine(*alice, "ent_create logic_timer;ent_fire info_target kill");
+    EXPECT_EQ(Entities("logic_timer"), 1);
+    EXPECT_EQ(Entities("info_target"), 0);
+}
+
 }  // namespace
