@@ -129,10 +129,14 @@ bool TKPlayerManager::StillUnvalidated(edict_t* edict) {
 void TKPlayerManager::TimeOut(edict_t* edict) {
     const int index = g_host.engine ? g_host.engine->IndexOfEdict(edict) : 0;
     const char* name = index > 0 ? g_host.engine->GetClientConVarValue(index, "name") : nullptr;
-    FixedBuffer<1024> line;
-    line.Format("\x03Travik:\x04 Removing [ %s ] No STEAM Auth\n", name ? name : "");
-    Messaging::SendAllMessage(line.c_str());
-    tkLog(false, "%s", line.c_str());
+    // Players see the name as it is; the log gets it made inert.
+    const auto removal = [](FixedBuffer<1024>& line, const char* who) {
+        return line.Format("\x03Travik:\x04 Removing [ %s ] No STEAM Auth\n", who);
+    };
+    FixedBuffer<1024> chat;
+    Messaging::SendAllMessage(removal(chat, name ? name : ""));
+    FixedBuffer<1024> logged;
+    tkLog(false, "%s", removal(logged, LogSafe(name).c_str()));
     g_travik.getKickBanQueue()->Kick(edict, "Travik - STEAM Auth Timeout, Restart Steam");
 }
 

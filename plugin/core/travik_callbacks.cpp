@@ -339,7 +339,7 @@ void Travik::OnPlayerDisconnect(IGameEvent* event) {
     const char* networkId = g_host.engine->GetPlayerNetworkIDString(player);
     if (networkId && std::strlen(networkId) > 6) {
         tkLog(true, "Player: \"%s\" (%s) - was kicked for memory corruption (possible cheater)\n",
-              name ? name : "", networkId + 6);
+              LogSafe(name).c_str(), networkId + 6);
     }
 }
 

@@ -18,14 +18,9 @@ void CopyText(char (&target)[kickBanInfo_t::kTextSize], const char* text) {
     std::snprintf(target, sizeof(target), "%s", text);
 }
 
-// A ban-log field on one line: a line break in a name or reason must not
-// start a forged line of its own.
-std::string LogSafe(const char* text) {
-    std::string safe = text ? text : "";
-    std::replace_if(
-        safe.begin(), safe.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return safe;
-}
+// A reason is the plug-in's own text, quotes included, but may carry a
+// client's value: its control bytes are escaped, its quotes kept.
+constexpr std::size_t kMaxLoggedReason = 512;
 
 const char* ClientName(edict_t* player) {
     const int index = g_host.engine->IndexOfEdict(player);
@@ -202,7 +197,7 @@ void KickBanQueue::WriteBanLogForPlayer(edict_t* player, const char* reason) {
     const std::string safeName = LogSafe(name);
     if (reason) {
         tkBanLog(false, "%s (%s) - Reason \"%s\"\n", safeName.c_str(), identity.c_str(),
-                 LogSafe(reason).c_str());
+                 LogSafe(reason, false, kMaxLoggedReason).c_str());
     } else {
         tkBanLog(false, "%s (%s) - No reason recorded\n", safeName.c_str(), identity.c_str());
     }

@@ -3,6 +3,8 @@
 #include <tier0/dbg.h>
 
 #include <cstdarg>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -102,11 +104,14 @@ FileHandle_t OpenLogFile(const LogFile& log) {
     return file;
 }
 
-// Writes the stamped line; false when it did not reach the file.
+// Writes the stamped line; false when it did not reach the file. Writes are
+// buffered: a full disk shows only when the buffer goes out, so the line is
+// flushed and the handle asked before it counts as written.
 bool WriteStampedLine(const LogFile& log, const char* text) {
     if (!g_host.fileSystem) {
         return false;
     }
+    IFileSystem* fs = g_host.fileSystem;
     FileHandle_t file = OpenLogFile(log);
     if (file == FILESYSTEM_INVALID_HANDLE) {
         return false;
@@ -117,24 +122,76 @@ bool WriteStampedLine(const LogFile& log, const char* text) {
         FixedBuffer<40> stamp;
         stamp.Format("[%02i/%02i/%02i-%02i:%02i]", time.tm_mday, time.tm_mon + 1,
                      time.tm_year - 100, time.tm_hour, time.tm_min);
-        written = g_host.fileSystem->FPrintf(file, "%s %s", stamp.c_str(), text) >= 0;
+        const int wanted = static_cast<int>(std::strlen(stamp.c_str()) + 1 + std::strlen(text));
+        written = fs->FPrintf(file, "%s %s", stamp.c_str(), text) == wanted;
+        fs->Flush(file);
+        written = written && fs->IsOk(file);
     }
-    g_host.fileSystem->Close(file);
+    fs->Close(file);
     return written;
+}
+
+constexpr std::size_t kMaxLineLength = 1022;
+
+// The message cut to the line buffer. A cut line keeps the line end its
+// text had: without it the next line would be glued onto this one.
+std::string FormatLine(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
+
+std::string FormatLine(const char* format, va_list args) {
+    va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.pop_back();
+    if (text.size() > kMaxLineLength) {
+        const bool endsLine = text.back() == '\n';
+        text.resize(kMaxLineLength);
+        if (endsLine) {
+            text.back() = '\n';
+        }
+    }
+    return text;
 }
 
 void WriteLogLine(const LogFile& log, bool echo, const char* format, va_list args)
     __attribute__((format(printf, 3, 0)));
 
 void WriteLogLine(const LogFile& log, bool echo, const char* format, va_list args) {
-    FixedBuffer<1023> text;
-    text.FormatV(format, args);
+    const std::string text = FormatLine(format, args);
     if (echo) {
         Msg("%s", text.c_str());
     }
     if (!WriteStampedLine(log, text.c_str()) && !echo) {
         Msg("%s", text.c_str());
     }
+}
+
+// How a byte stands in a log line; empty when it stands as itself.
+std::string Escape(unsigned char byte, bool escapeQuotes) {
+    switch (byte) {
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        case '\t':
+            return "\\t";
+        case '\\':
+            return "\\\\";
+        case '"':
+            return escapeQuotes ? "\\\"" : "";
+        default:
+            break;
+    }
+    if (byte < 0x20 || byte == 0x7f) {
+        FixedBuffer<8> hex;
+        return hex.Format("\\x%02x", byte);
+    }
+    return "";
 }
 
 }  // namespace
@@ -159,4 +216,21 @@ FileHandle_t openLog() {
 
 FileHandle_t openBanLog() {
     return OpenLogFile(kBanLog);
+}
+
+std::string LogSafe(const char* text, bool escapeQuotes, std::size_t maxBytes) {
+    std::string safe;
+    for (const char* at = text ? text : ""; *at; ++at) {
+        const std::string escaped = Escape(static_cast<unsigned char>(*at), escapeQuotes);
+        const std::size_t size = escaped.empty() ? 1 : escaped.size();
+        if (safe.size() + size > maxBytes) {
+            break;
+        }
+        if (escaped.empty()) {
+            safe += *at;
+        } else {
+            safe += escaped;
+        }
+    }
+    return safe;
 }

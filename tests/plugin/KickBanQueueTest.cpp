@@ -121,7 +121,7 @@ TEST_F(KickBanQueue, OutsideTextCannotAddACommandOrALogLine) {
               std::string(kKicked) + "bye', quit, sv_cheats 1 sv_cheats '1'");
     EXPECT_FALSE(room.server->QuitRequested());
     EXPECT_STREQ(room.server->FindVar("sv_cheats")->GetString(), "0");
-    EXPECT_TRUE(ConsoleHas("- Reason \"reason forged line\"\n"));
+    EXPECT_TRUE(ConsoleHas("- Reason \"reason\\nforged line\"\n"));
 }
 
 // The slot of a player who left unheard (while the plug-in was paused) is

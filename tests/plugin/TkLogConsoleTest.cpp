@@ -46,4 +46,18 @@ TEST_F(TkLogConsole, TextIsCutAt1022Characters) {
     EXPECT_EQ(g_console, std::string(1022, 'a'));
 }
 
+TEST_F(TkLogConsole, ACutLineKeepsItsLineEnd) {
+    const std::string text(1100, 'a');
+    tkLog(false, "%s\n", text.c_str());
+    EXPECT_EQ(g_console, std::string(1021, 'a') + "\n");
+}
+
+TEST_F(TkLogConsole, OutsideTextIsEscapedAndCutBetweenEscapes) {
+    EXPECT_EQ(LogSafe("a\"b\\c\n\r\t\x1b\x7f\xc3\xa9"), "a\\\"b\\\\c\\n\\r\\t\\x1b\\x7f\xc3\xa9");
+    EXPECT_EQ(LogSafe("say \"hi\"", false), "say \"hi\"");
+    EXPECT_EQ(LogSafe(nullptr), "");
+    EXPECT_EQ(LogSafe("ab\x1b", true, 5), "ab") << "an escape is never halved";
+    EXPECT_EQ(LogSafe(std::string(300, 'x').c_str()).size(), kMaxLoggedOutsideText);
+}
+
 }  // namespace

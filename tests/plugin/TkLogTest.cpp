@@ -82,4 +82,23 @@ TEST_F(TkLog, ALogFolderThatCannotBeMadeSendsLinesToTheConsole) {
     EXPECT_EQ(ConsoleCount("Travik: tk_warmode changed, Removing all players\n"), 1);
 }
 
+// A name is outside text: it may not start a stamped line of its own nor
+// close the quotes it stands in.
+TEST_F(TkLog, ANameCannotForgeALineOfItsOwn) {
+    const std::string loaded = "[07/12/26-22:31] [Travik] Plugin Successfully Loaded!\n";
+    ASSERT_EQ(CountOf(ReadLog("travik.log"), loaded), 1);
+    sim::Client& mallory = Connect("m\" x\n" + loaded + "\x1b");
+    const std::string id = std::string(mallory.NetworkId()).substr(6);
+    server->Clients().Disconnect(mallory, "Memory Corruption Detected", false);
+
+    const std::string log = ReadLog("travik.log");
+    EXPECT_EQ(CountOf(log, loaded), 1) << log;
+    EXPECT_EQ(CountOf(log,
+                      "\n[07/12/26-22:31] Player: \"m\\\" x\\n[07/12/26-22:31] [Travik] "
+                      "Plugin Successfully Loaded!\\n\\x1b\" (" +
+                          id + ") - was kicked for memory corruption (possible cheater)\n"),
+              1)
+        << log;
+}
+
 }  // namespace
