@@ -17,8 +17,10 @@
 namespace {
 
 constexpr float kFirstLerp = 0.1f;
-constexpr double kMaxLerp = 0.101;
-constexpr double kMinLerp = 0.01;
+// In the game's own float: a client's cl_interp of exactly 0.101 (or 0.01)
+// is within the limits, though its float lies just past the double.
+constexpr float kMaxLerp = 0.101f;
+constexpr float kMinLerp = 0.01f;
 
 const char* const kLowerInterp =
     "[Travik] Please lower your \"cl_interp\" value to play on this server (0.1 max)";
