@@ -30,12 +30,16 @@ const char* ClientName(edict_t* player) {
 }  // namespace
 
 std::string KickBanQueue::CommandSafe(const char* text) {
+    std::string safe = OneCommandTail(text);
+    std::replace(safe.begin(), safe.end(), '"', '\'');
+    return safe;
+}
+
+std::string KickBanQueue::OneCommandTail(const char* text) {
     std::string safe = text ? text : "";
     for (char& c : safe) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"') {
-            c = '\'';
-        } else if (c == ';') {
+        if (c == ';') {
             c = ',';
         } else if (byte < 0x20 || byte == 0x7f) {
             c = ' ';
@@ -97,51 +101,88 @@ void KickBanQueue::OnDisconnect(const edict_t* player) {
     std::erase_if(m_Queue, [player](const kickBanInfo_t& entry) { return entry.player == player; });
 }
 
-// The host may disconnect a player, and so call OnDisconnect, from inside a
-// command issued here: the walk re-reads the count each step and acts on a
-// copy, and an entry shifted by a removal waits for the next frame.
-void KickBanQueue::OnGameFrame() {
-    if (m_Acting || !g_host.engine) {
-        return;
-    }
-    m_Acting = true;
-    for (std::size_t i = 0; i < m_Queue.size();) {
-        const kickBanInfo_t& entry = m_Queue[i];
-        const int userId = entry.userId;
-        if (userId < 0 || !g_travik.IsPlayerOrBot(entry.player) || !SamePlayer(entry)) {
-            m_Queue.erase(m_Queue.begin() + static_cast<std::ptrdiff_t>(i));
-            continue;
+kickBanInfo_t* KickBanQueue::Find(const edict_t* player, int userId) {
+    for (kickBanInfo_t& entry : m_Queue) {
+        if (entry.player == player && entry.userId == userId) {
+            return &entry;
         }
-        CarryOut(i, userId);
-        ++i;
     }
-    m_Acting = false;
+    return nullptr;
 }
 
-void KickBanQueue::CarryOut(std::size_t index, int userId) {
-    const kickBanInfo_t entry = m_Queue[index];
-    if (!entry.ban) {
-        IssueKick(entry, userId, "");
+void KickBanQueue::DropDeparted() {
+    std::erase_if(m_Queue, [](const kickBanInfo_t& entry) {
+        return entry.userId < 0 || !Travik::IsPlayerOrBot(entry.player) || !SamePlayer(entry);
+    });
+}
+
+void KickBanQueue::OnGameFrame() {
+    if (m_Running || !g_host.engine) {
         return;
     }
-    const std::string command = BanCommand(entry, userId);
+    // What an earlier ActionAll left in the buffer has run before the frame.
+    ClearIssued();
+    m_Running = true;
+    CarryOutAll(true);
+    m_Running = false;
+    // These ran at once; a player still here is due for them again.
+    ClearIssued();
+}
+
+void KickBanQueue::ClearIssued() {
+    for (kickBanInfo_t& entry : m_Queue) {
+        entry.issued = false;
+    }
+}
+
+void KickBanQueue::ActionAll() {
+    if (g_host.engine) {
+        CarryOutAll(false);
+    }
+}
+
+// The host may disconnect a player, and so call OnDisconnect, from inside a
+// command run here, and a command run with ours may queue more: the walk
+// goes over a copy and finds each entry again before acting on it, so no
+// entry is stepped over when an earlier one leaves.
+void KickBanQueue::CarryOutAll(bool runNow) {
+    DropDeparted();
+    const std::vector<kickBanInfo_t> entries = m_Queue;
+    for (const kickBanInfo_t& entry : entries) {
+        kickBanInfo_t* stored = Find(entry.player, entry.userId);
+        if (stored && !stored->issued) {
+            CarryOut(*stored, runNow);
+        }
+    }
+}
+
+// Marks the stored entry before issuing anything: a command run at once may
+// remove it.
+void KickBanQueue::CarryOut(kickBanInfo_t& stored, bool runNow) {
+    stored.issued = true;
+    const kickBanInfo_t entry = stored;
+    if (!entry.ban) {
+        IssueKick(entry, "", runNow);
+        return;
+    }
+    const std::string command = BanCommand(entry);
     if (command.empty()) {
         if (!entry.banFailureLogged) {
+            stored.banFailureLogged = true;
             const char* name = ClientName(entry.player);
             tkLog(true, "[Travik] An error occurred whilst attempting to ban player %s\n",
                   LogSafe(name).c_str());
-            m_Queue[index].banFailureLogged = true;
         }
         return;
     }
-    IssueBan(entry, command, userId);
+    IssueBan(entry, command, runNow);
 }
 
-std::string KickBanQueue::BanCommand(const kickBanInfo_t& entry, int userId) const {
+std::string KickBanQueue::BanCommand(const kickBanInfo_t& entry) const {
     FixedBuffer<64> command;
     const char* networkId = g_host.engine->GetPlayerNetworkIDString(entry.player);
     if (networkId && Travik::IsSteamIDValid(networkId)) {
-        return command.Format("banid 0 %i; writeid\n", userId);
+        return command.Format("banid 0 %i; writeid\n", entry.userId);
     }
     char address[16] = {};
     if (!Travik::GetPlayerIPAddress(entry.player, address, sizeof(address))) {
@@ -150,29 +191,32 @@ std::string KickBanQueue::BanCommand(const kickBanInfo_t& entry, int userId) con
     return command.Format("addip 0 %s; writeip\n", CommandSafe(address).c_str());
 }
 
-void KickBanQueue::IssueBan(const kickBanInfo_t& entry, const std::string& command, int userId) {
+void KickBanQueue::IssueBan(const kickBanInfo_t& entry, const std::string& command, bool runNow) {
     if (entry.hasLogMessage) {
         WriteBanLogForPlayer(entry.player, entry.logMessage);
     } else {
         WriteBanLogForPlayer(entry.player, entry.hasKickMessage ? entry.kickMessage : nullptr);
     }
-    Run(command.c_str());
-    IssueKick(entry, userId, "Banned: ");
+    Issue(command.c_str(), runNow);
+    IssueKick(entry, "Banned: ", runNow);
 }
 
-void KickBanQueue::IssueKick(const kickBanInfo_t& entry, int userId, const char* prefix) {
+void KickBanQueue::IssueKick(const kickBanInfo_t& entry, const char* prefix, bool runNow) {
     FixedBuffer<230> command;
     if (entry.hasKickMessage) {
-        command.Format("kickid %d %s%s\n", userId, prefix, CommandSafe(entry.kickMessage).c_str());
+        command.Format("kickid %d %s%s\n", entry.userId, prefix,
+                       OneCommandTail(entry.kickMessage).c_str());
     } else {
-        command.Format("kickid %d\n", userId);
+        command.Format("kickid %d\n", entry.userId);
     }
-    Run(command.c_str());
+    Issue(command.c_str(), runNow);
 }
 
-void KickBanQueue::Run(const char* command) {
+void KickBanQueue::Issue(const char* command, bool runNow) {
     g_host.engine->ServerCommand(command);
-    g_host.engine->ServerExecute();
+    if (runNow) {
+        g_host.engine->ServerExecute();
+    }
 }
 
 void KickBanQueue::WriteBanLogForPlayer(edict_t* player, const char* reason) {

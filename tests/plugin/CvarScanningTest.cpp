@@ -35,11 +35,48 @@ TEST_F(CvarScanning, FreshClientsPassWholeScansAndAModifiedOneIsToldTheLimit) {
     EXPECT_TRUE(alice.IsActive()) << alice.DisconnectReason();
     EXPECT_TRUE(bot.IsActive());
     EXPECT_EQ(bob.DisconnectReason(),
-              "Kicked by Console : Travik - 'r_rootlod' value '2.00' above acceptable limit: to "
-              "play on this server set the value to '1.00' or less");
+              "Kicked by Console : Travik - \"r_rootlod\" value \"2.00\" above acceptable limit: "
+              "to play on this server set the value to \"1.00\" or less");
     const std::vector<std::string> chat = ChatOf(alice);
     ASSERT_EQ(chat.size(), 1u);
     EXPECT_EQ(chat[0], "\x03[Travik]\x04 bob - Removed for cvar violation \"r_rootlod 2.00\"\n");
+}
+
+// The players read the plug-in's texts as written, double quotes and all.
+class CvarScanningOwnList : public CvarScanning {
+protected:
+    void SetUp() override {
+        InstallTravik();
+        ASSERT_TRUE(folder.WriteFile("cfg/travik_scanlist.txt",
+                                     "ranged r_rootlod 0 - 1\n"
+                                     "plain cl_interpolate 1\n"
+                                     "fps fps_max\n"
+                                     "cheat mat_wireframe 0\n"));
+        StartServer();
+    }
+
+    sim::Client& With(const std::string& name, const char* variable, const char* value) {
+        return Connect(name, [&](sim::ClientSpec& spec) { spec.cvars[variable] = value; });
+    }
+};
+
+TEST_F(CvarScanningOwnList, KickAndBanTextsReachThePlayersAsWritten) {
+    sim::Client& lod = With("lod", "r_rootlod", "2");
+    sim::Client& interp = With("interp", "cl_interpolate", "0");
+    sim::Client& fps = With("fps", "fps_max", "30");
+    sim::Client& wire = With("wire", "mat_wireframe", "1");
+    server->RunSeconds(5.0);
+    EXPECT_EQ(lod.DisconnectReason(),
+              "Kicked by Console : Travik - \"r_rootlod\" value \"2.00\" above acceptable limit: "
+              "to play on this server set the value to \"1.00\" or less");
+    EXPECT_EQ(interp.DisconnectReason(),
+              "Kicked by Console : Travik - \"cl_interpolate\" value \"0.00\" non-default: to "
+              "play on this server set the value to \"1.00\"");
+    EXPECT_EQ(fps.DisconnectReason(),
+              "Kicked by Console : [Travik] fps_max must be set to at least \"66\"");
+    EXPECT_EQ(wire.DisconnectReason(),
+              "Kicked by Console : Banned: [Travik] Banned for cvar violation \"mat_wireframe "
+              "1.00\"");
 }
 
 TEST_F(CvarScanning, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {

@@ -112,13 +112,15 @@ TEST_F(KickBanQueue, ABanWithNeitherSteamIdNorAddressWaitsAndSaysSoOnce) {
     EXPECT_TRUE(queue.IsOnKickBanQueue(Edict(room.bot)));
 }
 
-TEST_F(KickBanQueue, OutsideTextCannotAddACommandOrALogLine) {
+// Quotes stay (the plug-in's texts quote names and values); what would end
+// the command goes.
+TEST_F(KickBanQueue, AQueuedTextCannotAddACommandOrALogLine) {
     room.server->ExecuteConsoleLine("sv_cheats 0");
     queue.Kick(Edict(room.alice), "bye\"; quit; sv_cheats 1\nsv_cheats \"1\"\r");
     queue.Ban(Edict(room.bob), "x", "reason\nforged line");
     Frame();
     EXPECT_EQ(room.alice->DisconnectReason(),
-              std::string(kKicked) + "bye', quit, sv_cheats 1 sv_cheats '1'");
+              std::string(kKicked) + "bye\", quit, sv_cheats 1 sv_cheats \"1\"");
     EXPECT_FALSE(room.server->QuitRequested());
     EXPECT_STREQ(room.server->FindVar("sv_cheats")->GetString(), "0");
     EXPECT_TRUE(ConsoleHas("- Reason \"reason\\nforged line\"\n"));
@@ -168,10 +170,9 @@ TEST_F(KickBanQueue, AKickFromInsideTheDisconnectItCausesIsSafe) {
     Frame();
     EXPECT_EQ(room.alice->DisconnectReason(), std::string(kKicked) + "first");
     EXPECT_EQ(room.bob->DisconnectReason(), std::string(kKicked) + "chained");
-    // Carol moved into alice's place while the walk stood there.
-    EXPECT_TRUE(room.carol->IsActive());
-    Frame();
+    // Carol moved into alice's place while the walk stood there: not passed over.
     EXPECT_EQ(room.carol->DisconnectReason(), std::string(kKicked) + "third");
+    EXPECT_EQ(ConsoleCount("not found"), 0) << "nobody is kicked twice";
     room.server->Events().RemoveListener(&listener);
 }
 

@@ -162,12 +162,12 @@ TEST_F(TKPlayerManager, RaisingInterpolationIsForbiddenOnlyWhilePlaying) {
     EXPECT_FALSE(bob.IsActive());
 }
 
-// The reasons carry the quotes of "cl_interp" as single quotes: a console
-// command line cannot hold double ones.
+// The reasons keep the double quotes of "cl_interp" as the plug-in writes
+// them; a value of exactly 0.101 is still within the limit.
 TEST_F(TKPlayerManager, InterpolationOutOfRangeIsKicked) {
     const std::string tooHigh =
-        "Kicked by Console : [Travik] Please lower your 'cl_interp' value to play on this server "
-        "(0.1 max)";
+        "Kicked by Console : [Travik] Please lower your \"cl_interp\" value to play on this "
+        "server (0.1 max)";
     sim::Client& high = JoinWithInterp("high", "0.2");
     sim::Client& edge = JoinWithInterp("edge", "0.101");
     Settle();
