@@ -178,7 +178,13 @@ void Travik::KickAllPlayers(const char* reason, bool reloadMap) {
         return;
     }
     kickBanQueue.ActionAll();
+    // Before the first level (travik.cfg runs at load) there is no map to
+    // reload, and "changelevel" without one is an error.
+    const char* map = STRING(g_host.globals->mapname);
+    if (!*map) {
+        return;
+    }
     FixedBuffer<128> command;
-    command.Format("changelevel %s\n", STRING(g_host.globals->mapname));
+    command.Format("changelevel %s\n", map);
     g_host.engine->ServerCommand(command.c_str());
 }

@@ -43,9 +43,21 @@ bool Acquire(T*& out, CreateInterfaceFn factory, const char* version) {
 
 bool Travik::Load(CreateInterfaceFn interfaceFactory, CreateInterfaceFn gameServerFactory) {
     if (++g_loadCount > 1) {
+        // Everything set up belongs to the first instance: nothing to undo.
         Msg("[Travik] Multiple loads detected! (Unloading)\n");
         return false;
     }
+    // A refused load leaves nothing behind that points into the module: the
+    // host may release it without calling Unload.
+    if (!LoadPrimary(interfaceFactory, gameServerFactory)) {
+        UndoLoad();
+        return false;
+    }
+    loaded = true;
+    return true;
+}
+
+bool Travik::LoadPrimary(CreateInterfaceFn interfaceFactory, CreateInterfaceFn gameServerFactory) {
     ConnectTier1Libraries(&interfaceFactory, 1);
     if (!AcquireEngineInterfaces(interfaceFactory)) {
         return false;
@@ -85,6 +97,7 @@ bool Travik::Load(CreateInterfaceFn interfaceFactory, CreateInterfaceFn gameServ
         return false;
     }
     ConVar_Register(0);
+    warMode = tk_warmode.GetBool();
     // The first level's address comes with its server_spawn, before LevelInit.
     ListenForServerSpawn();
     ConfigureSvTags();
@@ -226,9 +239,13 @@ bool Travik::InitModuleInformation() {
     return true;
 }
 
+// After a refused load (the host may still call Unload) there is nothing to
+// unload and nobody to tell: nothing of the plug-in ran.
 void Travik::Unload() {
     if (g_loadCount < 2) {
-        UnloadPrimary();
+        if (loaded) {
+            UnloadPrimary();
+        }
     } else {
         Msg("Travik: Unloaded a secondary instance of the plugin.\nIf you have more than one "
             "\"travik.vdf\" in your server addons directory, please delete them!\n");
@@ -249,6 +266,21 @@ void Travik::UnloadPrimary() {
         ConfigureSvTags();
     }
     ConVar_Unregister();
+    ForgetServerCvarFlags();
+    ReleaseHost();
+    loaded = false;
+}
+
+// What the load set up before it was refused: callbacks, locks and the
+// scanner's replicated list, the host variables' flags, the interfaces.
+void Travik::UndoLoad() {
+    UnloadFeatures();
+    RestoreServerCvarFlags();
+    ReleaseHost();
+    tickRate = 0;
+}
+
+void Travik::ReleaseHost() {
     DisconnectTier1Libraries();
     ReleaseServerCvars();
     svTagsAccessor.Reset();

@@ -141,6 +141,12 @@ public:
     void showAllRemovalMenu(bool unloaded);
 
 private:
+    bool LoadPrimary(CreateInterfaceFn interfaceFactory, CreateInterfaceFn gameServerFactory);
+    void UndoLoad();
+    void ReleaseHost();
+    void RememberFlags(const char* name);
+    void RestoreServerCvarFlags();
+    void ForgetServerCvarFlags();
     bool AcquireEngineInterfaces(CreateInterfaceFn interfaceFactory);
     bool AcquireGameInterfaces(CreateInterfaceFn interfaceFactory,
                                CreateInterfaceFn gameServerFactory);
@@ -169,20 +175,26 @@ private:
     void PrintCriticalWarnings(edict_t* edict);
     void PrintNotices(edict_t* edict);
 
-    // Members, in construction order.
+    // Members, in construction order. The replicated-variable manager comes
+    // before the locks and the scanner that install callbacks through it,
+    // so that it is destroyed after them.
     moduleInfo_t moduleInfo;
     TKPlayerManager playerManager;
     KickBanQueue kickBanQueue;
     SvTagsAccessor svTagsAccessor;
+    ReplicatedConvarManager replicatedConvarManager;
     CvarLocker cvarLocker;
     CrashBlock crashBlock;
     InternalVarAccessor internalVarAccessor;
     NetProtect netProtect;
-    ReplicatedConvarManager replicatedConvarManager;
     CvarScanner cvarScanner;
 
     // Fields.
+    // Load completed; Unload has something to undo.
+    bool loaded = false;
     bool active = true;
+    // The war mode that tk_warmode's last change left (its GetBool).
+    bool warMode = false;
     int tickRate = 0;
     int pure = 0;
     bool freezeTime = false;

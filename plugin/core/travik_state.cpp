@@ -5,6 +5,8 @@
 #include <tier1/convar.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
@@ -77,6 +79,37 @@ struct TakenCallback {
 };
 
 TakenCallback g_svLanCallback;
+
+// Host variables whose flags the load adjusted, with their flags before:
+// a refused load gives them back.
+class AdjustedFlags {
+public:
+    void Remember(ConVar* var) {
+        for (const auto& [known, flags] : m_Saved) {
+            if (known == var) {
+                return;
+            }
+        }
+        m_Saved.emplace_back(var, var->GetFlags());
+    }
+    void RestoreAll() {
+        for (const auto& [var, flags] : m_Saved) {
+            var->RemoveFlags(var->GetFlags() & ~flags);
+            var->AddFlags(flags);
+        }
+        m_Saved.clear();
+    }
+    void Forget() { m_Saved.clear(); }
+
+private:
+    std::vector<std::pair<ConVar*, int>> m_Saved;
+};
+
+AdjustedFlags g_adjustedFlags;
+
+ConVar* FindHostVar(const char* name) {
+    return g_host.cvar ? g_host.cvar->FindVar(name) : nullptr;
+}
 
 }  // namespace
 
@@ -172,11 +205,27 @@ void Travik::ConfigureServerCvars() {
         "sv_mincmdrate",  "sv_maxcmdrate", "sv_minupdaterate", "sv_maxupdaterate",
     };
     for (const char* name : hidden) {
+        RememberFlags(name);
         makeCvarHidden(name);
     }
     for (const char* name : notify) {
+        RememberFlags(name);
         makeCvarNotify(name);
     }
+}
+
+void Travik::RememberFlags(const char* name) {
+    if (ConVar* var = FindHostVar(name)) {
+        g_adjustedFlags.Remember(var);
+    }
+}
+
+void Travik::RestoreServerCvarFlags() {
+    g_adjustedFlags.RestoreAll();
+}
+
+void Travik::ForgetServerCvarFlags() {
+    g_adjustedFlags.Forget();
 }
 
 void Travik::InstallServerCvarCallbacks() {
@@ -192,15 +241,13 @@ void Travik::ReleaseServerCvarCallbacks() {
 }
 
 void Travik::makeCvarHidden(const char* name) {
-    ConVar* var = g_host.cvar ? g_host.cvar->FindVar(name) : nullptr;
-    if (var) {
+    if (ConVar* var = FindHostVar(name)) {
         var->RemoveFlags(FCVAR_REPLICATED | FCVAR_NOTIFY | FCVAR_SPONLY);
     }
 }
 
 void Travik::makeCvarNotify(const char* name) {
-    ConVar* var = g_host.cvar ? g_host.cvar->FindVar(name) : nullptr;
-    if (var) {
+    if (ConVar* var = FindHostVar(name)) {
         var->AddFlags(FCVAR_NOTIFY);
     }
 }
@@ -234,8 +281,13 @@ void Travik::onTKStatusChange(IConVar*, const char*, float) {
     HoldNumber(tk_status, g_travik.active ? currentState : STATE_OFF);
 }
 
-void Travik::onTKWarModeChange(IConVar*, const char* oldValue, float) {
-    if (!g_travik.active || std::strcmp(oldValue, tk_warmode.GetString()) == 0) {
+// Only a change of the mode counts, not of its text: "0.0" or "" after "0"
+// leaves war mode off and must not remove anybody.
+void Travik::onTKWarModeChange(IConVar*, const char*, float) {
+    const bool warMode = tk_warmode.GetBool();
+    const bool changed = warMode != g_travik.warMode;
+    g_travik.warMode = warMode;
+    if (!g_travik.active || !changed) {
         return;
     }
     Messaging::SendAllMessage("\x03Travik:\x04 War Mode changed, Removing all players\n");

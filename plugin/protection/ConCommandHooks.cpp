@@ -130,8 +130,11 @@ bool CAliasHook::Allow(const CCommand& args) {
 
 CPureHook::CPureHook() : ConCommandHook("sv_pure", "Show user data. [Travik]", 0) {}
 
+// The host takes the first argument and ignores any after it, so a call
+// with extra words is judged by that argument too: "sv_pure 0 x" must not
+// pass the block.
 bool CPureHook::Allow(const CCommand& args) {
-    if (args.ArgC() != 2) {
+    if (args.ArgC() < 2) {
         return true;
     }
     const char* requested = args.Arg(1);

@@ -97,6 +97,29 @@ TEST_F(ConCommandHooks, PureLevelsAreRecordedTaggedAndEnforcedWhileActive) {
     EXPECT_EQ(Var("sv_tags"), "travik,sv_pure1");
 }
 
+// What Travik reports is the level the server runs: extra words do not get
+// past the block, and a second change on the same line is not overtaken by
+// the forwarding of the first.
+TEST_F(ConCommandHooks, ThePureLevelReportedIsTheOneTheServerRuns) {
+    Start();
+    ASSERT_EQ(server->PendingPure(), 2);
+    Console("sv_pure 0 x");
+    EXPECT_TRUE(ConsoleHas("[Travik] sv_pure change blocked as Travik is active!\n"));
+    EXPECT_EQ(server->PendingPure(), 2);
+    EXPECT_TRUE(alice->IsActive());
+
+    Console("sv_pure 1; sv_pure 2");
+    EXPECT_EQ(alice->DisconnectReason(), kPureKick);
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
+    EXPECT_EQ(server->PendingPure(), 2);
+    server->RunTicks(2);
+    EXPECT_EQ(server->PureLevel(), 2);
+
+    Console("sv_pure 1 x");
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure1");
+    EXPECT_EQ(server->PendingPure(), 1);
+}
+
 TEST_F(ConCommandHooks, PureOneIsRefusedInWarModeAndAnythingGoesWhileInactive) {
     Start();
     Console("tk_warmode 1");

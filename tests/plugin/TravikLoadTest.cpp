@@ -6,7 +6,9 @@
 #include <tier1/convar.h>
 
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "TravikServerTest.h"
 
@@ -168,6 +170,134 @@ TEST_F(TravikLoad, ASecondLoadIsRefusedAndItsUnloadLeavesTheFirstWorking) {
     EXPECT_TRUE(ConsoleHas("Travik: Plugin UNLOADED!\n"));
     EXPECT_FALSE(AnyTravikVariable());
 }
+
+// The host's variables as a refused load must leave them: values and flags.
+using HostVariables = std::map<std::string, std::pair<std::string, int>>;
+
+HostVariables HostVariablesOf(sim::Server& server) {
+    HostVariables all;
+    for (ConCommandBase* entry = server.Cvar().GetCommands(); entry; entry = entry->GetNext()) {
+        if (!entry->IsCommand()) {
+            const auto* var = static_cast<ConVar*>(entry);
+            all[var->GetName()] = {var->GetString(), var->GetFlags()};
+        }
+    }
+    return all;
+}
+
+// The names whose value or flags differ between the two.
+std::string Differences(const HostVariables& a, const HostVariables& b) {
+    std::string names;
+    for (const auto& [name, state] : a) {
+        const auto other = b.find(name);
+        if (other == b.end() || other->second != state) {
+            names += name + " ";
+        }
+    }
+    return names + (a.size() == b.size() ? "" : "(and the count)");
+}
+
+// The variables whose change callback lies in the module of `symbol`.
+std::string CallbacksInto(sim::Server& server, const void* symbol) {
+    Dl_info module{};
+    if (!dladdr(symbol, &module)) {
+        return "?";
+    }
+    std::string names;
+    for (ConCommandBase* entry = server.Cvar().GetCommands(); entry; entry = entry->GetNext()) {
+        const auto* var = static_cast<ConVar*>(entry);
+        Dl_info owner{};
+        if (!entry->IsCommand() && var->GetChangeCallback() &&
+            dladdr(reinterpret_cast<const void*>(var->GetChangeCallback()), &owner) &&
+            owner.dli_fbase == module.dli_fbase) {
+            names += std::string(var->GetName()) + " ";
+        }
+    }
+    return names;
+}
+
+// A host may release a refused module without calling Unload: the load was
+// refused after it had hooked the server variables, forced the locks and
+// adjusted flags, and must have undone all of it itself.
+TEST_F(TravikLoad, ARefusedLoadGivesTheHostBackEverythingWithoutUnload) {
+    InstallModule();
+    StartServer("-tickrate 100");
+    Console("sv_maxcmdrate 100");
+    Console("sv_cheats 1");
+    const HostVariables before = HostVariablesOf(*server);
+    void* module = dlopen(folder.PathOf("addons/travik.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    auto factory = reinterpret_cast<CreateInterfaceFn>(dlsym(module, "CreateInterface"));
+    ASSERT_NE(factory, nullptr);
+    auto* plugin = static_cast<IServerPluginCallbacks*>(
+        factory(INTERFACEVERSION_ISERVERPLUGINCALLBACKS, nullptr));
+    ASSERT_NE(plugin, nullptr);
+
+    EXPECT_FALSE(plugin->Load(&sim::Server::EngineFactory, server->Game().Factory()));
+    ASSERT_TRUE(
+        ConsoleHas("[Travik] This server has been modified in a way which is not "
+                   "supported (Unloading)\n"));
+    EXPECT_EQ(CallbacksInto(*server, reinterpret_cast<const void*>(factory)), "");
+    EXPECT_EQ(Differences(HostVariablesOf(*server), before), "");
+    dlclose(module);
+    ClearConsole();
+    // None of these may reach code of the released module.
+    Console("sv_cheats 0");
+    Console("sv_lan 1");
+    Console("sv_maxcmdrate 101");
+    EXPECT_EQ(Var("sv_maxcmdrate"), "101");
+    EXPECT_FALSE(ConsoleHas("Travik"));
+}
+
+// Nothing of the plug-in ran, so players hear nothing of its end.
+TEST_F(TravikLoad, ARefusedLoadDuringAMapTellsThePlayersNothing) {
+    InstallModule();
+    StartServer();
+    server->RunTicks(3);
+    sim::Client& alice = Connect("alice");
+    alice.GetInbox().Clear();
+    LoadByCommand();
+    ExpectRefused("[Travik] This plugin must be loaded when you start the server (Unloading)\n");
+    EXPECT_TRUE(alice.GetInbox().OfKind(sim::InboxKind::Hint).empty());
+    EXPECT_TRUE(alice.GetInbox().OfKind(sim::InboxKind::Chat).empty());
+    EXPECT_TRUE(alice.GetInbox().OfKind(sim::InboxKind::Menu).empty());
+    EXPECT_FALSE(ConsoleHas("Travik: Plugin UNLOADED!"));
+}
+
+// travik.cfg runs before the first level: there is no map to reload.
+TEST_F(TravikLoad, WarModeInTheConfigurationFileNeedsNoLevelChange) {
+    InstallTravik();
+    WriteConfig("tk_warmode 1\n");
+    StartServer();
+    EXPECT_FALSE(ConsoleHas("changelevel")) << ConsoleText();
+    EXPECT_TRUE(server->IsLevelRunning());
+    EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode,sv_pure2");
+}
+
+// A console line that removes everybody and then unloads the plug-in: the
+// removal must not run the rest of the line while plug-in code is still
+// on the stack.
+class TravikLoadRemovalThenUnload : public TravikLoad,
+                                    public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TravikLoadRemovalThenUnload, LeavesTheServerRunning) {
+    InstallTravik();
+    StartServer();
+    sim::Client& alice = Connect("alice");
+    Console(std::string(GetParam()) + "; plugin_unload 0");
+    EXPECT_EQ(server->Plugins().Count(), 0);
+    EXPECT_TRUE(ConsoleHas("Travik: Plugin UNLOADED!\n"));
+    EXPECT_FALSE(alice.IsConnected());
+    EXPECT_TRUE(server->HasPendingLevelChange());
+    server->RunTicks(2);
+    EXPECT_TRUE(server->IsLevelRunning());
+    EXPECT_FALSE(AnyTravikVariable());
+}
+
+INSTANTIATE_TEST_SUITE_P(TravikLoad, TravikLoadRemovalThenUnload,
+                         ::testing::Values("tk_warmode 1", "tk_active 0; tk_active 1",
+                                           "sv_cheats 1; sv_cheats 0", "sv_pure 1",
+                                           "plugin_pause 0"));
 
 // A host whose engine or game lacks one interface: the test drives the
 // module itself, as the host would, through factories that hide it.

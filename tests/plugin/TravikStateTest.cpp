@@ -99,6 +99,53 @@ TEST_F(TravikState, WarModeChangesRemoveThePlayersAndFollowTheTag) {
     EXPECT_FALSE(ConsoleHas("tk_warmode changed"));
 }
 
+// A text that leaves the mode as it was is no change: "0.0", "" and the
+// bound printed in full are all off, as "1.0" and a clamped "2" are on.
+TEST_F(TravikState, WarModeTextsThatKeepTheModeRemoveNobody) {
+    for (const char* text : {"0.0", "\"\"", "0.000000", "-0", "0"}) {
+        Console(std::string("tk_warmode ") + text);
+        EXPECT_TRUE(alice->IsActive()) << text;
+    }
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
+    Console("tk_warmode 2");
+    EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2,tk_warmode");
+    EXPECT_FALSE(alice->IsConnected());
+    server->RunTicks(2);
+    Rejoin();
+    for (const char* text : {"1.0", "1", "5"}) {
+        Console(std::string("tk_warmode ") + text);
+        EXPECT_TRUE(alice->IsActive()) << text;
+    }
+    EXPECT_TRUE(AliceChat().empty());
+    // However the host reads "nan", players go exactly when the mode changes.
+    Console("tk_warmode 0");
+    server->RunTicks(2);
+    Rejoin();
+    Console("tk_warmode nan");
+    const bool warMode = Var("sv_tags").find("tk_warmode") != std::string::npos;
+    EXPECT_EQ(alice->IsConnected(), !warMode);
+}
+
+// Every real player goes: none is passed over while the one before him is
+// being removed, whatever removes them all.
+TEST_F(TravikState, RemovingEverybodyRemovesEveryRealPlayer) {
+    for (const char* line : {"tk_active 0; tk_active 1", "tk_warmode 1", "sv_cheats 1; sv_cheats 0",
+                             "plugin_pause 0", "plugin_unpause 0"}) {
+        SCOPED_TRACE(line);
+        std::vector<sim::Client*> players{alice};
+        for (const char* name : {"bob", "carol", "dave", "erin"}) {
+            players.push_back(&Connect(name));
+        }
+        Console(line);
+        for (const sim::Client* player : players) {
+            EXPECT_FALSE(player->IsConnected()) << player->Name();
+        }
+        server->RunTicks(2);
+        EXPECT_TRUE(server->Clients().Connected().empty());
+        Rejoin();
+    }
+}
+
 TEST_F(TravikState, WarModeChangesWhileInactiveWaitForActivation) {
     Console("tk_active 0");
     Console("tk_warmode 1");
