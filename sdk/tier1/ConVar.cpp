@@ -3,8 +3,6 @@
 #include <tier1/convar.h>
 #include <tier1/tier1.h>
 
-#include <cctype>
-#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -14,58 +12,29 @@
 
 namespace {
 
-// Keeps a number finite: NaN becomes 0, overflow the largest float.
-float SaturateToFloat(double value) {
-    if (std::isnan(value))
-        return 0.0f;
-    if (value > FLT_MAX)
-        return FLT_MAX;
-    if (value < -FLT_MAX)
-        return -FLT_MAX;
-    return static_cast<float>(value);
-}
-
+// The integer beside the float: saturated at the int range, 0 for NaN, so
+// that an infinite or undefined number never reaches an undefined conversion.
 int FloatToInt(float value) {
-    if (value >= 2147483647.0f)
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0f)
         return INT_MAX;
     if (value <= -2147483648.0f)
         return INT_MIN;
     return static_cast<int>(value);
 }
 
-// The leading decimal number of a text, as the console reads it; text that
-// does not start with a number counts as 0. No hexadecimal, inf or nan.
+// A text's number as the C library's atof reads it: leading blanks, decimal
+// or hexadecimal ("0x10"), exponents ("1e3"), "inf" and "nan"; a text that
+// does not start with a number counts as 0. Beyond the float range it is
+// infinite, as the float conversion of the real console makes it.
 float ParseNumber(const char* text) {
-    const char* p = text;
-    while (*p && std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    const bool digitFirst = std::isdigit(static_cast<unsigned char>(p[0]));
-    if (!digitFirst && !(p[0] == '.' && std::isdigit(static_cast<unsigned char>(p[1]))))
-        return 0.0f;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
-        return 0.0f;
-    const double value = std::strtod(p, nullptr);
-    return SaturateToFloat(negative ? -value : value);
+    return static_cast<float>(std::atof(text));
 }
 
-// The shortest text that reads back as exactly this number.
-void FormatNumber(float value, char (&out)[32]) {
-    if (value == 0.0f) {
-        std::snprintf(out, sizeof(out), "0");
-        return;
-    }
-    if (value == std::trunc(value) && std::fabs(value) < 1e15f) {
-        std::snprintf(out, sizeof(out), "%.0f", static_cast<double>(value));
-        return;
-    }
-    for (int precision = 6; precision <= 9; ++precision) {
-        std::snprintf(out, sizeof(out), "%.*g", precision, static_cast<double>(value));
-        if (std::strtof(out, nullptr) == value)
-            return;
-    }
+// A bound the value was clamped to, as the console stores it.
+void FormatClamped(float value, char (&out)[32]) {
+    std::snprintf(out, sizeof(out), "%f", static_cast<double>(value));
 }
 
 }  // namespace
@@ -111,7 +80,7 @@ void ConVar::CreateVar(const char* name, const char* defaultValue, int flags, co
     char bound[32];
     const char* text = m_pszDefaultValue;
     if (ClampValue(value)) {
-        FormatNumber(value, bound);
+        FormatClamped(value, bound);
         text = bound;
     }
     CopyString(text);
@@ -159,28 +128,31 @@ void ConVar::InternalSetValue(const char* value) {
     float number = ParseNumber(text);
     char bound[32];
     if (ClampValue(number)) {
-        FormatNumber(number, bound);
+        FormatClamped(number, bound);
         text = bound;
     }
     StoreValue(text, number, FloatToInt(number));
 }
 
+// The number sets return at once when the number is the one held (compared
+// before clamping); only a text set runs the callback for an unchanged value.
 void ConVar::InternalSetFloatValue(float value) {
-    float number = SaturateToFloat(value);
+    if (value == m_fValue)
+        return;
+    float number = value;
     ClampValue(number);
     char text[32];
-    FormatNumber(number, text);
+    std::snprintf(text, sizeof(text), "%f", static_cast<double>(number));
     StoreValue(text, number, FloatToInt(number));
 }
 
 void ConVar::InternalSetIntValue(int value) {
-    float number = static_cast<float>(value);
-    char text[32];
-    if (ClampValue(number)) {
-        FormatNumber(number, text);
-        StoreValue(text, number, FloatToInt(number));
+    if (value == m_nValue)
         return;
-    }
+    float number = static_cast<float>(value);
+    if (ClampValue(number))
+        value = FloatToInt(number);
+    char text[32];
     std::snprintf(text, sizeof(text), "%d", value);
     StoreValue(text, number, value);
 }

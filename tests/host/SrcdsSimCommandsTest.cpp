@@ -101,7 +101,7 @@ TEST_F(SrcdsSimCommands, ServerCommandWantsATerminatedLine) {
 
 TEST_F(SrcdsSimCommands, VariablesAreSetClampedAndShown) {
     Console("mp_startmoney 99999");
-    EXPECT_STREQ(Var("mp_startmoney"), "16000");
+    EXPECT_STREQ(Var("mp_startmoney"), "16000.000000");
     Console("hostname My Match Server");
     EXPECT_STREQ(Var("hostname"), "My Match Server");
     Console("sv_cheats");

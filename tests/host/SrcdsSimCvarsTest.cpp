@@ -3,6 +3,7 @@
 // game and module entries; modules register and leave again.
 #include <icvar.h>
 
+#include <cmath>
 #include <set>
 
 #include "SimServerTest.h"
@@ -141,7 +142,24 @@ TEST_F(SrcdsSimCvars, AChangeCallbackRunsInsideTheConsoleSet) {
     Console("sv_lan 1");
     Console("sv_lan 5");
     lan->InstallChangeCallback(nullptr);
-    EXPECT_EQ(seen, (std::vector<std::string>{"0->1", "1->1"})) << "5 is clamped to the bound";
+    EXPECT_EQ(seen, (std::vector<std::string>{"0->1", "1->1.000000"}))
+        << "5 is clamped to the bound, printed as the console prints it";
+}
+
+TEST_F(SrcdsSimCvars, ConsoleNumbersAreReadAsTheCLibraryReadsThem) {
+    ConVar* freeze = server->FindVar("mp_freezetime");
+    ConVar* lan = server->FindVar("sv_lan");
+    Console("mp_freezetime 0x10");
+    EXPECT_EQ(freeze->GetInt(), 16);
+    EXPECT_STREQ(freeze->GetString(), "0x10");
+    Console("mp_freezetime 1e1");
+    EXPECT_EQ(freeze->GetInt(), 10);
+    Console("sv_lan inf");
+    EXPECT_STREQ(lan->GetString(), "1.000000");
+    Console("sv_lan nan");
+    EXPECT_TRUE(std::isnan(lan->GetFloat())) << "NaN passes the bounds of 0 and 1";
+    Console("sv_lan 1e40");
+    EXPECT_STREQ(lan->GetString(), "1.000000");
 }
 
 }  // namespace

@@ -124,7 +124,8 @@ TEST_F(CvarLocker, UnloadGivesTheValuesBackAndLeavesNoCallbackBehind) {
 TEST_F(CvarLocker, TheSilentLockHoldsItsVariableAtZeroWithoutAWord) {
     Start();
     Console("host_framerate 100");
-    EXPECT_EQ(Var("host_framerate"), "0");
+    // Set back as a number, which the console stores as "%f".
+    EXPECT_EQ(Var("host_framerate"), "0.000000");
     EXPECT_TRUE(AliceChat().empty());
     EXPECT_FALSE(ConsoleHas("host_framerate"));
     Console("tk_active 0");
@@ -151,7 +152,7 @@ TEST_F(CvarLocker, AnOperatorNamesTheSilentLocksVariableAndHearsOfBadLines) {
         EXPECT_EQ(CountOf(log, error), 1) << error;
     }
     Console("sv_alltalk 1");
-    EXPECT_EQ(Var("sv_alltalk"), "0");
+    EXPECT_EQ(Var("sv_alltalk"), "0.000000");
     Console("host_framerate 10");
     EXPECT_EQ(Var("host_framerate"), "10");
 }

@@ -47,16 +47,45 @@ TEST_F(SdkConVar, CallbackRunsAfterTheStoreWithTheOldTextAndNumber) {
     EXPECT_EQ(s_calls[1].oldValue, "2.5");
     EXPECT_EQ(s_calls[2].oldValue, "7");
     EXPECT_EQ(s_calls[2].oldFloat, 7.0f);
-    EXPECT_STREQ(var.GetString(), "0.25");
+    EXPECT_EQ(s_calls[2].valueSeen, "0.250000");
+    EXPECT_STREQ(var.GetString(), "0.250000");
 }
 
-TEST_F(SdkConVar, CallbackRunsAlsoWhenTheTextDoesNotChange) {
+TEST_F(SdkConVar, ATextSetRunsTheCallbackWhenNothingChangesANumberSetDoesNot) {
     ConVar var("sdk_cv_b", "1", 0, "help", Record);
     var.SetValue("1");
-    var.SetValue(1);
-    ASSERT_EQ(s_calls.size(), 2u);
+    ASSERT_EQ(s_calls.size(), 1u);
     EXPECT_EQ(s_calls[0].oldValue, "1");
     EXPECT_EQ(s_calls[0].valueSeen, "1");
+    var.SetValue(1);
+    var.SetValue(1.0f);
+    EXPECT_EQ(s_calls.size(), 1u);
+    EXPECT_STREQ(var.GetString(), "1") << "an unchanged number keeps the text as typed";
+    var.SetValue(2.0f);
+    EXPECT_STREQ(var.GetString(), "2.000000");
+    var.SetValue(3);
+    EXPECT_STREQ(var.GetString(), "3");
+    EXPECT_EQ(s_calls.size(), 3u);
+
+    // The int set compares with the int: 0.5 holds 0, so 0 is no change.
+    var.SetValue("0.5");
+    var.SetValue(0);
+    EXPECT_STREQ(var.GetString(), "0.5");
+    EXPECT_EQ(s_calls.size(), 4u);
+}
+
+TEST_F(SdkConVar, NumberSetsCompareBeforeClampingAndStoreTheClampedNumber) {
+    ConVar var("sdk_cv_b2", "10", 0, "help", true, 0.0f, true, 10.0f, Record);
+    var.SetValue(15.0f);  // 15 is not the held 10, so it is set, clamped to 10
+    ASSERT_EQ(s_calls.size(), 1u);
+    EXPECT_STREQ(var.GetString(), "10.000000");
+    var.SetValue(25);
+    ASSERT_EQ(s_calls.size(), 2u);
+    EXPECT_STREQ(var.GetString(), "10");
+    EXPECT_EQ(var.GetInt(), 10);
+    var.SetValue(-7);
+    EXPECT_STREQ(var.GetString(), "0");
+    EXPECT_EQ(var.GetFloat(), 0.0f);
 }
 
 // A callback that corrects the value from inside, as a locked variable's does;
@@ -95,20 +124,20 @@ TEST_F(SdkConVar, SettingItsOwnTextKeepsItIntact) {
 TEST_F(SdkConVar, BoundsClampEverySetAndStoreTheBound) {
     ConVar var("sdk_cv_e", "5", 0, "help", true, 0.0f, true, 10.0f, Record);
     var.SetValue("-5");
-    EXPECT_STREQ(var.GetString(), "0");
+    EXPECT_STREQ(var.GetString(), "0.000000");
     EXPECT_EQ(var.GetFloat(), 0.0f);
     var.SetValue("15");
-    EXPECT_STREQ(var.GetString(), "10");
+    EXPECT_STREQ(var.GetString(), "10.000000");
     EXPECT_EQ(var.GetInt(), 10);
     var.SetValue(12.5f);
-    EXPECT_STREQ(var.GetString(), "10");
+    EXPECT_STREQ(var.GetString(), "10.000000");
     var.SetValue(-3);
     EXPECT_STREQ(var.GetString(), "0");
     EXPECT_EQ(s_calls.size(), 4u);
 
     ConVar fractional("sdk_cv_f", "1", 0, "help", true, 0.1f, false, 0.0f);
     fractional.SetValue("0.05");
-    EXPECT_STREQ(fractional.GetString(), "0.1");
+    EXPECT_STREQ(fractional.GetString(), "0.100000");
     EXPECT_EQ(fractional.GetFloat(), 0.1f);
 }
 
@@ -116,12 +145,12 @@ TEST_F(SdkConVar, MinimumIsAppliedBeforeMaximum) {
     // Inverted bounds: the maximum, applied last, wins.
     ConVar var("sdk_cv_g", "4", 0, "help", true, 5.0f, true, 3.0f);
     var.SetValue("4");
-    EXPECT_STREQ(var.GetString(), "3");
+    EXPECT_STREQ(var.GetString(), "3.000000");
 }
 
 TEST_F(SdkConVar, DefaultIsHeldToTheBounds) {
     ConVar var("sdk_cv_h", "50", 0, "help", true, 0.0f, true, 10.0f);
-    EXPECT_STREQ(var.GetString(), "10");
+    EXPECT_STREQ(var.GetString(), "10.000000");
     EXPECT_STREQ(var.GetDefault(), "50");
     float max = 0.0f;
     EXPECT_TRUE(var.GetMax(max));
@@ -141,8 +170,9 @@ TEST_F(SdkConVar, TextThatIsNotANumberCountsAsZero) {
     const struct {
         const char* text;
         float value;
-    } cases[] = {{"abc", 0.0f},  {"12abc", 12.0f}, {"  7", 7.0f}, {"+3", 3.0f}, {"-.5", -0.5f},
-                 {"0x10", 0.0f}, {"nan", 0.0f},    {"inf", 0.0f}, {"", 0.0f},   {".", 0.0f}};
+    } cases[] = {{"abc", 0.0f},     {"12abc", 12.0f}, {"  7", 7.0f},    {"+3", 3.0f},
+                 {"-.5", -0.5f},    {"0x10", 16.0f},  {"1e3", 1000.0f}, {"0x1p4", 16.0f},
+                 {"-0X1f", -31.0f}, {"", 0.0f},       {".", 0.0f},      {"e5", 0.0f}};
     for (const auto& c : cases) {
         var.SetValue(c.text);
         EXPECT_EQ(var.GetFloat(), c.value) << c.text;
@@ -150,21 +180,41 @@ TEST_F(SdkConVar, TextThatIsNotANumberCountsAsZero) {
     }
     ConVar bounded("sdk_cv_k", "5", 0, "help", true, 1.0f, false, 0.0f);
     bounded.SetValue("abc");
-    EXPECT_STREQ(bounded.GetString(), "1");
+    EXPECT_STREQ(bounded.GetString(), "1.000000");
 }
 
-TEST_F(SdkConVar, HugeAndInvalidNumbersStayFinite) {
+TEST_F(SdkConVar, NanAndInfinityAreNumbersNanPassesTheBounds) {
     ConVar var("sdk_cv_l", "0");
-    var.SetValue("1e999");
-    EXPECT_EQ(var.GetFloat(), FLT_MAX);
+    var.SetValue("1e40");
+    EXPECT_EQ(var.GetFloat(), HUGE_VALF) << "beyond the float range";
     EXPECT_EQ(var.GetInt(), INT_MAX);
-    var.SetValue("-1e999");
+    EXPECT_STREQ(var.GetString(), "1e40");
+    var.SetValue("-inf");
+    EXPECT_EQ(var.GetFloat(), -HUGE_VALF);
     EXPECT_EQ(var.GetInt(), INT_MIN);
+    var.SetValue("NaN");
+    EXPECT_TRUE(std::isnan(var.GetFloat()));
+    EXPECT_EQ(var.GetInt(), 0);
     var.SetValue(std::nanf(""));
-    EXPECT_EQ(var.GetFloat(), 0.0f);
-    EXPECT_STREQ(var.GetString(), "0");
-    var.SetValue(HUGE_VALF);
-    EXPECT_TRUE(std::isfinite(var.GetFloat()));
+    EXPECT_TRUE(std::isnan(var.GetFloat()));
+    EXPECT_STREQ(var.GetString(), "nan");
+
+    // Every comparison with NaN is false, so no bound catches it; infinity
+    // is clamped like any number.
+    ConVar bounded("sdk_cv_l2", "5", 0, "help", true, 1.0f, true, 100.0f, Record);
+    bounded.SetValue("nan");
+    EXPECT_TRUE(std::isnan(bounded.GetFloat()));
+    EXPECT_STREQ(bounded.GetString(), "nan");
+    bounded.SetValue("inf");
+    EXPECT_EQ(bounded.GetFloat(), 100.0f);
+    EXPECT_STREQ(bounded.GetString(), "100.000000");
+    bounded.SetValue("-1e40");
+    EXPECT_STREQ(bounded.GetString(), "1.000000");
+    bounded.SetValue("0x100");
+    EXPECT_STREQ(bounded.GetString(), "100.000000");
+    bounded.SetValue(HUGE_VALF);
+    EXPECT_STREQ(bounded.GetString(), "100.000000");
+    EXPECT_EQ(s_calls.size(), 5u);
 }
 
 TEST_F(SdkConVar, OneCallbackSlotInstallingReplacesWithoutCalling) {

@@ -235,7 +235,7 @@ TEST_F(SdkRegistryModule, RegistersItsObjectsAndUnregistersEveryOne) {
     EXPECT_EQ(cvar->FindVar(SDK_TEST_UNREGISTERED), nullptr);
     // Setting from outside runs the owner's code: its bounds and its callback.
     var->SetValue("50");
-    EXPECT_STREQ(var->GetString(), "10");
+    EXPECT_STREQ(var->GetString(), "10.000000");
     EXPECT_EQ(module->CallbackRuns(), 1);
 
     RunCommand(SDK_TEST_CMD " x");

@@ -7,13 +7,21 @@
 // must run the owner's code is virtual (SetValue, Dispatch, Init).
 //
 // Behaviour contracts:
+// - A text's number is the C library's atof of it: "0x10" is 16, "1e3" is
+//   1000, "nan" and "inf" are NaN and infinity, beyond the float range is
+//   infinite, and text that is not a number counts as 0. GetInt is the
+//   number saturated at the int range (0 for NaN).
 // - Setting a variable (any SetValue overload, Revert) clamps the number to
-//   the minimum first, then to the maximum; a clamped value is stored as the
-//   bound, text included. Text that is not a number counts as 0.
+//   the minimum first, then to the maximum; NaN passes both. A clamped text
+//   set stores the bound printed with "%f" ("60.000000"); an unclamped one
+//   stores the text as given.
+// - SetValue(float) and SetValue(int) return at once, without a callback,
+//   when the number equals the held float (or int); otherwise they store the
+//   text "%f" (float) or "%d" (int) of the clamped number.
 // - The change callback runs synchronously inside the set call, after the new
-//   text and number are stored, with the old text and the old number; also
-//   when the text did not change. A set inside the callback runs it again,
-//   nested; the old text each call receives stays valid for that call.
+//   text and number are stored, with the old text and the old number; a text
+//   set runs it also when nothing changed. A set inside the callback runs it
+//   again, nested; the old text each call receives stays valid for that call.
 // - One callback slot: InstallChangeCallback replaces it and never calls it.
 // - CCommand::Tokenize: see CCommand below.
 #pragma once
