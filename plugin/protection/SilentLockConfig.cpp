@@ -1,8 +1,12 @@
 #include "protection/SilentLockConfig.h"
 
 #include <filesystem.h>
+#include <icvar.h>
+#include <tier1/convar.h>
 
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 
 #include "core/HostInterfaces.h"
 #include "messaging/tkLog.h"
@@ -32,6 +36,31 @@ bool IsVariableName(std::string_view name) {
     return true;
 }
 
+// Whole numbers as the text of a variable: what a lock at 0 can stand in for.
+bool IsNumber(const char* text) {
+    char* end = nullptr;
+    const double number = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(number);
+}
+
+// Why the host's variable cannot sensibly be held at 0, or null. A password
+// held at "0" would be a password anybody can guess, and a text variable
+// has no 0 to hold.
+const char* HostRefusal(const ConVar& var) {
+    if (var.IsFlagSet(FCVAR_PROTECTED)) {
+        return "is protected and is not held";
+    }
+    const char* text = var.GetDefault();
+    if (!var.IsFlagSet(FCVAR_NEVER_AS_STRING) && !(text && IsNumber(text))) {
+        return "holds text, not a number, and is not held";
+    }
+    float bound = 0.0f;
+    if ((var.GetMin(bound) && bound > 0.0f) || (var.GetMax(bound) && bound < 0.0f)) {
+        return "cannot be 0 and is not held";
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::string SilentLockConfig::ReadFile(bool& tooLarge) {
@@ -53,10 +82,13 @@ const char* SilentLockConfig::Refusal(std::string_view name, const CvarLocker& l
     if (name.starts_with("tk_")) {
         return "is one of Travik's own variables";
     }
-    if (locker.getCvarLock(std::string(name).c_str())) {
+    const std::string text(name);
+    if (locker.getCvarLock(text.c_str())) {
         return "is locked already";
     }
-    return nullptr;
+    // A name the server lacks is reported when the lock looks for it.
+    const ConVar* var = g_host.cvar ? g_host.cvar->FindVar(text.c_str()) : nullptr;
+    return var ? HostRefusal(*var) : nullptr;
 }
 
 std::string SilentLockConfig::Read(const CvarLocker& locker) {

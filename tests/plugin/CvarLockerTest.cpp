@@ -167,4 +167,29 @@ TEST_F(CvarLocker, ASilentLockVariableTheServerLacksIsReported) {
     EXPECT_FALSE(ConsoleHas("Unable to lock cvar"));
 }
 
+// Held at "0", a password would be one anybody can guess and a text variable
+// would lose its text: only numeric variables that can be 0 are taken.
+TEST_F(CvarLocker, TheSilentLockRefusesProtectedAndTextVariables) {
+    ASSERT_TRUE(folder.WriteFile("cfg/travik_silentlock.txt",
+                                 "rcon_password\nsv_password\nhostname\nsv_contact\n"
+                                 "mp_c4timer\nsv_gravity\n"));
+    Start();
+    const std::string log = ReadLog("travik.log");
+    const std::string prefix = "[Travik] cfg/travik_silentlock.txt line ";
+    for (const std::string& refusal :
+         {prefix + "1: \"rcon_password\" is protected and is not held\n",
+          prefix + "2: \"sv_password\" is protected and is not held\n",
+          prefix + "3: \"hostname\" holds text, not a number, and is not held\n",
+          prefix + "4: \"sv_contact\" holds text, not a number, and is not held\n",
+          prefix + "5: \"mp_c4timer\" cannot be 0 and is not held\n"}) {
+        EXPECT_EQ(CountOf(log, refusal), 1) << refusal << log;
+    }
+    Console("rcon_password secret;sv_password match;hostname \"Cup final\"");
+    EXPECT_EQ(Var("rcon_password"), "secret");
+    EXPECT_EQ(Var("sv_password"), "match");
+    EXPECT_EQ(Var("hostname"), "Cup final");
+    Console("sv_gravity 400");
+    EXPECT_EQ(Var("sv_gravity"), "0") << "the first variable that can be held is";
+}
+
 }  // namespace
