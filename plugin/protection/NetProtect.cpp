@@ -86,17 +86,20 @@ bool NetProtect::IsIgnorePlayerQueriesEnabled() {
     return g_ignorePlayerQueries.load(std::memory_order_relaxed);
 }
 
+void NetProtect::SetFilters(bool dosProtect, bool ignorePlayerQueries) {
+    g_dosProtect = dosProtect;
+    g_ignorePlayerQueries = ignorePlayerQueries;
+}
+
 void NetProtect::Configure() {
     const bool active = g_travik.IsActive();
     if (active) {
-        g_dosProtect = tk_dosprotect.GetBool();
-        g_ignorePlayerQueries = tk_ignoreplayerqueries.GetBool();
+        SetFilters(tk_dosprotect.GetBool(), tk_ignoreplayerqueries.GetBool());
     }
     if (active && (g_dosProtect || g_ignorePlayerQueries)) {
         EnableHook(true);
     } else {
-        g_dosProtect = false;
-        g_ignorePlayerQueries = false;
+        SetFilters(false, false);
         EnableHook(false);
     }
 }

@@ -31,6 +31,8 @@ public:
 
     static bool IsDoSProtectEnabled();
     static bool IsIgnorePlayerQueriesEnabled();
+    // The filters the hook applies; Configure takes them from the variables.
+    static void SetFilters(bool dosProtect, bool ignorePlayerQueries);
 
     // Same signature and result as the host's receive entry.
     static int TKRecvHook(int socket, char* buffer, int length, int flags, sockaddr* from,

@@ -91,14 +91,8 @@ const char* SilentLockConfig::Refusal(std::string_view name, const CvarLocker& l
     return var ? HostRefusal(*var) : nullptr;
 }
 
-std::string SilentLockConfig::Read(const CvarLocker& locker) {
-    bool tooLarge = false;
-    const std::string text = ReadFile(tooLarge);
-    if (tooLarge) {
-        tkLog(true, "[Travik] %s is larger than %d bytes and was not read\n", kFileName,
-              kMaxFileSize);
-        return {};
-    }
+std::string SilentLockConfig::Parse(std::string_view text, const CvarLocker& locker,
+                                    std::vector<std::string>& reports) {
     std::string chosen;
     std::string_view rest = text;
     for (int number = 1; !rest.empty(); ++number) {
@@ -108,18 +102,34 @@ std::string SilentLockConfig::Read(const CvarLocker& locker) {
         if (line.empty() || line.starts_with("//")) {
             continue;
         }
+        const std::string where = "line " + std::to_string(number) + ": ";
+        const std::string name(line);
         if (!IsVariableName(line)) {
-            // Not echoed: the line may hold anything.
-            tkLog(true, "[Travik] %s line %d: not a variable name\n", kFileName, number);
+            // The line itself may hold anything.
+            reports.push_back(where + "not a variable name");
         } else if (const char* refusal = Refusal(line, locker)) {
-            tkLog(true, "[Travik] %s line %d: \"%.*s\" %s\n", kFileName, number,
-                  static_cast<int>(line.size()), line.data(), refusal);
+            reports.push_back(where + "\"" + name + "\" " + refusal);
         } else if (!chosen.empty()) {
-            tkLog(true, "[Travik] %s line %d: only one variable is held, \"%.*s\" ignored\n",
-                  kFileName, number, static_cast<int>(line.size()), line.data());
+            reports.push_back(where + "only one variable is held, \"" + name + "\" ignored");
         } else {
-            chosen = line;
+            chosen = name;
         }
+    }
+    return chosen;
+}
+
+std::string SilentLockConfig::Read(const CvarLocker& locker) {
+    bool tooLarge = false;
+    const std::string text = ReadFile(tooLarge);
+    if (tooLarge) {
+        tkLog(true, "[Travik] %s is larger than %d bytes and was not read\n", kFileName,
+              kMaxFileSize);
+        return {};
+    }
+    std::vector<std::string> reports;
+    std::string chosen = Parse(text, locker, reports);
+    for (const std::string& report : reports) {
+        tkLog(true, "[Travik] %s %s\n", kFileName, report.c_str());
     }
     return chosen;
 }

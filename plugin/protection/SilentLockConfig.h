@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CvarLocker;
 
@@ -17,6 +18,10 @@ public:
 
     // The configured name, or "" for the built-in one.
     static std::string Read(const CvarLocker& locker);
+    // The first good name of the file's text, or ""; one report ("line N:
+    // why") per bad or extra line. Reports hold no text of a bad line.
+    static std::string Parse(std::string_view text, const CvarLocker& locker,
+                             std::vector<std::string>& reports);
     // The configured variable does not exist on this server.
     static void ReportMissing(const char* name);
 
