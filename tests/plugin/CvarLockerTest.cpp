@@ -189,7 +189,7 @@ TEST_F(CvarLocker, TheSilentLockRefusesProtectedAndTextVariables) {
     EXPECT_EQ(Var("sv_password"), "match");
     EXPECT_EQ(Var("hostname"), "Cup final");
     Console("sv_gravity 400");
-    EXPECT_EQ(Var("sv_gravity"), "0") << "the first variable that can be held is";
+    EXPECT_EQ(FindVar("sv_gravity")->GetFloat(), 0.0f) << "the first variable that can be held is";
 }
 
 }  // namespace
