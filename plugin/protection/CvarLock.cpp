@@ -4,6 +4,7 @@
 #include <tier0/dbg.h>
 #include <tier1/convar.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -100,10 +101,12 @@ bool CvarLock::Lock() {
     if (m_LockFunction) {
         return m_LockFunction(this);
     }
+    // "nan" compares false against any bound: it lies outside every range.
     const float value = m_Var->GetFloat();
-    if (m_HasMin && m_Min > value) {
+    const bool unordered = std::isnan(value);
+    if (m_HasMin && (unordered || m_Min > value)) {
         Force(m_MinText.c_str());
-    } else if (m_HasMax && value > m_Max) {
+    } else if (m_HasMax && (unordered || value > m_Max)) {
         Force(m_MaxText.c_str());
     } else if (!m_HasMin && !m_HasMax && m_HasForcedValue &&
                std::strcmp(m_Var->GetString(), m_ForcedValue.c_str()) != 0) {

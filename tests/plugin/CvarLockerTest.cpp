@@ -192,4 +192,19 @@ TEST_F(CvarLocker, TheSilentLockRefusesProtectedAndTextVariables) {
     EXPECT_EQ(FindVar("sv_gravity")->GetFloat(), 0.0f) << "the first variable that can be held is";
 }
 
+// The console reads a number as the C library's atof does: these are NaN,
+// infinity, a float too large and 256, each one outside a lock's range.
+TEST_F(CvarLocker, ALockHoldsAgainstOddNumbers) {
+    Start();
+    for (const char* odd : {"nan", "inf", "1e40", "0x100", "-nan"}) {
+        Console(std::string("sv_maxcmdrate ") + odd);
+        EXPECT_EQ(Var("sv_maxcmdrate"), "66") << odd;
+        Console(std::string("sv_client_min_interp_ratio ") + odd);
+        EXPECT_EQ(Var("sv_client_min_interp_ratio"), "1") << odd;
+    }
+    EXPECT_EQ(ConsoleCount(Forced("sv_maxcmdrate", "66")), 5);
+    Console("tk_active 0");
+    EXPECT_EQ(Var("sv_maxcmdrate"), "-nan") << "the administrator's last value comes back";
+}
+
 }  // namespace
