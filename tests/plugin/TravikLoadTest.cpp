@@ -205,9 +205,12 @@ std::string CallbacksInto(sim::Server& server, const void* symbol) {
     }
     std::string names;
     for (ConCommandBase* entry = server.Cvar().GetCommands(); entry; entry = entry->GetNext()) {
+        if (entry->IsCommand()) {
+            continue;
+        }
         const auto* var = static_cast<ConVar*>(entry);
         Dl_info owner{};
-        if (!entry->IsCommand() && var->GetChangeCallback() &&
+        if (var->GetChangeCallback() &&
             dladdr(reinterpret_cast<const void*>(var->GetChangeCallback()), &owner) &&
             owner.dli_fbase == module.dli_fbase) {
             names += std::string(var->GetName()) + " ";
