@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CSPlayer.h"
+#include "CSTeam.h"
 #include "EntityList.h"
 
 namespace cstrike {
@@ -29,8 +30,12 @@ const char* RoundEndMessage(RoundEndReason reason) {
             return "#CTs_Win";
         case Terrorists_Win:
             return "#Terrorists_Win";
+        case Round_Draw:
+            return "#Round_Draw";
         case Target_Saved:
             return "#Target_Saved";
+        case Game_Commencing:
+            return "#Game_Commencing";
     }
     return "";
 }
@@ -38,6 +43,8 @@ const char* RoundEndMessage(RoundEndReason reason) {
 bool IsPlayingTeam(int team) {
     return team == TEAM_TERRORIST || team == TEAM_CT;
 }
+
+const char* const kTeamNames[TEAM_CT + 1] = {"Unassigned", "Spectator", "TERRORIST", "CT"};
 
 }  // namespace
 
@@ -49,18 +56,64 @@ float CSGameRules::Now() const {
     return m_Globals.curtime;
 }
 
+const RulesSettings& CSGameRules::Current() {
+    if (m_pSettingsSource) {
+        m_pSettingsSource->Read(m_Settings);
+    }
+    return m_Settings;
+}
+
 void CSGameRules::LevelInit() {
     m_RoundNumber = 0;
     m_RestartTime = -1.0f;
+    m_FirstConnected = false;
+    m_RestartAtNextRound = false;
+    if (!m_Entities.Lookup(m_hTeams[TEAM_UNASSIGNED])) {
+        CreateTeams();
+    }
     StartRound();
 }
 
+void CSGameRules::CreateTeams() {
+    for (int team = TEAM_UNASSIGNED; team <= TEAM_CT; ++team) {
+        m_Entities.Remove(m_Entities.Lookup(m_hTeams[team]));
+        m_hTeams[team].Term();
+        m_TeamScores[team] = 0;
+        if (CCSTeam* entity =
+                m_Entities.Create(std::make_unique<CCSTeam>(team, kTeamNames[team]))) {
+            m_hTeams[team] = entity->GetRefEHandle();
+        }
+    }
+}
+
+void CSGameRules::SetTeamScore(int team, int score) {
+    if (team < TEAM_UNASSIGNED || team > TEAM_CT) {
+        return;
+    }
+    m_TeamScores[team] = score;
+    if (auto* entity = static_cast<CCSTeam*>(m_Entities.Lookup(m_hTeams[team]))) {
+        entity->SetScore(score);
+    }
+}
+
+int CSGameRules::TeamScore(int team) const {
+    return IsPlayingTeam(team) ? m_TeamScores[team] : 0;
+}
+
 void CSGameRules::Think() {
+    // mp_restartgame is seen by the next think, not when it is set.
+    if (m_pSettingsSource) {
+        RestartGame(m_pSettingsSource->TakeRestartRequest());
+    }
     if (IsRestartPending() && Now() >= m_RestartTime) {
         Restart();
     }
     if (m_Phase == RoundPhase::Ended && m_NextRoundTime >= 0.0f && Now() >= m_NextRoundTime) {
-        StartRound();
+        if (m_RestartAtNextRound) {
+            Restart();
+        } else {
+            StartRound();
+        }
     }
     if (m_Phase == RoundPhase::FreezeTime && Now() >= m_FreezeEndTime) {
         EndFreezeTime();
@@ -85,9 +138,14 @@ void CSGameRules::RestartGame(int seconds) {
 
 void CSGameRules::Restart() {
     m_RestartTime = -1.0f;
+    m_RestartAtNextRound = false;
     m_RoundNumber = 0;
+    for (int team = TEAM_UNASSIGNED; team <= TEAM_CT; ++team) {
+        SetTeamScore(team, 0);
+    }
+    const int startMoney = Current().startMoney;
     for (CCSPlayer* player : Players()) {
-        player->SetAccount(m_Settings.startMoney);
+        player->SetAccount(startMoney);
         player->ResetScores();
         player->GiveDefuser(false);
         for (int slot = 0; slot < WEAPON_SLOT_COUNT; ++slot) {
@@ -103,9 +161,10 @@ void CSGameRules::StartRound() {
     m_Phase = RoundPhase::FreezeTime;
     m_NextRoundTime = -1.0f;
     ++m_RoundNumber;
-    m_FreezeEndTime = Now() + m_Settings.freezeTime;
+    const RulesSettings& settings = Current();
+    m_FreezeEndTime = Now() + settings.freezeTime;
     GameEvent start("round_start");
-    start.SetInt("timelimit", static_cast<int>(m_Settings.roundTime * 60.0f))
+    start.SetInt("timelimit", static_cast<int>(settings.roundTime * 60.0f))
         .SetInt("fraglimit", 0)
         .SetString("objective", "BOMB TARGET");
     Fire(start);
@@ -120,7 +179,7 @@ void CSGameRules::StartRound() {
 
 void CSGameRules::EndFreezeTime() {
     m_Phase = RoundPhase::Playing;
-    m_RoundEndTime = Now() + m_Settings.roundTime * 60.0f;
+    m_RoundEndTime = Now() + Current().roundTime * 60.0f;
     for (CCSPlayer* player : Players()) {
         player->SetMaxSpeed(250.0f);
     }
@@ -132,13 +191,19 @@ void CSGameRules::EndRound(int winner, RoundEndReason reason) {
         return;
     }
     m_Phase = RoundPhase::Ended;
-    m_NextRoundTime = Now() + m_Settings.roundRestartDelay;
+    const bool commencing = reason == Game_Commencing;
+    m_RestartAtNextRound = commencing;
+    m_NextRoundTime = Now() + (commencing ? kCommencingDelay : Current().roundRestartDelay);
+    if (IsPlayingTeam(winner)) {
+        SetTeamScore(winner, m_TeamScores[winner] + 1);
+    }
     GameEvent end("round_end");
     end.SetInt("winner", winner)
         .SetInt("reason", reason)
         .SetString("message", RoundEndMessage(reason));
     Fire(end);
-    for (CCSPlayer* player : Players()) {
+    // The warm-up round pays nobody: the restart resets the money anyway.
+    for (CCSPlayer* player : commencing ? std::vector<CCSPlayer*>() : Players()) {
         if (IsPlayingTeam(player->GetTeamNumber())) {
             player->AddAccount(player->GetTeamNumber() == winner ? kRoundWinReward
                                                                  : kRoundLossReward);
@@ -159,15 +224,31 @@ void CSGameRules::CheckElimination() {
             alive[team] += player->IsAlive();
         }
     }
-    // A round needs both sides; one side alone plays on.
-    if (members[TEAM_TERRORIST] == 0 || members[TEAM_CT] == 0) {
+    if (CheckCommencing(members)) {
         return;
     }
-    if (alive[TEAM_CT] == 0) {
+    if (alive[TEAM_CT] == 0 && alive[TEAM_TERRORIST] == 0 && !Bomb()) {
+        EndRound(kWinnerDraw, Round_Draw);
+    } else if (alive[TEAM_CT] == 0) {
         EndRound(TEAM_TERRORIST, Terrorists_Win);
     } else if (alive[TEAM_TERRORIST] == 0 && !Bomb()) {
         EndRound(TEAM_CT, CTs_Win);
     }
+}
+
+bool CSGameRules::CheckCommencing(const int members[]) {
+    // A round needs both sides; one side alone plays on, and the game
+    // commences again once the other side fills.
+    if (members[TEAM_TERRORIST] == 0 || members[TEAM_CT] == 0) {
+        m_FirstConnected = false;
+        return true;
+    }
+    if (m_FirstConnected) {
+        return false;
+    }
+    m_FirstConnected = true;
+    EndRound(kWinnerDraw, Game_Commencing);
+    return true;
 }
 
 CCSPlayer* CSGameRules::ClientPutInServer(edict_t* edict, int userId, const char* name,
@@ -178,7 +259,7 @@ CCSPlayer* CSGameRules::ClientPutInServer(edict_t* edict, int userId, const char
         return nullptr;
     }
     player->SetIdentity(userId, name, networkId);
-    player->SetAccount(m_Settings.startMoney);
+    player->SetAccount(Current().startMoney);
     player->SetLifeState(LIFE_DEAD);
     player->StartObserverMode(OBS_MODE_ROAMING);
     return player;
@@ -204,13 +285,7 @@ void CSGameRules::ClientDisconnect(CCSPlayer* player) {
         EndDefuse(*bomb, false);
     }
     if (player->GetTeamNumber() != TEAM_UNASSIGNED) {
-        GameEvent event("player_team");
-        event.SetInt("userid", player->GetUserID())
-            .SetInt("team", TEAM_UNASSIGNED)
-            .SetInt("oldteam", player->GetTeamNumber())
-            .SetBool("disconnect", true)
-            .SetString("name", player->GetPlayerName());
-        Fire(event);
+        FirePlayerTeam(*player, TEAM_UNASSIGNED, true, false);
     }
     for (int slot = 0; slot < WEAPON_SLOT_COUNT; ++slot) {
         m_Entities.Remove(player->Weapon_GetSlot(slot));
@@ -218,22 +293,28 @@ void CSGameRules::ClientDisconnect(CCSPlayer* player) {
     m_Entities.Remove(player);
 }
 
-void CSGameRules::JoinTeam(CCSPlayer* player, int team) {
+void CSGameRules::FirePlayerTeam(CCSPlayer& player, int team, bool disconnect, bool autoTeam) {
+    GameEvent event("player_team");
+    event.SetInt("userid", player.GetUserID())
+        .SetInt("team", team)
+        .SetInt("oldteam", player.GetTeamNumber())
+        .SetBool("disconnect", disconnect)
+        .SetBool("autoteam", autoTeam)
+        .SetBool("silent", false)
+        .SetString("name", player.GetPlayerName());
+    Fire(event);
+}
+
+void CSGameRules::JoinTeam(CCSPlayer* player, int team, bool autoTeam) {
     if (!player || team < TEAM_UNASSIGNED || team > TEAM_CT || team == player->GetTeamNumber()) {
         return;
     }
     if (player->IsAlive()) {
         Kill(player, nullptr, "world", false);
     }
-    const int oldTeam = player->GetTeamNumber();
+    // Listeners still read the old team inside the event.
+    FirePlayerTeam(*player, team, false, autoTeam);
     player->ChangeTeamNumber(team);
-    GameEvent event("player_team");
-    event.SetInt("userid", player->GetUserID())
-        .SetInt("team", team)
-        .SetInt("oldteam", oldTeam)
-        .SetBool("disconnect", false)
-        .SetString("name", player->GetPlayerName());
-    Fire(event);
     if (IsPlayingTeam(team) && m_Phase == RoundPhase::FreezeTime) {
         int teammates = 0;
         for (CCSPlayer* other : Players()) {
@@ -352,7 +433,7 @@ CPlantedC4* CSGameRules::PlantBomb(CCSPlayer* planter) {
     }
     IBombObserver* observer = this;
     auto* bomb =
-        m_Entities.Create(std::make_unique<CPlantedC4>(observer, Now() + m_Settings.c4Timer));
+        m_Entities.Create(std::make_unique<CPlantedC4>(observer, Now() + Current().c4Timer));
     if (!bomb) {
         return nullptr;
     }

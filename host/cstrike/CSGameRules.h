@@ -6,6 +6,7 @@
 #pragma once
 
 #include <edict.h>
+#include <shareddefs.h>
 
 #include <string>
 #include <vector>
@@ -21,7 +22,8 @@ namespace cstrike {
 class EntityList;
 
 // The game's settings (mp_freezetime, mp_roundtime, mp_startmoney,
-// mp_c4timer); read when they matter, so a change applies from then on.
+// mp_c4timer, mp_round_restart_delay); read when they matter, so a change
+// applies from then on.
 struct RulesSettings {
     float freezeTime = 6.0f;         // seconds
     float roundTime = 2.5f;          // minutes
@@ -30,16 +32,35 @@ struct RulesSettings {
     float roundRestartDelay = 5.0f;  // seconds from round end to the next round
 };
 
+// Where the rules read their settings each time they use them (the game's
+// console variables, whoever holds their change callbacks); without one they
+// use Settings() as a test set it.
+class IRulesSettingsSource {
+public:
+    virtual void Read(RulesSettings& settings) = 0;
+    // mp_restartgame: the seconds asked for (0 when none). Taking the request
+    // sets the variable back to 0.
+    virtual int TakeRestartRequest() = 0;
+
+protected:
+    ~IRulesSettingsSource() = default;
+};
+
 enum class RoundPhase { FreezeTime, Playing, Ended };
 
-// round_end "reason" values and their messages.
+// round_end "reason" values (the game's numbering) and their messages.
 enum RoundEndReason {
     Target_Bombed = 1,
     Bomb_Defused = 7,
     CTs_Win = 8,
     Terrorists_Win = 9,
+    Round_Draw = 10,
     Target_Saved = 12,
+    Game_Commencing = 16,
 };
+
+// round_end "winner" of a round nobody won.
+inline constexpr int kWinnerDraw = 1;
 
 class CSGameRules final : private IBombObserver {
 public:
@@ -53,6 +74,8 @@ public:
     static constexpr float kDefuseUseGap = 0.5f;
     static constexpr int kMaxSayLength = 127;
     static constexpr int kDefuserPrice = 200;
+    // From the "Game Commencing" round end to the restart.
+    static constexpr float kCommencingDelay = 3.0f;
 
     CSGameRules(EntityList& entities, const CGlobalVars& globals, IGameEventSink& events,
                 IPlayerMessages& messages);
@@ -60,13 +83,18 @@ public:
     CSGameRules& operator=(const CSGameRules&) = delete;
 
     RulesSettings& Settings() { return m_Settings; }
+    void SetSettingsSource(IRulesSettingsSource* source) { m_pSettingsSource = source; }
 
-    // The level's first round starts now.
+    // The level's team entities ("cs_team_manager"), made before the map's
+    // entities spawn, as the game makes them with its rules.
+    void CreateTeams();
+    // The level's first round starts now (its team entities made if need be).
     void LevelInit();
-    // Once per frame: restarts, freeze end, the bomb, the round timer, wins.
+    // Once per frame: a restart asked for (mp_restartgame), restarts, freeze
+    // end, the bomb, the round timer, "Game Commencing", wins.
     void Think();
-    // mp_restartgame: the game restarts after that many seconds (at most
-    // 60), announced to every player; 0 or less does nothing.
+    // The game restarts after that many seconds (at most 60), announced to
+    // every player; 0 or less does nothing.
     void RestartGame(int seconds);
 
     // A client entered the game: its player, unassigned and observing.
@@ -79,10 +107,11 @@ public:
     // it was on a team; its weapons and entity are removed.
     void ClientDisconnect(CCSPlayer* player);
 
-    // "player_team"; a living player who changes team dies first. A player
-    // joining a team during freeze time spawns at once, later ones with the
-    // next round.
-    void JoinTeam(CCSPlayer* player, int team);
+    // "player_team", fired while the player is still on his old team; a
+    // living player who changes team dies first. A player joining a team
+    // during freeze time spawns at once, later ones with the next round.
+    // autoTeam: the game picked the team (jointeam 0).
+    void JoinTeam(CCSPlayer* player, int team, bool autoTeam = false);
     void Hurt(CCSPlayer* victim, CCSPlayer* attacker, int damage, const char* weapon);
     void Kill(CCSPlayer* victim, CCSPlayer* attacker, const char* weapon, bool headshot);
     // Sets the flash fields, then fires "player_blind".
@@ -103,6 +132,9 @@ public:
     bool IsFreezeTime() const { return m_Phase == RoundPhase::FreezeTime; }
     int RoundNumber() const { return m_RoundNumber; }
     bool IsRestartPending() const { return m_RestartTime >= 0.0f; }
+    // Rounds won by the team since the last restart (0 for a team number
+    // that does not play).
+    int TeamScore(int team) const;
     CPlantedC4* Bomb() const;
     std::vector<CCSPlayer*> Players() const;
     CCSPlayer* PlayerByUserId(int userId) const;
@@ -111,13 +143,20 @@ private:
     void OnBombUsed(CPlantedC4& bomb, CBaseEntity* user) override;
 
     float Now() const;
+    const RulesSettings& Current();
     void Fire(const GameEvent& event) { m_Events.FireGameEvent(event); }
+    void FirePlayerTeam(CCSPlayer& player, int team, bool disconnect, bool autoTeam);
+    void SetTeamScore(int team, int score);
+    // Everything back to the start: scores, money, weapons; a new round.
     void Restart();
     void StartRound();
     void EndFreezeTime();
     void EndRound(int winner, RoundEndReason reason);
     void BombThink();
     void EndDefuse(CPlantedC4& bomb, bool completed);
+    // Both sides have players for the first time: the "Game Commencing"
+    // round end, then a restart.
+    bool CheckCommencing(const int members[]);
     void CheckElimination();
     void SpawnPlayer(CCSPlayer& player, int spawnNumber);
     Vector SpawnPoint(int team, int spawnNumber) const;
@@ -131,6 +170,7 @@ private:
     IGameEventSink& m_Events;
     IPlayerMessages& m_Messages;
     RulesSettings m_Settings;
+    IRulesSettingsSource* m_pSettingsSource = nullptr;
 
     RoundPhase m_Phase = RoundPhase::Ended;
     int m_RoundNumber = 0;
@@ -139,7 +179,11 @@ private:
     float m_NextRoundTime = -1.0f;
     float m_RestartTime = -1.0f;
     float m_LastDefuseUse = 0.0f;
+    bool m_FirstConnected = false;
+    bool m_RestartAtNextRound = false;
     CBaseHandle m_hBomb;
+    CBaseHandle m_hTeams[TEAM_CT + 1];
+    int m_TeamScores[TEAM_CT + 1] = {};
 };
 
 }  // namespace cstrike

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "CSPlayer.h"
+#include "CSTeam.h"
 #include "PlantedC4.h"
 
 namespace cstrike {
@@ -13,7 +14,7 @@ namespace cstrike {
 namespace {
 
 struct ClassList {
-    ServerClass classes[6];
+    ServerClass classes[7];
 
     ClassList()
         : classes{
@@ -23,6 +24,7 @@ struct ClassList {
               {"CBaseCombatCharacter", CBaseCombatCharacter::ClassSendTable()},
               {"CBasePlayer", CBasePlayer::ClassSendTable()},
               {"CCSPlayer", CCSPlayer::ClassSendTable()},
+              {"CCSTeam", CCSTeam::ClassSendTable()},
           } {
         for (int i = 0; i < static_cast<int>(std::size(classes)); ++i) {
             classes[i].m_ClassID = i;

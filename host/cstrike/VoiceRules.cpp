@@ -1,6 +1,7 @@
 #include "VoiceRules.h"
 
 #include <ivoiceserver.h>
+#include <shareddefs.h>
 
 #include <vector>
 
@@ -9,31 +10,60 @@
 
 namespace cstrike {
 
-VoiceRules::VoiceRules(EntityList& entities, IVoiceServer* voice, const CGlobalVars& globals)
-    : m_Entities(entities), m_pVoice(voice), m_Globals(globals) {}
+VoiceRules::VoiceRules(EntityList& entities, IVoiceServer* voice, IVoiceHost& host,
+                       const CGlobalVars& globals)
+    : m_Entities(entities), m_pVoice(voice), m_Host(host), m_Globals(globals) {}
+
+void VoiceRules::ClientConnected(int entityIndex) {
+    if (ValidIndex(entityIndex)) {
+        m_Clients[entityIndex].wantState = true;
+        m_Clients[entityIndex].enabled = false;
+    }
+}
+
+void VoiceRules::ClientDisconnected(int entityIndex) {
+    if (ValidIndex(entityIndex)) {
+        m_Clients[entityIndex] = ClientVoice();
+    }
+}
+
+void VoiceRules::SetModEnable(int entityIndex, bool enabled) {
+    if (ValidIndex(entityIndex)) {
+        m_Clients[entityIndex].enabled = enabled;
+        m_Clients[entityIndex].wantState = false;
+    }
+}
+
+bool VoiceRules::IsModEnabled(int entityIndex) const {
+    return ValidIndex(entityIndex) && m_Clients[entityIndex].enabled;
+}
 
 void VoiceRules::SetBanMask(int receiverIndex, std::uint64_t mask) {
-    if (receiverIndex >= 1 && receiverIndex <= ABSOLUTE_PLAYER_LIMIT) {
-        m_BanMasks[receiverIndex] = mask;
+    if (ValidIndex(receiverIndex)) {
+        m_Clients[receiverIndex].banMask = mask;
     }
 }
 
 bool VoiceRules::IsMuted(int receiverIndex, int senderIndex) const {
-    if (receiverIndex < 1 || receiverIndex > ABSOLUTE_PLAYER_LIMIT || senderIndex < 1 ||
-        senderIndex > ABSOLUTE_PLAYER_LIMIT) {
+    if (!ValidIndex(receiverIndex) || !ValidIndex(senderIndex)) {
         return false;
     }
-    return (m_BanMasks[receiverIndex] >> (senderIndex - 1)) & 1u;
+    return (m_Clients[receiverIndex].banMask >> (senderIndex - 1)) & 1u;
 }
 
-bool VoiceRules::CanHear(CBasePlayer& receiver, CBasePlayer& sender) const {
-    if (IsMuted(receiver.entindex(), sender.entindex())) {
+bool VoiceRules::CanHear(CBasePlayer& receiver, CBasePlayer& sender) {
+    if (!IsModEnabled(receiver.entindex()) || IsMuted(receiver.entindex(), sender.entindex())) {
         return false;
     }
-    if (receiver.IsAlive() && sender.IsAlive()) {
-        return receiver.GetTeamNumber() == sender.GetTeamNumber();
+    if (m_Host.AllTalk()) {
+        return true;
     }
-    return !receiver.IsAlive() && !sender.IsAlive();
+    const bool sameTeam = receiver.GetTeamNumber() == sender.GetTeamNumber();
+    // The dead talk only to the dead of their own side.
+    if (!sender.IsAlive()) {
+        return sameTeam && !receiver.IsAlive();
+    }
+    return sameTeam;
 }
 
 void VoiceRules::Think() {
@@ -51,6 +81,12 @@ void VoiceRules::Update() {
         }
     });
     ++m_Updates;
+    for (CBasePlayer* player : players) {
+        const int index = player->entindex();
+        if (ValidIndex(index) && m_Clients[index].wantState) {
+            m_Host.RequestState(index);
+        }
+    }
     if (!m_pVoice) {
         return;
     }

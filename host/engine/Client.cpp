@@ -36,6 +36,7 @@ Client::Client(const ClientSpec& spec, int userId, const CGlobalVars& globals)
       m_validateAfter(spec.validateAfter),
       m_queryLatency(spec.queryLatency),
       m_channel(m_address, globals) {
+    m_voiceEnabled = spec.voiceEnabled;
     if (m_kind == ClientKind::Human) {
         for (const auto& [name, value] : kUserInfoDefaults) {
             m_cvars[name] = value;

@@ -10,6 +10,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/Inbox.h"
 #include "engine/NetChannel.h"
@@ -37,6 +39,7 @@ struct ClientSpec {
     double validateAfter = 0.0;  // seconds until Steam validates; negative: never
     double queryLatency = 0.1;   // seconds until a cvar query is answered
     std::string password;        // what the client gives for sv_password
+    bool voiceEnabled = true;    // its voice_modenable: what it answers RequestState with
     std::map<std::string, std::string> cvars;
 };
 
@@ -102,6 +105,12 @@ public:
     std::optional<QueryAnswer> Answer(const std::string& cvarName,
                                       const ConVar* serverVariable) const;
 
+    // Client commands it sends with its next packet (its answer to a
+    // RequestState, ...), run in the next frame.
+    void QueueCommand(std::string command) { m_outgoing.push_back(std::move(command)); }
+    std::vector<std::string> TakeQueuedCommands() { return std::exchange(m_outgoing, {}); }
+    bool VoiceEnabled() const { return m_voiceEnabled; }
+
     Inbox& GetInbox() { return m_inbox; }
     const Inbox& GetInbox() const { return m_inbox; }
 
@@ -136,6 +145,8 @@ private:
     std::set<std::string> m_userInfo;
     std::map<std::string, Script> m_scripts;
     Inbox m_inbox;
+    std::vector<std::string> m_outgoing;
+    bool m_voiceEnabled = true;
     NetChannel m_channel;
     std::string m_disconnectReason;
     bool m_removedByServer = false;

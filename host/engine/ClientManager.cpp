@@ -236,10 +236,13 @@ void ClientManager::Validate(Client& client) {
 
 void ClientManager::OnFrame() {
     const int frame = m_server.Clock().FrameCount();
-    for (Client* client : ConnectedHumans())
+    for (Client* client : ConnectedHumans()) {
         if (!client->IsValidated() && client->ValidationFrame() >= 0 &&
             frame >= client->ValidationFrame())
             Validate(*client);
+        for (const std::string& command : client->TakeQueuedCommands())
+            ExecuteClientCommand(*client, command);
+    }
 }
 
 void ClientManager::OnLevelStart() {

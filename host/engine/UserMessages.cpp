@@ -125,6 +125,10 @@ DecodedMessage UserMessages::Decode(int messageType, const unsigned char* data, 
 }
 
 void UserMessages::Deliver(Client& client, const DecodedMessage& message) {
+    // The client answers the voice manager's question with its
+    // voice_modenable, in its next packet.
+    if (message.entry.messageType == kRequestState)
+        client.QueueCommand(client.VoiceEnabled() ? "VModEnable 1" : "VModEnable 0");
     Inbox& inbox = client.GetInbox();
     switch (message.kind) {
         case DecodedMessage::Kind::ConsoleText:

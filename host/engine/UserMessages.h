@@ -31,6 +31,7 @@ public:
     static constexpr int kTextMsgOther = 4;
     static constexpr int kTextMsg = 5;
     static constexpr int kShowMenu = 10;
+    static constexpr int kRequestState = 18;
     static constexpr int kHintText = 22;
 
     // clientAt answers the connected human client of an entity index, or null.

@@ -52,6 +52,7 @@ bool Game::Connect(CreateInterfaceFn engineFactory, CGlobalVars* globals) {
     m_sink = std::make_unique<cstrike::GameEventManagerSink>(*m_events);
     m_messages = std::make_unique<PlayerMessages>(*m_engine);
     m_rules = std::make_unique<cstrike::CSGameRules>(*m_entities, *m_globals, *m_sink, *m_messages);
+    m_rules->SetSettingsSource(&m_cvars);
     m_gameEnts = std::make_unique<cstrike::CServerGameEnts>(*m_entities);
     // Movement and voice go through the objects the factories hand out, the
     // ones a plug-in hooks.
@@ -60,7 +61,8 @@ bool Game::Connect(CreateInterfaceFn engineFactory, CGlobalVars* globals) {
     m_spawner = std::make_unique<cstrike::MapSpawner>(*m_entities);
     auto* voiceServer =
         static_cast<IVoiceServer*>(engineFactory(INTERFACEVERSION_VOICESERVER, nullptr));
-    m_voice = std::make_unique<cstrike::VoiceRules>(*m_entities, voiceServer, *m_globals);
+    m_voice = std::make_unique<cstrike::VoiceRules>(
+        *m_entities, voiceServer, static_cast<cstrike::IVoiceHost&>(*this), *m_globals);
     // Everything the game registers is the game library's.
     ConVar_Register(FCVAR_GAMEDLL);
     return true;
@@ -87,6 +89,7 @@ void Game::Disconnect() {
 
 void Game::LevelInit() {
     m_entities->RemoveAll();
+    m_rules->CreateTeams();
     // The text comes through the engine interface the plug-ins see, so a
     // hook on GetMapEntitiesString changes what spawns.
     const cstrike::SpawnReport report = m_spawner->SpawnFromEngine(*m_engine);
@@ -165,6 +168,8 @@ void Game::ClientPutInServer(edict_t* edict, const char* playerName) {
     CCSPlayer* player = m_rules->ClientPutInServer(edict, m_engine->GetPlayerUserId(edict),
                                                    playerName ? playerName : "", id ? id : "");
     const int index = m_engine->IndexOfEdict(edict);
+    if (player)
+        m_voice->ClientConnected(index);
     // SourceTV watches; humans and bots send usercmds.
     if (!player || IsSourceTV(index))
         return;
@@ -181,7 +186,7 @@ void Game::ClientDisconnect(edict_t* edict) {
     }
     if (ValidIndex(index)) {
         m_usercmdSettings[index] = ClientUsercmds();
-        m_voice->SetBanMask(index, 0);
+        m_voice->ClientDisconnected(index);
     }
 }
 
@@ -190,6 +195,18 @@ void Game::VoiceBan(const CCSPlayer& receiver, const CCommand& args) {
     for (int word = 0; word < 2 && word + 1 < args.ArgC(); ++word)
         mask |= (std::strtoull(args[word + 1], nullptr, 16) & 0xFFFFFFFFull) << (32 * word);
     m_voice->SetBanMask(m_engine->IndexOfEdict(receiver.edict()), mask);
+}
+
+void Game::VoiceModEnable(const CCSPlayer& player, const CCommand& args) {
+    m_voice->SetModEnable(m_engine->IndexOfEdict(player.edict()), std::atoi(args[1]) != 0);
+}
+
+bool Game::AllTalk() {
+    return GameCvars::AllTalk();
+}
+
+void Game::RequestState(int entityIndex) {
+    m_messages->RequestState(entityIndex);
 }
 
 void Game::Buy(CCSPlayer& player, const char* item) {

@@ -21,11 +21,12 @@
 #include "cstrike/ServerGameEnts.h"
 #include "cstrike/UsercmdDriver.h"
 #include "cstrike/VoiceRules.h"
+#include "game/GameCvars.h"
 #include "game/PlayerMessages.h"
 
 class CCommand;
 
-class Game {
+class Game final : private cstrike::IVoiceHost {
 public:
     static Game& Get();
     // The player movement the game factory hands out ("GameMovement001"):
@@ -78,6 +79,8 @@ public:
 
     // say and say_team, from a player (the command client) or the console.
     void Say(const char* text, bool team);
+    // "VModEnable N": the client tells whether it takes part in voice.
+    void VoiceModEnable(const CCSPlayer& player, const CCommand& args);
     void PrintToClient(const CCSPlayer& player, const std::string& text);
 
     void LevelInit();
@@ -97,6 +100,9 @@ private:
         CUserCmd input;
     };
 
+    bool AllTalk() override;
+    void RequestState(int entityIndex) override;
+
     static bool ValidIndex(int index) { return index >= 1 && index <= ABSOLUTE_PLAYER_LIMIT; }
     std::vector<int> ChatRecipients(const CCSPlayer* sender, bool team) const;
     std::string ChatLine(const CCSPlayer* sender, const std::string& text, bool team) const;
@@ -112,6 +118,7 @@ private:
     std::unique_ptr<cstrike::UsercmdDriver> m_usercmds;
     std::unique_ptr<cstrike::MapSpawner> m_spawner;
     std::unique_ptr<cstrike::VoiceRules> m_voice;
+    GameCvars m_cvars;
     std::string m_description = "Counter-Strike: Source";
     int m_commandClient = -1;
     ClientKind m_kinds[ABSOLUTE_PLAYER_LIMIT + 1];

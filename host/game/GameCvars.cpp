@@ -8,29 +8,12 @@
 
 namespace {
 
-// The rules read these when they matter, so a change applies from then on.
-void OnRulesSetting(IConVar*, const char*, float) {
-    GameCvars::ApplyToRules();
-}
-
-// mp_restartgame N restarts the game N seconds later (at most 60) and goes
-// back to 0.
-void OnRestartGame(IConVar* var, const char*, float) {
-    ConVar* restart = static_cast<ConVar*>(var);
-    const int seconds = restart->GetInt();
-    if (seconds <= 0)
-        return;
-    if (cstrike::CSGameRules* rules = Game::Get().Rules())
-        rules->RestartGame(seconds);
-    restart->SetValue(0);
-}
-
 constexpr int kRep = FCVAR_REPLICATED;
 constexpr int kNotify = FCVAR_NOTIFY;
 
 ConVar mp_startmoney("mp_startmoney", "800", kNotify,
                      "amount of money each player gets when they reset", true, 800.0f, true,
-                     16000.0f, OnRulesSetting);
+                     16000.0f);
 ConVar mp_buytime("mp_buytime", "1.5", kNotify,
                   "How many minutes after round start players can buy items for.", true, 0.25f,
                   false, 0.0f);
@@ -38,12 +21,11 @@ ConVar mp_forcecamera("mp_forcecamera", "1", kRep, "Restricts spectator modes fo
                       true, 0.0f, true, 2.0f);
 ConVar mp_freezetime("mp_freezetime", "6", kNotify | kRep,
                      "how many seconds to keep players frozen when the round starts", true, 0.0f,
-                     true, 60.0f, OnRulesSetting);
+                     true, 60.0f);
 ConVar mp_roundtime("mp_roundtime", "2.5", kNotify | kRep, "How many minutes each round takes.",
                     true, 1.0f, true, 9.0f);
 ConVar mp_restartgame("mp_restartgame", "0", 0,
-                      "If non-zero, game will restart in the specified number of seconds",
-                      OnRestartGame);
+                      "If non-zero, game will restart in the specified number of seconds");
 ConVar mp_timelimit("mp_timelimit", "0", kNotify | kRep, "game time per map in minutes");
 ConVar mp_maxrounds("mp_maxrounds", "0", kNotify,
                     "max number of rounds to play before server changes maps", true, 0.0f, false,
@@ -64,7 +46,7 @@ ConVar mp_teamlist("mp_teamlist", "hgrunt;scientist", kNotify, "");
 ConVar mp_allowNPCs("mp_allowNPCs", "1", kNotify, "");
 ConVar mp_round_restart_delay("mp_round_restart_delay", "5", 0,
                               "Number of seconds to delay before restarting a round after a win",
-                              true, 0.0f, true, 10.0f, OnRulesSetting);
+                              true, 0.0f, true, 10.0f);
 ConVar mp_ignore_round_win_conditions("mp_ignore_round_win_conditions", "0", 0,
                                       "Ignore conditions which would end the current round");
 ConVar phys_timescale("phys_timescale", "1", 0, "Scale time for physics");
@@ -111,14 +93,22 @@ ConVar r_VehicleViewDampen("r_VehicleViewDampen", "1", kNotify | kRep | FCVAR_CH
 
 }  // namespace
 
-void GameCvars::ApplyToRules() {
-    cstrike::CSGameRules* rules = Game::Get().Rules();
-    if (!rules)
-        return;
-    cstrike::RulesSettings& settings = rules->Settings();
+void GameCvars::Read(cstrike::RulesSettings& settings) {
     settings.freezeTime = mp_freezetime.GetFloat();
     settings.roundTime = mp_roundtime.GetFloat();
     settings.startMoney = mp_startmoney.GetInt();
     settings.c4Timer = mp_c4timer.GetFloat();
     settings.roundRestartDelay = mp_round_restart_delay.GetFloat();
+}
+
+int GameCvars::TakeRestartRequest() {
+    if (!(mp_restartgame.GetFloat() > 0.0f))
+        return 0;
+    const int seconds = mp_restartgame.GetInt();
+    mp_restartgame.SetValue(0);
+    return seconds;
+}
+
+bool GameCvars::AllTalk() {
+    return sv_alltalk.GetBool();
 }

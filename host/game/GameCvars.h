@@ -1,9 +1,15 @@
-// The game library's console variables; those the rules read are passed
-// on to them whenever they change.
+// The game library's console variables. The rules read theirs through this
+// each time they use one, as the game does: a plug-in that holds a
+// variable's single change callback must not keep a change from the rules.
 #pragma once
 
-class GameCvars {
+#include "cstrike/CSGameRules.h"
+
+class GameCvars final : public cstrike::IRulesSettingsSource {
 public:
-    // Gives the rules the current values (at initialisation).
-    static void ApplyToRules();
+    void Read(cstrike::RulesSettings& settings) override;
+    // mp_restartgame, seen by the rules' next think: its seconds, and the
+    // variable goes back to 0.
+    int TakeRestartRequest() override;
+    static bool AllTalk();
 };

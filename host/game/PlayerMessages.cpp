@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kSayText = 3;
 constexpr int kTextMsg = 5;
+constexpr int kRequestState = 18;
 
 class Recipients final : public IRecipientFilter {
 public:
@@ -42,6 +43,12 @@ void PlayerMessages::TextToAll(int destination, const char* text) {
     message->WriteByte(destination);
     message->WriteString(text ? text : "");
     m_engine.MessageEnd();
+}
+
+void PlayerMessages::RequestState(int recipient) {
+    Recipients filter({recipient});
+    if (m_engine.UserMessageBegin(&filter, kRequestState))
+        m_engine.MessageEnd();
 }
 
 void PlayerMessages::Chat(const std::vector<int>& recipients, int sender, const char* text) {

@@ -15,6 +15,8 @@ public:
     void TextToAll(int destination, const char* text) override;
     // A chat line (index 3) from a sender (0: the server) to these players.
     void Chat(const std::vector<int>& recipients, int sender, const char* text);
+    // The voice manager asks one client for its voice state (index 18, no payload).
+    void RequestState(int recipient);
 
 private:
     IVEngineServer& m_engine;

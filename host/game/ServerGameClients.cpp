@@ -10,9 +10,9 @@
 namespace {
 
 // Client commands the game takes without an answer.
-const char* const kQuietCommands[] = {"spec_mode",   "spec_next", "spec_prev", "spec_player",
-                                      "VModEnable",  "ignorerad", "buymenu",   "drop",
-                                      "nightvision", "autobuy",   "rebuy"};
+const char* const kQuietCommands[] = {"spec_mode", "spec_next", "spec_prev", "spec_player",
+                                      "ignorerad", "buymenu",   "drop",      "nightvision",
+                                      "autobuy",   "rebuy"};
 
 bool IsQuiet(const char* command) {
     for (const char* quiet : kQuietCommands)
@@ -76,9 +76,12 @@ void ServerGameClients::ClientCommand(edict_t* entity, const CCommand& args) {
         return;
     if (strcasecmp(command, "jointeam") == 0) {
         const int team = std::atoi(args[1]);
-        game.Rules()->JoinTeam(player, team == TEAM_UNASSIGNED ? AutoTeam() : team);
+        const bool autoTeam = team == TEAM_UNASSIGNED;
+        game.Rules()->JoinTeam(player, autoTeam ? AutoTeam() : team, autoTeam);
     } else if (strcasecmp(command, "kill") == 0) {
         game.Rules()->Kill(player, nullptr, "world", false);
+    } else if (strcasecmp(command, "VModEnable") == 0) {
+        game.VoiceModEnable(*player, args);
     } else if (strcasecmp(command, "vban") == 0) {
         game.VoiceBan(*player, args);
     } else if (strcasecmp(command, "buy") == 0) {

@@ -4,14 +4,10 @@
 
 #include "cstrike/ServerClasses.h"
 #include "game/Game.h"
-#include "game/GameCvars.h"
 
 bool ServerGameDLL::DLLInit(CreateInterfaceFn engineFactory, CreateInterfaceFn, CreateInterfaceFn,
                             CGlobalVars* globals) {
-    if (!Game::Get().Connect(engineFactory, globals))
-        return false;
-    GameCvars::ApplyToRules();
-    return true;
+    return Game::Get().Connect(engineFactory, globals);
 }
 
 bool ServerGameDLL::LevelInit(const char*) {

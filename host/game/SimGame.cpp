@@ -135,6 +135,11 @@ void SimGame::Hurt(int victimIndex, int attackerIndex, int damage, const char* w
         Game::Get().Rules()->Hurt(victim, Game::Get().Player(attackerIndex), damage, weapon);
 }
 
+int SimGame::GetTeamScore(int team) {
+    const cstrike::CSGameRules* rules = Game::Get().Rules();
+    return rules ? rules->TeamScore(team) : 0;
+}
+
 int SimGame::CountEntitiesByModel(const char* model) {
     const auto* entities = Game::Get().Entities();
     return entities && model ? entities->CountByModel(model) : 0;

@@ -21,6 +21,7 @@ public:
     void Flash(int entityIndex, float duration, float maxAlpha) override;
     bool PlantBomb(int entityIndex) override;
     void Hurt(int victimIndex, int attackerIndex, int damage, const char* weapon) override;
+    int GetTeamScore(int team) override;
     int CountEntitiesByModel(const char* model) override;
     cstrike::EntityList* Entities() override;
 };

@@ -88,7 +88,8 @@ const std::vector<ScenarioRunner::ClientVerb>& ScenarioRunner::ClientVerbs() {
     static const std::vector<ClientVerb> verbs = {
         {"connect", Nothing, &ScenarioRunner::ConnectClient,
          "client NAME connect [name=TEXT] [steamid=ID] [address=IP:PORT] "
-         "[validate=SECONDS|never] [latency=SECONDS] [password=TEXT] [cvar KEY=VALUE ...]",
+         "[validate=SECONDS|never] [latency=SECONDS] [password=TEXT] [voice=on|off] [cvar "
+         "KEY=VALUE ...]",
          "a human client joins"},
         {"command", Connected, &ScenarioRunner::ClientCommand, "client NAME command \"line\"",
          "the client's console; ';' splits commands"},
@@ -523,6 +524,8 @@ std::string ScenarioRunner::ConnectClient(ClientLine& line) {
             spec.address = value.find(':') == std::string::npos ? value + ":27005" : value;
         else if (key == "password")
             spec.password = value;
+        else if (key == "voice" && (value == "on" || value == "off"))
+            spec.voiceEnabled = value == "on";
         else if (key == "validate" && value == "never")
             spec.validateAfter = -1.0;
         else if ((key == "validate" || key == "latency") && ParseNumber(value, seconds) &&

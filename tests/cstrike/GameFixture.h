@@ -77,6 +77,15 @@ protected:
         }
     }
 
+    // Both sides have players: past the "Game Commencing" round end and its
+    // restart, to the next think.
+    void Commence() {
+        Advance(0.03f + cstrike::CSGameRules::kCommencingDelay);
+        ASSERT_EQ(rules.Phase(), rules.Settings().freezeTime > 0.0f
+                                     ? cstrike::RoundPhase::FreezeTime
+                                     : cstrike::RoundPhase::Playing);
+    }
+
     void EndFreezeTime() {
         Advance(rules.Settings().freezeTime + globals.interval_per_tick);
         ASSERT_EQ(rules.Phase(), cstrike::RoundPhase::Playing);

@@ -53,7 +53,8 @@ struct Match {
         t = Join(1, TEAM_TERRORIST);
         ct = Join(2, TEAM_CT);
         other = Join(3, TEAM_CT);
-        Run(1);
+        // Past the "Game Commencing" restart, into the round.
+        Run(static_cast<int>(cstrike::CSGameRules::kCommencingDelay / 0.015f) + 2);
         driver.SetClient(t);
         driver.SetClient(ct, 100.0f);
         driver.SetClient(other);

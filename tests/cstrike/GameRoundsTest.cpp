@@ -1,6 +1,9 @@
 // Rounds, restarts, teams and the bomb, judged by the events the rules fire.
 #include <in_buttons.h>
 
+#include <utility>
+
+#include "CSTeam.h"
 #include "GameFixture.h"
 
 using cstrike::RoundPhase;
@@ -15,7 +18,11 @@ protected:
         rules.LevelInit();
         t = AddPlayer(1, TEAM_TERRORIST);
         ct = AddPlayer(2, TEAM_CT);
+        // Both sides filled: the game commences and restarts.
+        Commence();
+        ASSERT_EQ(recorder.Count("round_start"), 2);
         recorder.events.clear();
+        recorder.texts.clear();
     }
 
     CCSPlayer* t = nullptr;
@@ -77,12 +84,22 @@ TEST_F(SrcdsSimGameRounds, StartMoneyAppliesFromTheRestart) {
 }
 
 TEST_F(SrcdsSimGameRounds, TeamChangesFireOldAndNewTeamAndKillTheLiving) {
+    // Listeners of player_team still read the old team.
+    std::vector<int> teamsSeen;
+    recorder.onEvent = [&](const cstrike::GameEvent& event) {
+        if (event.GetName() == "player_team") {
+            teamsSeen.push_back(rules.PlayerByUserId(event.GetInt("userid"))->GetTeamNumber());
+        }
+    };
     CCSPlayer* late = rules.ClientPutInServer(engine.ConnectClient(3), 103, "late", "BOT");
     rules.JoinTeam(late, TEAM_CT);  // freeze time: spawns at once
     EXPECT_EQ(recorder.Names(), (Names{"player_team", "player_spawn"}));
     EXPECT_EQ(recorder.events[0].GetInt("oldteam"), TEAM_UNASSIGNED);
     EXPECT_EQ(recorder.events[0].GetInt("team"), TEAM_CT);
     EXPECT_FALSE(recorder.events[0].GetBool("disconnect"));
+    EXPECT_FALSE(recorder.events[0].GetBool("autoteam"));
+    EXPECT_TRUE(recorder.events[0].Has("silent"));
+    EXPECT_EQ(recorder.events[0].GetString("name"), "late");
     EXPECT_TRUE(late->IsAlive());
 
     EndFreezeTime();
@@ -92,9 +109,118 @@ TEST_F(SrcdsSimGameRounds, TeamChangesFireOldAndNewTeamAndKillTheLiving) {
     EXPECT_EQ(recorder.events[1].GetInt("oldteam"), TEAM_CT);
     EXPECT_FALSE(late->IsAlive());
     EXPECT_TRUE(late->IsObserver());
+    EXPECT_EQ(late->GetTeamNumber(), TEAM_TERRORIST);
     rules.JoinTeam(late, TEAM_TERRORIST);
     rules.JoinTeam(late, 7);
     EXPECT_EQ(recorder.events.size(), 2u);
+    rules.JoinTeam(late, TEAM_CT, true);
+    EXPECT_TRUE(recorder.Last("player_team")->GetBool("autoteam"));
+    EXPECT_EQ(teamsSeen, (std::vector<int>{TEAM_UNASSIGNED, TEAM_CT, TEAM_TERRORIST}));
+}
+
+TEST_F(SrcdsSimGameRounds, GameCommencesWhenBothSidesFirstHavePlayersAndAgainAfterOneEmptied) {
+    EndFreezeTime();
+    recorder.events.clear();
+    // The counter-terrorists' only player leaves for the spectators: one side
+    // plays on alone, and nobody wins.
+    rules.JoinTeam(ct, TEAM_SPECTATOR);
+    Advance(1.0f);
+    EXPECT_EQ(recorder.Count("round_end"), 0);
+    t->SetAccount(2000);
+    rules.JoinTeam(ct, TEAM_CT);
+    EXPECT_EQ(recorder.Count("round_end"), 0) << "seen by the next think";
+    Advance(0.015f);
+    const cstrike::GameEvent* end = recorder.Last("round_end");
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(end->GetInt("winner"), cstrike::kWinnerDraw);
+    EXPECT_EQ(end->GetInt("reason"), cstrike::Game_Commencing);
+    EXPECT_EQ(end->GetString("message"), "#Game_Commencing");
+    EXPECT_EQ(t->GetAccount(), 2000) << "nobody is paid for it";
+    EXPECT_EQ(rules.TeamScore(TEAM_CT) + rules.TeamScore(TEAM_TERRORIST), 0);
+    Advance(2.97f);
+    EXPECT_EQ(recorder.Count("round_start"), 0);
+    Advance(0.045f);
+    EXPECT_EQ(recorder.Count("round_start"), 1);
+    EXPECT_EQ(t->GetAccount(), 800);
+    EXPECT_TRUE(ct->IsAlive());
+    EXPECT_EQ(rules.RoundNumber(), 1);
+}
+
+TEST_F(SrcdsSimGameRounds, TeamScoresCountRoundWinsOnTheTeamEntitiesUntilARestart) {
+    EndFreezeTime();
+    rules.Kill(ct, t, "weapon_glock", false);
+    Advance(0.015f);
+    EXPECT_EQ(rules.TeamScore(TEAM_TERRORIST), 1);
+    EXPECT_EQ(rules.TeamScore(TEAM_CT), 0);
+    Advance(5.0f + 6.0f);  // the next round and its freeze time
+    rules.Kill(t, ct, "weapon_usp", false);
+    Advance(0.015f);
+    EXPECT_EQ(recorder.Last("round_end")->GetInt("reason"), cstrike::CTs_Win);
+    EXPECT_EQ(rules.TeamScore(TEAM_CT), 1);
+
+    // The scores as a tool reads them: from the team entities.
+    int scores[TEAM_CT + 1] = {-1, -1, -1, -1};
+    int teams = 0;
+    entities.ForEach([&](CBaseEntity& entity) {
+        if (std::string(entity.GetClassname()) == "cs_team_manager") {
+            ++teams;
+            scores[entity.GetTeamNumber()] = static_cast<CCSTeam&>(entity).GetScore();
+        }
+    });
+    EXPECT_EQ(teams, 4);
+    EXPECT_EQ(scores[TEAM_TERRORIST], 1);
+    EXPECT_EQ(scores[TEAM_CT], 1);
+
+    rules.RestartGame(1);
+    Advance(1.0f);
+    EXPECT_EQ(rules.TeamScore(TEAM_TERRORIST), 0);
+    EXPECT_EQ(rules.TeamScore(TEAM_CT), 0);
+}
+
+TEST_F(SrcdsSimGameRounds, BothSidesDeadAtOnceIsADraw) {
+    EndFreezeTime();
+    rules.Kill(ct, t, "weapon_glock", false);
+    rules.Kill(t, ct, "weapon_usp", false);
+    Advance(0.015f);
+    EXPECT_EQ(recorder.Last("round_end")->GetInt("reason"), cstrike::Round_Draw);
+    EXPECT_EQ(recorder.Last("round_end")->GetInt("winner"), cstrike::kWinnerDraw);
+    EXPECT_EQ(rules.TeamScore(TEAM_TERRORIST) + rules.TeamScore(TEAM_CT), 0);
+}
+
+// The game's variables, read when the rules use them.
+class FakeSettings final : public cstrike::IRulesSettingsSource {
+public:
+    void Read(cstrike::RulesSettings& settings) override {
+        ++reads;
+        settings = values;
+    }
+    int TakeRestartRequest() override { return std::exchange(restart, 0); }
+
+    cstrike::RulesSettings values;
+    int restart = 0;
+    int reads = 0;
+};
+
+TEST_F(SrcdsSimGameRounds, SettingsAreReadWhenUsedAndARestartRequestAtTheNextThink) {
+    FakeSettings settings;
+    rules.SetSettingsSource(&settings);
+    settings.values.freezeTime = 2.0f;
+    settings.values.startMoney = 5000;
+    settings.restart = 2;
+    EXPECT_TRUE(recorder.texts.empty()) << "nothing before the think";
+    Advance(0.015f);
+    EXPECT_EQ(settings.restart, 0);
+    ASSERT_EQ(recorder.texts.size(), 2u);
+    EXPECT_EQ(recorder.texts[0].second, "Game will restart in 2 seconds");
+    Advance(2.01f);
+    EXPECT_EQ(recorder.Count("round_start"), 1);
+    EXPECT_EQ(t->GetAccount(), 5000);
+    Advance(1.98f);
+    EXPECT_EQ(recorder.Count("round_freeze_end"), 0);
+    Advance(0.03f);
+    EXPECT_EQ(recorder.Count("round_freeze_end"), 1);
+    EXPECT_GT(settings.reads, 0);
+    rules.SetSettingsSource(nullptr);
 }
 
 TEST_F(SrcdsSimGameRounds, DisconnectFiresPlayerDisconnectThenTeamWithDisconnect) {

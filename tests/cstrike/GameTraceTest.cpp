@@ -142,7 +142,7 @@ TEST_F(SrcdsSimGameTrace, TheUseKeyFindsTheBombThroughAWall) {
     rules.LevelInit();
     CCSPlayer* t = AddPlayer(1, TEAM_TERRORIST);
     CCSPlayer* ct = AddPlayer(2, TEAM_CT);
-    Advance(0.015f);
+    Commence();
     t->SetAbsOrigin(Vector(40, 0, 0));
     CPlantedC4* bomb = rules.PlantBomb(t);
     ASSERT_NE(bomb, nullptr);

@@ -92,7 +92,7 @@ TEST_F(SrcdsSimGameTransmit, HookedDecisionsAndEdictFlagsAreWhatTheClientGets) {
 TEST_F(SrcdsSimGameTransmit, EdictLookupsRefuseFreeAndForeignObjects) {
     EXPECT_EQ(gameEnts.EdictToBaseEntity(t->edict()), t);
     EXPECT_EQ(gameEnts.BaseEntityToEdict(t), t->edict());
-    EXPECT_EQ(gameEnts.EdictToBaseEntity(engine.PEntityOfEntIndex(40)), nullptr);
+    EXPECT_EQ(gameEnts.EdictToBaseEntity(engine.PEntityOfEntIndex(400)), nullptr);
     EXPECT_EQ(gameEnts.EdictToBaseEntity(nullptr), nullptr);
     CBaseEntity stray("info_target");
     EXPECT_EQ(gameEnts.BaseEntityToEdict(&stray), nullptr);
@@ -125,6 +125,16 @@ private:
     IVoiceServer& m_Engine;
 };
 
+// sv_alltalk and the RequestState messages the voice manager sends.
+class VoiceHost final : public cstrike::IVoiceHost {
+public:
+    bool AllTalk() override { return allTalk; }
+    void RequestState(int entityIndex) override { requests.push_back(entityIndex); }
+
+    bool allTalk = false;
+    std::vector<int> requests;
+};
+
 class SrcdsSimGameVoice : public GameFixture {
 protected:
     void SetUp() override {
@@ -136,44 +146,90 @@ protected:
         deadCT = AddPlayer(5, TEAM_CT);
         rules.Kill(deadT, nullptr, "world", false);
         rules.Kill(deadCT, nullptr, "world", false);
+        spectator = rules.ClientPutInServer(engine.ConnectClient(6), 106, "spec", "STEAM_0:1:6");
+        rules.JoinTeam(spectator, TEAM_SPECTATOR);
+        for (CCSPlayer* player : {aliveT, mateT, aliveCT, deadT, deadCT, spectator}) {
+            voiceRules.ClientConnected(player->entindex());
+            voiceRules.SetModEnable(player->entindex(), true);
+        }
     }
 
     bool Hears(CCSPlayer* receiver, CCSPlayer* sender) {
         return voice.GetClientListening(receiver->entindex(), sender->entindex());
     }
 
-    CCSPlayer *aliveT, *mateT, *aliveCT, *deadT, *deadCT;
+    CCSPlayer *aliveT, *mateT, *aliveCT, *deadT, *deadCT, *spectator;
     cstrike::CVoiceServer voice{32};
     VoiceSpy spy{voice};
-    cstrike::VoiceRules voiceRules{entities, &spy, globals};
+    VoiceHost host;
+    cstrike::VoiceRules voiceRules{entities, &spy, host, globals};
 };
 
-TEST_F(SrcdsSimGameVoice, LivingHearTheirTeamAndTheDeadHearTheDead) {
+TEST_F(SrcdsSimGameVoice, TheLivingAreHeardByTheirTeamTheDeadOnlyByTheirDeadTeamMates) {
     voiceRules.Update();
-    EXPECT_EQ(spy.calls, 25);  // every ordered pair of five players
+    EXPECT_EQ(spy.calls, 36);  // every ordered pair of six players
     EXPECT_TRUE(Hears(aliveT, mateT));
     EXPECT_TRUE(Hears(aliveT, aliveT));
     EXPECT_FALSE(Hears(aliveT, aliveCT));
+    EXPECT_TRUE(Hears(deadT, aliveT));   // the dead hear their living team-mates
     EXPECT_FALSE(Hears(aliveT, deadT));  // the living do not hear the dead
-    EXPECT_FALSE(Hears(deadT, aliveT));  // nor the dead the living
-    EXPECT_TRUE(Hears(deadT, deadCT));   // the dead hear all the dead
-    EXPECT_TRUE(Hears(deadCT, deadT));
+    EXPECT_FALSE(Hears(deadT, deadCT));  // nor do the dead of the other side
+    EXPECT_FALSE(Hears(deadCT, aliveT));
+    EXPECT_FALSE(Hears(spectator, deadT));
+    EXPECT_FALSE(Hears(deadT, spectator));
+    EXPECT_TRUE(Hears(spectator, spectator));
+
+    host.allTalk = true;
+    voiceRules.Update();
+    EXPECT_TRUE(Hears(aliveT, deadCT));
+    EXPECT_TRUE(Hears(spectator, aliveCT));
+}
+
+TEST_F(SrcdsSimGameVoice, ANewClientIsAskedUntilItAnswersAndHearsNobodyBefore) {
+    CCSPlayer* late = AddPlayer(7, TEAM_TERRORIST);
+    voiceRules.ClientConnected(late->entindex());
+    host.allTalk = true;
+    voiceRules.Update();
+    voiceRules.Update();
+    EXPECT_EQ(host.requests, (std::vector<int>{7, 7}));
+    EXPECT_FALSE(Hears(late, aliveT));
+    EXPECT_TRUE(Hears(aliveT, late)) << "he is heard all the same";
+    voiceRules.SetModEnable(late->entindex(), false);  // "VModEnable 0"
+    voiceRules.Update();
+    EXPECT_EQ(host.requests.size(), 2u) << "an answer ends the asking";
+    EXPECT_FALSE(Hears(late, aliveT));
+    voiceRules.SetModEnable(late->entindex(), true);
+    voiceRules.Update();
+    EXPECT_TRUE(Hears(late, aliveT));
+    // The next client of the slot starts over, without the mutes.
+    voiceRules.SetBanMask(late->entindex(), ~0ull);
+    voiceRules.ClientDisconnected(late->entindex());
+    voiceRules.ClientConnected(late->entindex());
+    voiceRules.SetModEnable(late->entindex(), true);
+    voiceRules.Update();
+    EXPECT_TRUE(Hears(late, aliveT));
 }
 
 TEST_F(SrcdsSimGameVoice, MutesHoldAndAHookedAnswerIsKept) {
     voiceRules.SetBanMask(aliveT->entindex(), 1ull << (mateT->entindex() - 1));
-    spy.forcedReceiver = deadT->entindex();
+    // As a dead-voice hook: the dead counter-terrorist hears a living terrorist.
+    spy.forcedReceiver = deadCT->entindex();
     spy.forcedSender = aliveT->entindex();
     voiceRules.Update();
     EXPECT_FALSE(Hears(aliveT, mateT));
-    EXPECT_TRUE(Hears(mateT, aliveT));
-    EXPECT_TRUE(Hears(deadT, aliveT));
+    EXPECT_TRUE(Hears(mateT, aliveT)) << "muting is one way";
+    EXPECT_TRUE(Hears(deadCT, aliveT));
+    host.allTalk = true;
+    voiceRules.Update();
+    EXPECT_FALSE(Hears(aliveT, mateT)) << "a mute holds under all-talk";
 
     // A change of state shows at the next update.
+    host.allTalk = false;
+    spy.forcedReceiver = -1;
     rules.Kill(mateT, nullptr, "world", false);
     voiceRules.Update();
-    EXPECT_FALSE(Hears(mateT, aliveT));
-    EXPECT_TRUE(Hears(mateT, deadCT));
+    EXPECT_TRUE(Hears(mateT, deadT));
+    EXPECT_FALSE(Hears(deadCT, aliveT));
 }
 
 TEST_F(SrcdsSimGameVoice, UpdatesComeEveryThreeTenthsOfASecond) {

@@ -22,6 +22,9 @@ protected:
     // A human who joins a team (2 terrorists, 3 counter-terrorists); before
     // the first frame of a level without freeze time he spawns at once.
     sim::Client& Player(const std::string& name, int team);
+    // Both sides have players: past the "Game Commencing" round end and the
+    // restart 3 s later, into a round being played.
+    void Commence() { server->RunSeconds(3.1); }
     SimPlayerState State(const sim::Client& client);
     Vector Origin(const sim::Client& client);
     // What every later usercmd of the client carries.

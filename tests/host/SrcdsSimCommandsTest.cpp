@@ -303,9 +303,11 @@ TEST_F(SrcdsSimCommands, ChangeLevelKeepsPlayersAndRestartsGameTime) {
     Strings calls = CallsWithoutCommandClient();
     const auto frees = std::erase_if(
         calls, [](const std::string& call) { return call.rfind("OnEdictFreed", 0) == 0; });
-    EXPECT_EQ(frees, 24u) << "de_dust2's map entities go with its level";
-    EXPECT_EQ(calls, (Strings{"LevelShutdown", "LevelInit de_nuke", "ServerActivate 9 8",
-                              "ClientPutInServer 1 alice", "ClientActive 1"}));
+    EXPECT_EQ(frees, 28u) << "de_dust2's map and team entities go with its level";
+    EXPECT_EQ(calls,
+              (Strings{"LevelShutdown", "LevelInit de_nuke", "OnEdictAllocated 9",
+                       "OnEdictAllocated 10", "OnEdictAllocated 11", "OnEdictAllocated 12",
+                       "ServerActivate 13 8", "ClientPutInServer 1 alice", "ClientActive 1"}));
     EXPECT_TRUE(alice.IsActive());
     EXPECT_EQ(server->Globals().tickcount, 1);
     EXPECT_EQ(server->Globals().framecount, 101);

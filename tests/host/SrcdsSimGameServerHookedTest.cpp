@@ -108,6 +108,7 @@ protected:
         sim::Client& dave = Player("dave", 3);
         if (withHooks)
             AddPassThroughHooks();
+        Commence();
         Game().SetUsercmdRate(bob.EntityIndex(), 150.0f);
         for (sim::Client* client : {&alice, &bob, &carol, &dave})
             Input(*client, 45.0f, 450.0f, client == &bob ? IN_JUMP : 0);
@@ -179,6 +180,7 @@ TEST_F(SrcdsSimGameServerHooked, HooksThatActAreFeltByTheGame) {
     StartGame();
     sim::Client& alice = Player("alice", 2);
     sim::Client& carol = Player("carol", 3);
+    Commence();
     Input(alice, 0.0f, 450.0f);
 
     // Movement: superseded, the player does not move.

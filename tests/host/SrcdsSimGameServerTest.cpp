@@ -213,28 +213,49 @@ protected:
     bool Hears(const sim::Client& receiver, const sim::Client& sender) {
         return server->Voice().GetClientListening(receiver.EntityIndex(), sender.EntityIndex());
     }
-    void Update() { server->RunSeconds(0.3); }
+    // Two updates of the voice manager: a new client's answer to its
+    // RequestState arrives with its next packet and counts at the next one.
+    void Update() { server->RunSeconds(0.6); }
+    int RequestStates(const sim::Client& client) {
+        int count = 0;
+        for (const sim::InboxEntry& entry : client.GetInbox().Entries())
+            count += entry.messageType == 18;
+        return count;
+    }
 };
 
-TEST_F(SrcdsSimGameServerVoice, TheLivingHearTheirTeamAndTheDeadHearTheDead) {
+TEST_F(SrcdsSimGameServerVoice, TheCounterStrikeRuleDecidesForClientsThatEnabledVoice) {
     StartGame();
     sim::Client& alice = Player("alice", 2);
     sim::Client& bob = Player("bob", 2);
     sim::Client& carol = Player("carol", 3);
     sim::Client& dave = Player("dave", 3);
+    sim::Client& mute = Connect("mute", [](sim::ClientSpec& spec) { spec.voiceEnabled = false; });
+    server->Clients().ExecuteClientLine(mute, "jointeam 2");
     Update();
+    EXPECT_EQ(RequestStates(alice), 1) << "asked once, answered";
+    EXPECT_EQ(RequestStates(mute), 1) << "\"VModEnable 0\" is an answer too";
     EXPECT_TRUE(Hears(alice, bob));
     EXPECT_TRUE(Hears(carol, dave));
     EXPECT_FALSE(Hears(alice, carol));
-    EXPECT_FALSE(Hears(carol, bob));
+    EXPECT_FALSE(Hears(mute, alice)) << "voice off: he hears nobody";
+    EXPECT_TRUE(Hears(alice, mute));
+
     server->Clients().ExecuteClientLine(bob, "kill");
     server->Clients().ExecuteClientLine(carol, "kill");
     Update();
-    EXPECT_FALSE(Hears(alice, bob)) << "the living do not hear the dead";
-    EXPECT_FALSE(Hears(bob, alice));
-    EXPECT_TRUE(Hears(bob, carol)) << "the dead hear the dead of both sides";
-    EXPECT_TRUE(Hears(carol, bob));
-    EXPECT_TRUE(Hears(dave, dave));
+    EXPECT_TRUE(Hears(bob, alice)) << "the dead hear their living team-mates";
+    EXPECT_FALSE(Hears(alice, bob)) << "but are heard by the dead of their side only";
+    EXPECT_FALSE(Hears(bob, carol));
+    server->Clients().ExecuteClientLine(alice, "kill");
+    Update();
+    EXPECT_TRUE(Hears(alice, bob));
+
+    Console("sv_alltalk 1");
+    Update();
+    EXPECT_TRUE(Hears(dave, bob));
+    EXPECT_TRUE(Hears(bob, carol));
+    EXPECT_FALSE(Hears(mute, alice));
 }
 
 TEST_F(SrcdsSimGameServerVoice, VbanMutesTheNamedSendersUntilTheReceiverLeaves) {
@@ -261,7 +282,7 @@ TEST_F(SrcdsSimGameServerVoice, VbanMutesTheNamedSendersUntilTheReceiverLeaves) 
     server->Clients().Disconnect(alice, "Disconnect by user.", false);
     sim::Client& next = Connect("next");  // dead until the next round
     ASSERT_EQ(next.EntityIndex(), 1);
-    server->Clients().ExecuteClientLine(eve, "kill");
+    server->Clients().ExecuteClientLine(next, "jointeam 2");
     Update();
     EXPECT_TRUE(Hears(next, eve)) << "the slot's next client has no mutes";
 }

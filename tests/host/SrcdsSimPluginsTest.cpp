@@ -14,12 +14,12 @@ class SrcdsSimPlugins : public SimServerTest {};
 TEST_F(SrcdsSimPlugins, StartUpOrderIsLoadThenLevelInitThenServerActivate) {
     InstallTestPlugin();
     StartServer("+maxplayers 12 +map de_dust2");
-    // The game spawns de_dust2's 24 map entities (edicts 13 to 36) between
-    // the level's start and its activation.
+    // The game makes its four team entities and spawns de_dust2's 24 map
+    // entities (edicts 13 to 40) between the level's start and its activation.
     Strings expected{"Load", "LevelInit de_dust2"};
-    for (int edict = 13; edict <= 36; ++edict)
+    for (int edict = 13; edict <= 40; ++edict)
         expected.push_back("OnEdictAllocated " + std::to_string(edict));
-    expected.push_back("ServerActivate 37 12");
+    expected.push_back("ServerActivate 41 12");
     EXPECT_EQ(CallsWithoutCommandClient(), expected);
     EXPECT_EQ(server->Globals().framecount, 0) << "a plug-in loads before the first frame";
     EXPECT_EQ(server->Globals().curtime, 0.0f);
@@ -78,7 +78,7 @@ TEST_F(SrcdsSimPlugins, LoadingDuringALevelDeliversLevelInitAndServerActivateAtO
     Console("plugin_load addons/late");
     ASSERT_EQ(server->Plugins().Count(), 1);
     EXPECT_EQ(CallsWithoutCommandClient(),
-              (Strings{"Load", "LevelInit de_nuke", "ServerActivate 9 8"}));
+              (Strings{"Load", "LevelInit de_nuke", "ServerActivate 13 8"}));
 }
 
 TEST_F(SrcdsSimPlugins, PausedPluginHearsNothingUntilUnpaused) {

@@ -74,6 +74,10 @@ public:
     virtual bool PlantBomb(int entityIndex) = 0;
     virtual void Hurt(int victimIndex, int attackerIndex, int damage, const char* weapon) = 0;
 
+    // Rounds won by the team (2 terrorists, 3 counter-terrorists) since the
+    // last restart.
+    virtual int GetTeamScore(int team) = 0;
+
     // Entities of the game with that model name.
     virtual int CountEntitiesByModel(const char* model) = 0;
     // The game's entity list, for the engine's traces through solid entities.
