@@ -47,6 +47,8 @@ struct Room {
         for (int i = 0; i < 64; ++i) {
             sim::ClientSpec spec;
             spec.name = "player" + std::to_string(i);
+            spec.signOn = 0.0;
+            spec.validateAfter = 0.0;
             server->Clients().Connect(spec);
         }
         CreateInterfaceFn game = server->Game().Factory();

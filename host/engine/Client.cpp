@@ -4,7 +4,6 @@
 
 #include "engine/ClientCvarDefaults.h"
 
-
 namespace sim {
 
 namespace {
@@ -34,6 +33,7 @@ Client::Client(const ClientSpec& spec, int userId, const CGlobalVars& globals)
       m_steamId(spec.steamId.empty() ? DefaultSteamId(userId) : spec.steamId),
       m_password(spec.password),
       m_validateAfter(spec.validateAfter),
+      m_signOn(spec.signOn),
       m_queryLatency(spec.queryLatency),
       m_channel(m_address, globals) {
     m_voiceEnabled = spec.voiceEnabled;

@@ -31,15 +31,25 @@ struct QueryAnswer {
     std::string value;
 };
 
+// A real client loads the level and signs on for a second or more.
+constexpr double kDefaultSignOn = 1.0;
+// Steam usually answers a moment after the player is in the game.
+constexpr double kValidateAfterPutIn = 0.5;
+
 struct ClientSpec {
     std::string name;
     ClientKind kind = ClientKind::Human;
-    std::string address;         // "A.B.C.D:port"; generated when empty
-    std::string steamId;         // "STEAM_0:X:Y"; generated when empty
-    double validateAfter = 0.0;  // seconds until Steam validates; negative: never
-    double queryLatency = 0.1;   // seconds until a cvar query is answered
-    std::string password;        // what the client gives for sv_password
-    bool voiceEnabled = true;    // its voice_modenable: what it answers RequestState with
+    std::string address;  // "A.B.C.D:port"; generated when empty
+    std::string steamId;  // "STEAM_0:X:Y"; generated when empty
+    // Seconds from the connect until Steam validates (0: during the connect,
+    // negative: never); without one, kValidateAfterPutIn after put-in.
+    std::optional<double> validateAfter;
+    // Seconds of loading and signing on between ClientConnect and
+    // ClientPutInServer; 0 puts the client in during the connect.
+    double signOn = kDefaultSignOn;
+    double queryLatency = 0.1;  // seconds until a cvar query is answered
+    std::string password;       // what the client gives for sv_password
+    bool voiceEnabled = true;   // its voice_modenable: what it answers RequestState with
     std::map<std::string, std::string> cvars;
 };
 
@@ -85,7 +95,13 @@ public:
     // Frame at which Steam validates (-1: never); set when the client connects.
     int ValidationFrame() const { return m_validationFrame; }
     void SetValidationFrame(int frame) { m_validationFrame = frame; }
-    double ValidateAfter() const { return m_validateAfter; }
+    const std::optional<double>& ValidateAfter() const { return m_validateAfter; }
+    double SignOn() const { return m_signOn; }
+    // Frame at which its sign-on ends and it is put in the server (-1: not signing on).
+    int SignOnFrame() const { return m_signOnFrame; }
+    void SetSignOnFrame(int frame) { m_signOnFrame = frame; }
+    // Connected but not yet put in the server: loading the level, signing on.
+    bool IsSigningOn() const { return m_state == ClientState::Connecting && m_signOnFrame >= 0; }
 
     // The client's own variables; the user-info ones are what the engine
     // knows of it (GetClientConVarValue) and changes of them are announced.
@@ -137,8 +153,10 @@ private:
     std::string m_password;
     bool m_lan = false;
     bool m_validated = false;
-    double m_validateAfter;
+    std::optional<double> m_validateAfter;
     int m_validationFrame = -1;
+    double m_signOn;
+    int m_signOnFrame = -1;
     double m_queryLatency;
     std::map<std::string, std::string> m_cvars;
     std::set<std::string> m_untouchedDefaults;  // still at the client's shipped default

@@ -89,15 +89,30 @@ Client& ClientManager::Connect(const ClientSpec& spec) {
         return Reject(client, reject);
     }
     UpdateListening();
-    if (client.ValidateAfter() == 0.0)
-        Validate(client);
-    else if (client.ValidateAfter() > 0.0)
-        client.SetValidationFrame(m_server.Clock().FrameCount() +
-                                  m_server.Clock().TicksFor(client.ValidateAfter()));
+    if (const std::optional<double>& after = client.ValidateAfter()) {
+        if (*after == 0.0)
+            Validate(client);
+        else if (*after > 0.0)
+            client.SetValidationFrame(FrameAfter(*after));
+    }
+    if (client.SignOn() > 0.0)
+        client.SetSignOnFrame(FrameAfter(client.SignOn()));
+    else
+        FinishSignOn(client);
+    return client;
+}
+
+int ClientManager::FrameAfter(double seconds) const {
+    return m_server.Clock().FrameCount() + m_server.Clock().TicksFor(seconds);
+}
+
+void ClientManager::FinishSignOn(Client& client) {
+    client.SetSignOnFrame(-1);
     PutInServer(client);
     Activate(client);
     AnnounceSettings(client);
-    return client;
+    if (!client.ValidateAfter() && client.IsActive() && !client.IsValidated())
+        client.SetValidationFrame(FrameAfter(kValidateAfterPutIn));
 }
 
 Client& ClientManager::AddFakeClient(const std::string& name, ClientKind kind) {
@@ -236,6 +251,9 @@ void ClientManager::Validate(Client& client) {
 
 void ClientManager::OnFrame() {
     const int frame = m_server.Clock().FrameCount();
+    for (Client* client : ConnectedHumans())
+        if (client->IsSigningOn() && frame >= client->SignOnFrame())
+            FinishSignOn(*client);
     for (Client* client : ConnectedHumans()) {
         if (!client->IsValidated() && client->ValidationFrame() >= 0 &&
             frame >= client->ValidationFrame())
@@ -247,6 +265,11 @@ void ClientManager::OnFrame() {
 
 void ClientManager::OnLevelStart() {
     for (Client* client : Connected()) {
+        // One still loading the old level loads the new one from the start.
+        if (client->IsSigningOn()) {
+            client->SetSignOnFrame(FrameAfter(client->SignOn()));
+            continue;
+        }
         PutInServer(*client);
         Activate(*client);
     }
@@ -257,7 +280,7 @@ void ClientManager::ExecuteClientLine(Client& client, const std::string& line) {
     if (!commands.AddText(line + "\n"))
         return;
     while (auto command = commands.NextCommand()) {
-        if (!client.IsActive())
+        if (!client.IsConnected())
             return;
         ExecuteClientCommand(client, *command);
     }
@@ -304,14 +327,16 @@ bool ClientManager::RunEngineClientCommand(Client& client, const CCommand& args)
 
 void ClientManager::ExecuteClientCommand(Client& client, const std::string& command) {
     CCommand args;
-    if (!client.IsActive() || !args.Tokenize(command.c_str()) || args.ArgC() == 0)
+    if (!client.IsConnected() || !args.Tokenize(command.c_str()) || args.ArgC() == 0)
         return;
     if (strcasecmp(args[0], "wait") == 0 || SetOwnSetting(client, args) ||
         RunEngineClientCommand(client, args))
         return;
     edict_t* edict = EdictOf(client);
+    // Until it is in the game, a client's lines reach the plug-ins only.
+    const bool inGame = client.IsActive();
     ConCommandBase* base = m_server.Cvar().FindCommandBase(args[0]);
-    if (base && base->IsCommand() && base->IsFlagSet(FCVAR_GAMEDLL)) {
+    if (inGame && base && base->IsCommand() && base->IsFlagSet(FCVAR_GAMEDLL)) {
         const ConVar* cheats = m_server.Cvar().FindVar("sv_cheats");
         if (base->IsFlagSet(FCVAR_CHEAT) && !(cheats && cheats->GetBool())) {
             client.GetInbox().Print("Can't use cheat command " + std::string(args[0]) +

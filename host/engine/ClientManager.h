@@ -24,9 +24,11 @@ public:
     explicit ClientManager(Server& server) : m_server(server) {}
 
     // A human client joins: ban and password checks, a slot, the
-    // player_connect event, ClientConnect (plug-ins, then the game), and if
-    // accepted put in the server, active and its settings. The client ends
-    // Active or Rejected (with the text it was shown).
+    // player_connect event, ClientConnect (plug-ins, then the game). If
+    // accepted it signs on for its sign-on time (frames pass; its lines reach
+    // only the plug-ins) and is then put in the server, active and its
+    // settings announced; with no sign-on time all of it happens here.
+    // Rejected clients end Rejected (with the text they were shown).
     Client& Connect(const ClientSpec& spec);
     // A bot or SourceTV: no ClientConnect and no validation.
     Client& AddFakeClient(const std::string& name, ClientKind kind);
@@ -45,7 +47,7 @@ public:
     void SetSetting(Client& client, const std::string& name, const std::string& value);
     void Validate(Client& client);
 
-    // Steam validations that are due.
+    // Sign-ons that end and Steam validations that are due.
     void OnFrame();
     // After a level change the clients still connected come in again.
     void OnLevelStart();
@@ -67,6 +69,8 @@ private:
     Client& Reject(Client& client, const std::string& reason);
     std::string Refusal(const Client& client) const;
     bool AskToConnect(Client& client, std::string& reject);
+    int FrameAfter(double seconds) const;
+    void FinishSignOn(Client& client);
     void PutInServer(Client& client);
     void Activate(Client& client);
     void AnnounceSettings(Client& client);

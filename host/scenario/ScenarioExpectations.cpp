@@ -208,6 +208,11 @@ private:
         return Done(client.IsConnected(), name + " {to} be connected", Where(client));
     }
 
+    std::optional<ExpectationResult> InGame(const std::string& name, Client& client,
+                                            const std::string&) {
+        return Done(client.IsActive(), name + " {to} be in the game", Where(client));
+    }
+
     std::optional<ExpectationResult> NetworkId(const std::string& name, Client& client,
                                                const std::string&) {
         std::string id;
@@ -228,7 +233,7 @@ private:
     static std::string Where(const Client& client) {
         switch (client.State()) {
             case sim::ClientState::Connecting:
-                return "connecting";
+                return "signing on";
             case sim::ClientState::Active:
                 return "connected";
             case sim::ClientState::Rejected:
@@ -334,7 +339,9 @@ const std::vector<Checker::Field>& Checker::Fields() {
         {"kicked|rejected|disconnected", &Checker::Gone,
          "NAME kicked|rejected|disconnected [\"reason\"]",
          "removed by the server, refused at connect, gone for any reason"},
-        {"connected", &Checker::Connected, "NAME connected", "the client is in the server"},
+        {"connected", &Checker::Connected, "NAME connected",
+         "the client is connected (signing on or in the game)"},
+        {"ingame", &Checker::InGame, "NAME ingame", "the client is put in the server, in the game"},
         {"networkid", &Checker::NetworkId, "NAME networkid \"ID\"",
          "the engine reports that network ID"},
     };

@@ -87,25 +87,25 @@ const std::vector<ScenarioRunner::ClientVerb>& ScenarioRunner::ClientVerbs() {
     using enum ClientNeeds;
     static const std::vector<ClientVerb> verbs = {
         {"connect", Nothing, &ScenarioRunner::ConnectClient,
-         "client NAME connect [name=TEXT] [steamid=ID] [address=IP:PORT] "
-         "[validate=SECONDS|never] [latency=SECONDS] [password=TEXT] [voice=on|off] [cvar "
-         "KEY=VALUE ...]",
+         "client NAME connect [name=TEXT] [steamid=ID] [address=IP:PORT] [signon=SECONDS] "
+         "[validate=SECONDS|never] [latency=SECONDS] [password=TEXT] [voice=on|off] "
+         "[cvar KEY=VALUE ...]",
          "a human client joins"},
-        {"command", Connected, &ScenarioRunner::ClientCommand, "client NAME command \"line\"",
+        {"command", Joined, &ScenarioRunner::ClientCommand, "client NAME command \"line\"",
          "the client's console; ';' splits commands"},
-        {"say|say_team", Connected, &ScenarioRunner::ClientSay, "client NAME say|say_team \"text\"",
+        {"say|say_team", Joined, &ScenarioRunner::ClientSay, "client NAME say|say_team \"text\"",
          "chat, to all or to the team"},
-        {"set|setinfo", Connected, &ScenarioRunner::ClientSet, "client NAME set|setinfo KEY VALUE",
+        {"set|setinfo", Joined, &ScenarioRunner::ClientSet, "client NAME set|setinfo KEY VALUE",
          "change a client setting (setinfo adds user information)"},
-        {"team", Connected, &ScenarioRunner::ClientTeam, "client NAME team N", "jointeam N"},
+        {"team", Joined, &ScenarioRunner::ClientTeam, "client NAME team N", "jointeam N"},
         {"answer", Known, &ScenarioRunner::AnswerScript,
          "client NAME answer CVAR intact [VALUE] | notfound | notacvar | protected | silent",
          "how the client answers queries about CVAR"},
         {"latency", Known, &ScenarioRunner::ClientLatency, "client NAME latency SECONDS",
          "how long cvar queries take to answer"},
-        {"validate", Connected, &ScenarioRunner::ClientValidate, "client NAME validate",
+        {"validate", Joined, &ScenarioRunner::ClientValidate, "client NAME validate",
          "Steam validates now"},
-        {"disconnect", Connected, &ScenarioRunner::ClientDisconnect,
+        {"disconnect", Joined, &ScenarioRunner::ClientDisconnect,
          "client NAME disconnect [\"reason\"]", "the client leaves"},
     };
     return verbs;
@@ -422,13 +422,15 @@ std::string ScenarioRunner::ClientAction(ScenarioArgs& args) {
         own ? nullptr : scenario_words::Find(PlayerControls::Verbs(), verb);
     if (!own && !control)
         return "unknown client action \"" + verb + "\" (srcds-sim --help lists them)";
-    // Game controls act on the player, so the client must be in the server.
-    const ClientNeeds needs = own ? own->needs : ClientNeeds::Connected;
+    // Game controls act on the player, so the client must be in the game.
+    const ClientNeeds needs = own ? own->needs : ClientNeeds::InGame;
     Client* client = FindClient(name);
     if (needs != ClientNeeds::Nothing && !client)
         return "no client " + name + " (client " + name + " connect first)";
-    if (needs == ClientNeeds::Connected && !client->IsActive())
+    if (needs >= ClientNeeds::Joined && !client->IsConnected())
         return name + " is not connected";
+    if (needs == ClientNeeds::InGame && !client->IsActive())
+        return name + " is not in the game yet (still signing on: advance time)";
     std::string error;
     if (own) {
         ClientLine line{name, verb, client, args};
@@ -528,9 +530,11 @@ std::string ScenarioRunner::ConnectClient(ClientLine& line) {
             spec.voiceEnabled = value == "on";
         else if (key == "validate" && value == "never")
             spec.validateAfter = -1.0;
-        else if ((key == "validate" || key == "latency") && ParseNumber(value, seconds) &&
+        else if (key == "validate" && ParseNumber(value, seconds) && seconds >= 0.0)
+            spec.validateAfter = seconds;
+        else if ((key == "latency" || key == "signon") && ParseNumber(value, seconds) &&
                  seconds >= 0.0)
-            (key == "validate" ? spec.validateAfter : spec.queryLatency) = seconds;
+            (key == "latency" ? spec.queryLatency : spec.signOn) = seconds;
         else
             return BadLine("bad connect option " + key + "=" + value);
     }

@@ -72,7 +72,9 @@ private:
     static const std::vector<ActionEntry>& Actions();
 
     // "client NAME VERB ...": what the verb needs of the client.
-    enum class ClientNeeds { Nothing, Known, Connected };
+    // Known: on record, even gone; Joined: connected, perhaps still signing
+    // on; InGame: put in the server.
+    enum class ClientNeeds { Nothing, Known, Joined, InGame };
     struct ClientLine {
         const std::string& name;
         const std::string& verb;

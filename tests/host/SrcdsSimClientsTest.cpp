@@ -37,6 +37,76 @@ TEST_F(SrcdsSimClients, AJoiningHumanGoesThroughTheRealOrder) {
               "STEAM_0:1:123");
 }
 
+// Joining as on a real server: the client loads the level and signs on for
+// a second before it is put in, and Steam answers once it is in the game.
+void RealJoin(sim::ClientSpec& spec) {
+    spec.signOn = sim::kDefaultSignOn;
+    spec.validateAfter.reset();
+}
+
+TEST_F(SrcdsSimClients, AJoiningHumanSignsOnForFramesBeforeItIsPutIn) {
+    sim::Client& alice = Connect("alice", RealJoin);
+    EXPECT_EQ(CallsWithoutCommandClient(),
+              (Strings{"FireGameEvent player_connect", "ClientConnect 1 alice " + alice.Address() +
+                                                           " [Connection rejected by game\n]"}));
+    EXPECT_TRUE(alice.IsConnected());
+    EXPECT_FALSE(alice.IsActive());
+    EXPECT_FALSE(alice.IsInServer());
+    EXPECT_EQ(server->Clients().At(1), &alice) << "the client has its slot while signing on";
+    EXPECT_STREQ(alice.NetworkId(), "STEAM_ID_PENDING");
+    TestPlugin()->ClearCalls();
+    server->RunTicks(66);
+    EXPECT_TRUE(Calls("ClientPutInServer").empty()) << "66 ticks are 0.99 s";
+    server->RunTicks(1);
+    EXPECT_EQ(CallsWithoutCommandClient(),
+              (Strings{"ClientPutInServer 1 alice", "ClientActive 1", "ClientSettingsChanged 1"}));
+    EXPECT_TRUE(alice.IsActive());
+    EXPECT_STREQ(alice.NetworkId(), "STEAM_ID_PENDING") << "Steam answers after the put-in";
+    server->RunSeconds(sim::kValidateAfterPutIn);
+    EXPECT_EQ(Calls("NetworkIDValidated"),
+              (Strings{"NetworkIDValidated alice " + alice.SteamId()}));
+}
+
+TEST_F(SrcdsSimClients, ASigningOnClientsLinesReachOnlyThePlugins) {
+    sim::Client& alice = Connect("alice", RealJoin);
+    TestPlugin()->ClearCalls();
+    server->Clients().ExecuteClientLine(alice, "say hello; jointeam 2; tk_status; name alicia");
+    EXPECT_EQ(Calls("ClientCommand"),
+              (Strings{"ClientCommand 1 say hello", "ClientCommand 1 jointeam 2",
+                       "ClientCommand 1 tk_status"}));
+    EXPECT_TRUE(Events("player_say").empty());
+    EXPECT_TRUE(Events("player_team").empty());
+    EXPECT_FALSE(alice.GetInbox().Console().Contains("Unknown command"));
+    EXPECT_EQ(alice.Name(), "alicia") << "the engine still takes her settings";
+    EXPECT_TRUE(Calls("ClientSettingsChanged").empty()) << "announced when she is put in";
+
+    server->RunSeconds(sim::kDefaultSignOn);
+    ASSERT_TRUE(alice.IsActive());
+    EXPECT_EQ(Calls("ClientPutInServer"), (Strings{"ClientPutInServer 1 alicia"}));
+    server->Clients().ExecuteClientLine(alice, "say hello");
+    EXPECT_EQ(Events("player_say").size(), 1u);
+}
+
+TEST_F(SrcdsSimClients, LeavingOrALevelChangeWhileSigningOn) {
+    sim::Client& quitter = Connect("quitter", RealJoin);
+    server->RunTicks(10);
+    server->Clients().ExecuteClientLine(quitter, "disconnect");
+    EXPECT_EQ(Events("player_disconnect").size(), 1u);
+    EXPECT_TRUE(Calls("ClientDisconnect").empty()) << "she was never put in";
+    server->RunSeconds(2);
+    EXPECT_TRUE(Calls("ClientPutInServer").empty());
+
+    // A level change makes a client still loading start on the new level.
+    sim::Client& slow = Connect("slow", RealJoin);
+    server->RunTicks(60);
+    Console("changelevel de_nuke");
+    server->RunTicks(10);
+    EXPECT_FALSE(slow.IsActive());
+    server->RunSeconds(sim::kDefaultSignOn);
+    EXPECT_TRUE(slow.IsActive());
+    EXPECT_EQ(Calls("ClientPutInServer").size(), 1u);
+}
+
 TEST_F(SrcdsSimClients, SteamValidatesAfterItsDelayOrNever) {
     sim::Client& late = Connect("late", [](sim::ClientSpec& spec) { spec.validateAfter = 0.5; });
     sim::Client& never = Connect("never", [](sim::ClientSpec& spec) { spec.validateAfter = -1; });

@@ -64,7 +64,7 @@ TEST_F(SrcdsSimScenario, AScenarioOfActionsAndExpectationsPasses) {
 clock set "2026-12-07 22:31"
 server start -insecure +maxplayers 4 +map de_dust2
 expect plugins 1
-client alice connect steamid=STEAM_0:1:123 validate=0.5 cvar fps_max=300
+client alice connect steamid=STEAM_0:1:123 validate=0.5 signon=0 cvar fps_max=300
 expect alice networkid "STEAM_ID_PENDING"
 advance 500ms
 expect alice networkid "STEAM_0:1:123"
@@ -119,7 +119,7 @@ TEST_F(SrcdsSimScenario, NegatedExpectationsFailWhenTheThingIsThere) {
 }
 
 TEST_F(SrcdsSimScenario, MenusMustMatchTheirKeysAndTime) {
-    EXPECT_EQ(Run("addon sim_test_plugin\nserver start +map de_dust2\nclient a connect\n"
+    EXPECT_EQ(Run("addon sim_test_plugin\nserver start +map de_dust2\nclient a connect signon=0\n"
                   "client a command \"sim_menu Pick\"\nexpect a menu \"Pick\" keys=1023 time=9\n"),
               sim::ScenarioRunner::kExitFailed);
     EXPECT_NE(errors.find("keys=1023 time=10"), std::string::npos) << errors;
@@ -154,7 +154,7 @@ TEST_F(SrcdsSimScenario, MistakesAreErrorsWithTheirLine) {
 
 TEST_F(SrcdsSimScenario, GameExpectationsCompareAndSayWhatTheySaw) {
     const std::string joined =
-        "server start +mp_freezetime 0 +map de_dust2\nclient a connect\nclient a team 2\n";
+        "server start +mp_freezetime 0 +map de_dust2\nclient a connect signon=0\nclient a team 2\n";
     EXPECT_EQ(Run(joined + "expect a money >= 800\nexpect a movetype walk\nexpect a money < 800\n"),
               sim::ScenarioRunner::kExitFailed);
     EXPECT_NE(errors.find("test.scn:6: expected a's money to be < 800 but saw 800"),
@@ -178,7 +178,7 @@ TEST_F(SrcdsSimScenario, GameExpectationsCompareAndSayWhatTheySaw) {
 }
 
 TEST_F(SrcdsSimScenario, MalformedGameLinesAreErrors) {
-    const std::string joined = "server start +map de_dust2\nclient a connect\n";
+    const std::string joined = "server start +map de_dust2\nclient a connect signon=0\n";
     const std::pair<const char*, const char*> cases[] = {
         {"client a input forward=fast", "bad input forward=fast"},
         {"client a input buttons=use+fly", "bad input buttons=use+fly"},
@@ -201,7 +201,7 @@ TEST_F(SrcdsSimScenario, MalformedGameLinesAreErrors) {
 }
 
 TEST_F(SrcdsSimScenario, AMalformedLineShowsTheUsageOfItsWord) {
-    const std::string started = "server start +map de_dust2\nclient a connect\n";
+    const std::string started = "server start +map de_dust2\nclient a connect signon=0\n";
     const std::pair<const char*, const char*> cases[] = {
         {"advance 5 parsecs", "error: usage: advance N ticks | N frames | N s | N ms"},
         {"client a latency soon", "error: usage: client NAME latency SECONDS"},
@@ -229,6 +229,20 @@ TEST_F(SrcdsSimScenario, APlayerNumberWithoutAPlayerFailsRatherThanErrs) {
         << errors;
     EXPECT_EQ(Run(gone + "expect a money >= zero\n"), sim::ScenarioRunner::kExitError)
         << "the line is still read whole";
+}
+
+TEST_F(SrcdsSimScenario, AClientSignsOnBeforeItIsInTheGameAndSteamAnswersAfter) {
+    EXPECT_EQ(Run("server start +map de_dust2\n"
+                  "client a connect steamid=STEAM_0:1:7 signon=0.5\n"
+                  "expect a connected\nexpect not a ingame\n"
+                  "advance 500ms\nexpect a ingame\nexpect a networkid \"STEAM_ID_PENDING\"\n"
+                  "advance 500ms\nexpect a networkid \"STEAM_0:1:7\"\n"),
+              sim::ScenarioRunner::kExitOk)
+        << errors;
+    EXPECT_EQ(Run("server start +map de_dust2\nclient a connect\nclient a teleport 1 2 3\n"),
+              sim::ScenarioRunner::kExitError);
+    EXPECT_NE(errors.find("test.scn:3: error: a is not in the game yet"), std::string::npos)
+        << errors;
 }
 
 TEST_F(SrcdsSimScenario, ARefusedGameDescriptionIsSetBeforePluginsLoad) {

@@ -34,6 +34,8 @@ protected:
         sim::ClientSpec spec;
         spec.name = name;
         spec.address = address;
+        spec.signOn = 0.0;  // in the game at once
+        spec.validateAfter = 0.0;
         return room.server->Clients().Connect(spec);
     }
     // The network ID as the ban log writes it: without "STEAM_".

@@ -42,6 +42,8 @@ SimRoom::~SimRoom() {
 sim::Client* SimRoom::Human(const std::string& name, int team) {
     sim::ClientSpec spec;
     spec.name = name;
+    spec.signOn = 0.0;  // in the game at once
+    spec.validateAfter = 0.0;
     sim::Client* client = &server->Clients().Connect(spec);
     server->Game().Sim()->SetTeam(client->EntityIndex(), team);
     return client;
