@@ -6,15 +6,27 @@
 
 #include "core/HostInterfaces.h"
 
+int PlayerSlot(const edict_t* edict) {
+    if (!g_host.engine || !edict) {
+        return -1;
+    }
+    const int slot = g_host.engine->IndexOfEdict(edict) - 1;
+    return slot >= 0 && slot < kMaxPlayerSlots ? slot : -1;
+}
+
+IPlayerInfo* PlayerInfoOf(edict_t* edict) {
+    if (!g_host.engine || !g_host.playerInfoManager || !edict || edict->IsFree()) {
+        return nullptr;
+    }
+    return g_host.playerInfoManager->GetPlayerInfo(edict);
+}
+
 IPlayerInfo* GetHumanPlayerInfo(int index, edict_t** edict) {
-    if (!g_host.engine || !g_host.playerInfoManager) {
+    if (!g_host.engine) {
         return nullptr;
     }
     edict_t* entity = g_host.engine->PEntityOfEntIndex(index);
-    if (!entity || entity->IsFree()) {
-        return nullptr;
-    }
-    IPlayerInfo* info = g_host.playerInfoManager->GetPlayerInfo(entity);
+    IPlayerInfo* info = PlayerInfoOf(entity);
     if (!info || !info->IsPlayer() || info->IsFakeClient()) {
         return nullptr;
     }

@@ -10,7 +10,10 @@
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/InternalVarAccessor.h"
+#include "core/PlayerIdentity.h"
+#include "core/travik_services.h"
+#include "enforcement/KickBanQueue.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
 
@@ -46,10 +49,10 @@ bool IsPending(const char* id) {
 }  // namespace
 
 void TKPlayerManager::OnClientActive(edict_t* edict) {
-    if (!g_travik.IsPlayer(edict)) {
+    if (!PlayerIdentity::IsPlayer(edict)) {
         return;
     }
-    if (g_travik.IsActive()) {
+    if (travik::IsActive()) {
         m_Waiting.emplace_back(edict, Now() + kAuthTimeOut);
     }
     const int slot = SlotOf(edict);
@@ -62,7 +65,7 @@ void TKPlayerManager::OnClientActive(edict_t* edict) {
 }
 
 void TKPlayerManager::OnClientSettingsChanged(edict_t* edict) {
-    if (!g_travik.IsPlayer(edict)) {
+    if (!PlayerIdentity::IsPlayer(edict)) {
         return;
     }
     if (std::find(m_LerpQueue.begin(), m_LerpQueue.end(), edict) == m_LerpQueue.end()) {
@@ -114,7 +117,7 @@ void TKPlayerManager::ThinkWaiting(float now) {
         if (timedOut) {
             TimeOut(player.getpEntity());
         } else {
-            g_travik.BeginPlayerAuth(player.getpEntity());
+            travik::BeginPlayerAuth(player.getpEntity());
         }
     }
 }
@@ -139,7 +142,7 @@ void TKPlayerManager::TimeOut(edict_t* edict) {
     Messaging::SendAllMessage(removal(chat, name ? name : ""));
     FixedBuffer<1024> logged;
     tkLog(false, "%s", removal(logged, LogSafe(name).c_str()));
-    g_travik.getKickBanQueue()->Kick(edict, "Travik - STEAM Auth Timeout, Restart Steam");
+    travik::getKickBanQueue()->Kick(edict, "Travik - STEAM Auth Timeout, Restart Steam");
 }
 
 void TKPlayerManager::CheckLerp(edict_t* edict) {
@@ -147,7 +150,7 @@ void TKPlayerManager::CheckLerp(edict_t* edict) {
     if (slot < 0) {
         return;
     }
-    const float* lerpTime = g_travik.getInternalVarAccessor()->GetLerpTime(edict);
+    const float* lerpTime = travik::getInternalVarAccessor()->GetLerpTime(edict);
     if (!lerpTime) {
         return;
     }
@@ -160,7 +163,7 @@ void TKPlayerManager::CheckLerp(edict_t* edict) {
         }
         return;
     }
-    if (g_travik.IsActive() && JudgeLerpChange(edict, slot, lerp)) {
+    if (travik::IsActive() && JudgeLerpChange(edict, slot, lerp)) {
         return;
     }
     m_LastLerp[slot] = lerp;
@@ -188,5 +191,5 @@ bool TKPlayerManager::JudgeLerpChange(edict_t* edict, int slot, float lerp) {
 }
 
 void TKPlayerManager::KickForLerp(edict_t* edict, const char* reason) {
-    g_travik.getKickBanQueue()->Kick(edict, reason);
+    travik::getKickBanQueue()->Kick(edict, reason);
 }

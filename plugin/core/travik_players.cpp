@@ -1,150 +1,65 @@
-// Who a client is: players, bots and SourceTV told apart, players found by
-// user ID, their names, Steam IDs and addresses; and the admission and
+// Who a client is, as the plug-in object answers it, and the admission and
 // removal of players.
 #include <edict.h>
 #include <eiface.h>
-#include <inetchannelinfo.h>
 #include <iplayerinfo.h>
 #include <tier1/convar.h>
 
-#include <cctype>
-#include <cstring>
 #include <string>
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
+#include "core/PlayerIdentity.h"
 #include "core/PlayerSlots.h"
 #include "core/travik_plugin.h"
 #include "messaging/Messaging.h"
 #include "support/TrimSteamID.h"
 
-namespace {
-
-bool InUse(const edict_t* edict) {
-    return edict && !edict->IsFree();
-}
-
-// The host's record of an edict in use, or null.
-IPlayerInfo* InfoOf(edict_t* edict) {
-    if (!g_host.engine || !g_host.playerInfoManager || !InUse(edict)) {
-        return nullptr;
-    }
-    return g_host.playerInfoManager->GetPlayerInfo(edict);
-}
-
-// The edict of every slot from 1 to the maximum client count.
-template <class Visit>
-void ForEachSlot(Visit&& visit) {
-    if (!g_host.engine) {
-        return;
-    }
-    for (int index = 1; index <= GetMaxClients(); ++index) {
-        if (visit(g_host.engine->PEntityOfEntIndex(index))) {
-            return;
-        }
-    }
-}
-
-}  // namespace
-
+// The identity operations of the plug-in object are those of PlayerIdentity.
 bool Travik::IsPlayer(edict_t* edict) {
-    IPlayerInfo* info = InfoOf(edict);
-    if (!info || !info->IsPlayer() || info->IsFakeClient() || info->IsHLTV()) {
-        return false;
-    }
-    const char* id = g_host.engine->GetPlayerNetworkIDString(edict);
-    return !id || std::strcmp(id, "BOT") != 0;
+    return PlayerIdentity::IsPlayer(edict);
 }
 
 bool Travik::IsPlayerAndConnected(edict_t* edict) {
-    return IsPlayer(edict) && InfoOf(edict)->IsConnected();
+    return PlayerIdentity::IsPlayerAndConnected(edict);
 }
 
 bool Travik::IsPlayerOrBot(edict_t* edict) {
-    IPlayerInfo* info = InfoOf(edict);
-    return info && info->IsPlayer() && !info->IsHLTV() && info->IsConnected();
+    return PlayerIdentity::IsPlayerOrBot(edict);
 }
 
 edict_t* Travik::GetEntityByUserID(int userID) {
-    edict_t* found = nullptr;
-    ForEachSlot([&found, userID](edict_t* edict) {
-        IPlayerInfo* info = InfoOf(edict);
-        if (info && info->IsPlayer() && g_host.engine->GetPlayerUserId(edict) == userID) {
-            found = edict;
-        }
-        return found != nullptr;
-    });
-    return found;
+    return PlayerIdentity::GetEntityByUserID(userID);
 }
 
 int Travik::GetNumRealPlayers() {
-    int count = 0;
-    for (int index = 1; index <= GetMaxClients(); ++index) {
-        count += GetRealPlayerInfo(index) ? 1 : 0;
-    }
-    return count;
+    return PlayerIdentity::GetNumRealPlayers();
 }
 
 edict_t* Travik::getSourceTV() {
-    edict_t* found = nullptr;
-    ForEachSlot([&found](edict_t* edict) {
-        IPlayerInfo* info = InfoOf(edict);
-        if (info && info->IsHLTV()) {
-            found = edict;
-        }
-        return found != nullptr;
-    });
-    return found;
+    return PlayerIdentity::getSourceTV();
 }
 
 bool Travik::fixPlayerName(const char* name) {
-    return name && std::strpbrk(name, "\x07\x01\x03\x04") != nullptr;
+    return PlayerIdentity::fixPlayerName(name);
 }
 
-// "STEAM_0:..." always; another universe ("STEAM_1:...") when its digit is
-// above 0; never the pending, LAN, bot or unknown IDs.
 bool Travik::IsSteamIDValid(const char* id) {
-    if (!id || std::strlen(id) < 11) {
-        return false;
-    }
-    if (std::strstr(id, "STEAM_0")) {
-        return true;
-    }
-    return std::isdigit(static_cast<unsigned char>(id[6])) && id[6] > '0';
+    return PlayerIdentity::IsSteamIDValid(id);
 }
 
 bool Travik::GetPlayerIPAddress(edict_t* edict, char* buffer, std::size_t size) {
-    if (!g_host.engine || !edict || !buffer) {
-        return false;
-    }
-    const int index = g_host.engine->IndexOfEdict(edict);
-    if (index < 0) {
-        return false;
-    }
-    INetChannelInfo* channel = g_host.engine->GetPlayerNetInfo(index);
-    const char* address = channel ? channel->GetAddress() : nullptr;
-    const char* colon = address ? std::strchr(address, ':') : nullptr;
-    if (!colon) {
-        return false;
-    }
-    const std::size_t length = static_cast<std::size_t>(colon - address);
-    if (size < length + 1) {
-        return false;
-    }
-    std::memcpy(buffer, address, length);
-    buffer[length] = '\0';
-    return true;
+    return PlayerIdentity::GetPlayerIPAddress(edict, buffer, size);
 }
 
 void Travik::AnnouncePlayer(edict_t* edict) {
-    if (!g_host.engine || !InUse(edict)) {
+    if (!g_host.engine || !edict || edict->IsFree()) {
         return;
     }
     const char* id = g_host.engine->GetPlayerNetworkIDString(edict);
     std::string trimmed = id ? id : "";
     TrimSteamID(trimmed);
-    const char* name =
-        g_host.engine->GetClientConVarValue(g_host.engine->IndexOfEdict(edict), "name");
+    const char* name = PlayerIdentity::Name(edict);
     FixedBuffer<1024> line;
     line.Format("\x03Travik %s [\x04 %s - %s \x03]\n", TRAVIK_VERSION, name ? name : "",
                 trimmed.c_str());

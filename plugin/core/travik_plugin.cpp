@@ -27,7 +27,6 @@ EXPOSE_SINGLE_INTERFACE_GLOBALVAR(Travik, IServerPluginCallbacks,
 
 int g_loadCount = 0;
 TKState currentState = STATE_OK;
-int currentGame = GAME_CSS;
 
 namespace {
 
@@ -236,6 +235,7 @@ bool Travik::InitModuleInformation() {
     }
     info.digest = DigestOfFile(info.fullPath);
     moduleInfo = info;
+    SetLogFolder(moduleInfo.directory);
     return true;
 }
 
@@ -284,6 +284,7 @@ void Travik::ReleaseHost() {
     DisconnectTier1Libraries();
     ReleaseServerCvars();
     svTagsAccessor.Reset();
+    SetLogFolder("");
     g_host = HostInterfaces{};
 }
 

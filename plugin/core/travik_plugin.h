@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 
+#include "core/GameKind.h"
 #include "core/InternalVarAccessor.h"
 #include "core/ModuleInformation.h"
 #include "core/TKPlayerManager.h"
@@ -24,9 +25,6 @@ class IConVar;
 
 #define TRAVIK_VERSION "4.6Beta"
 #define TRAVIK_DESCRIPTION "Travik Server Plugin [" TRAVIK_VERSION "]"
-
-// Game kinds; the load accepts only Counter-Strike: Source.
-constexpr int GAME_CSS = 0;
 
 // Whole ticks per second of a tick interval, truncated toward zero; 0 for a
 // non-positive interval.
@@ -213,8 +211,6 @@ extern Travik g_travik;
 extern int g_loadCount;
 // The current TKState (initially STATE_OK); moved only by changeTkState.
 extern TKState currentState;
-// The game kind found at load (GAME_CSS).
-extern int currentGame;
 
 // The plug-in's core console variables.
 extern ConVar tk_version;

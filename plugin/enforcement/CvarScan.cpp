@@ -6,7 +6,7 @@
 #include <tier1/convar.h>
 
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/PlayerIdentity.h"
 #include "enforcement/TKCvar.h"
 
 float ScanClock() {
@@ -25,7 +25,7 @@ const char* CvarScan::GetName() const {
 }
 
 bool CvarScan::SendQuery() {
-    if (!Travik::IsPlayerAndConnected(m_Player)) {
+    if (!PlayerIdentity::IsPlayerAndConnected(m_Player)) {
         return false;
     }
     m_RespondTime = ScanClock() + kRespondSeconds;

@@ -12,8 +12,11 @@
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/PlayerIdentity.h"
+#include "core/travik_services.h"
+#include "enforcement/KickBanQueue.h"
 #include "messaging/Messaging.h"
+#include "protection/ReplicatedConvarManager.h"
 
 namespace {
 
@@ -30,7 +33,7 @@ constexpr const char* kFpsKick = "[Travik] fps_max must be set to at least \"66\
 CvarScanner* g_scanner = nullptr;
 
 KickBanQueue& Queue() {
-    return *g_travik.getKickBanQueue();
+    return *travik::getKickBanQueue();
 }
 
 bool IsQueued(edict_t* player) {
@@ -66,7 +69,7 @@ bool CvarScanner::Init() {
 }
 
 void CvarScanner::PopulateReplicatedCvars() {
-    ReplicatedConvarManager* manager = g_travik.getReplicatedConvarManager();
+    ReplicatedConvarManager* manager = travik::getReplicatedConvarManager();
     for (ConVar* var : m_Replicated) {
         manager->RemoveChangeCallback(var, &CvarScanner::OnReplicatedCvarChange);
     }
@@ -99,7 +102,7 @@ void CvarScanner::Unload() {
 }
 
 bool CvarScanner::IsActive() {
-    return g_travik.IsActive() && !ServerCheatsOn();
+    return travik::IsActive() && !ServerCheatsOn();
 }
 
 void CvarScanner::AddCvar(const char* name, const char* value, bool mustExist) {
@@ -236,7 +239,7 @@ const CvarScan* CvarScanner::GetCvarScan(int cookie) const {
 
 // The shared callback entry of every listed variable knows its name.
 bool CvarScanner::IsRegistered(const ConVar* var) const {
-    const ReplicatedConvar* entry = g_travik.getReplicatedConvarManager()->GetReplicatedCvar(var);
+    const ReplicatedConvar* entry = travik::getReplicatedConvarManager()->GetReplicatedCvar(var);
     return entry && entry->IsRegistered();
 }
 
@@ -246,7 +249,7 @@ void CvarScanner::ForgetReplicated(const ConVar* var) {
         return;
     }
     RemoveReplicated(var);
-    g_travik.getReplicatedConvarManager()->RemoveChangeCallback(
+    travik::getReplicatedConvarManager()->RemoveChangeCallback(
         *found, &CvarScanner::OnReplicatedCvarChange);
     const std::ptrdiff_t index = found - m_Replicated.begin();
     m_Replicated.erase(found);
@@ -323,7 +326,7 @@ void CvarScanner::OnQueryCvarValueFinished(int cookie, edict_t* player,
         return;
     }
     RemoveCvarScanByIndex(static_cast<std::size_t>(index));
-    if (!Travik::IsPlayerAndConnected(player)) {
+    if (!PlayerIdentity::IsPlayerAndConnected(player)) {
         return;
     }
     const char* asked = scan.GetName();

@@ -9,7 +9,7 @@
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/PlayerIdentity.h"
 #include "messaging/tkLog.h"
 
 namespace {
@@ -21,11 +21,6 @@ void CopyText(char (&target)[kickBanInfo_t::kTextSize], const char* text) {
 // A reason is the plug-in's own text, quotes included, but may carry a
 // client's value: its control bytes are escaped, its quotes kept.
 constexpr std::size_t kMaxLoggedReason = 512;
-
-const char* ClientName(edict_t* player) {
-    const int index = g_host.engine->IndexOfEdict(player);
-    return index > 0 ? g_host.engine->GetClientConVarValue(index, "name") : nullptr;
-}
 
 }  // namespace
 
@@ -68,11 +63,7 @@ bool KickBanQueue::SamePlayer(const kickBanInfo_t& entry) {
 }
 
 bool KickBanQueue::Acceptable(edict_t* player) {
-    if (!g_host.playerInfoManager || !g_host.engine || !player || player->IsFree()) {
-        return false;
-    }
-    IPlayerInfo* info = g_host.playerInfoManager->GetPlayerInfo(player);
-    return info && info->IsPlayer() && !info->IsHLTV() && info->IsConnected();
+    return PlayerIdentity::IsPlayerOrBot(player);
 }
 
 void KickBanQueue::Queue(edict_t* player, const char* message, const char* logReason, bool ban) {
@@ -112,7 +103,8 @@ kickBanInfo_t* KickBanQueue::Find(const edict_t* player, int userId) {
 
 void KickBanQueue::DropDeparted() {
     std::erase_if(m_Queue, [](const kickBanInfo_t& entry) {
-        return entry.userId < 0 || !Travik::IsPlayerOrBot(entry.player) || !SamePlayer(entry);
+        return entry.userId < 0 || !PlayerIdentity::IsPlayerOrBot(entry.player) ||
+               !SamePlayer(entry);
     });
 }
 
@@ -169,7 +161,7 @@ void KickBanQueue::CarryOut(kickBanInfo_t& stored, bool runNow) {
     if (command.empty()) {
         if (!entry.banFailureLogged) {
             stored.banFailureLogged = true;
-            const char* name = ClientName(entry.player);
+            const char* name = PlayerIdentity::Name(entry.player);
             tkLog(true, "[Travik] An error occurred whilst attempting to ban player %s\n",
                   LogSafe(name).c_str());
         }
@@ -181,11 +173,11 @@ void KickBanQueue::CarryOut(kickBanInfo_t& stored, bool runNow) {
 std::string KickBanQueue::BanCommand(const kickBanInfo_t& entry) const {
     FixedBuffer<64> command;
     const char* networkId = g_host.engine->GetPlayerNetworkIDString(entry.player);
-    if (networkId && Travik::IsSteamIDValid(networkId)) {
+    if (networkId && PlayerIdentity::IsSteamIDValid(networkId)) {
         return command.Format("banid 0 %i; writeid\n", entry.userId);
     }
     char address[16] = {};
-    if (!Travik::GetPlayerIPAddress(entry.player, address, sizeof(address))) {
+    if (!PlayerIdentity::GetPlayerIPAddress(entry.player, address, sizeof(address))) {
         return "";
     }
     return command.Format("addip 0 %s; writeip\n", CommandSafe(address).c_str());
@@ -223,17 +215,17 @@ void KickBanQueue::WriteBanLogForPlayer(edict_t* player, const char* reason) {
     if (!g_host.engine || !player) {
         return;
     }
-    const char* name = ClientName(player);
+    const char* name = PlayerIdentity::Name(player);
     if (!name) {
         return;
     }
     char address[16] = {};
-    if (!Travik::GetPlayerIPAddress(player, address, sizeof(address))) {
+    if (!PlayerIdentity::GetPlayerIPAddress(player, address, sizeof(address))) {
         std::snprintf(address, sizeof(address), "%s", "Unknown IP");
     }
     FixedBuffer<512> identity;
     const char* networkId = g_host.engine->GetPlayerNetworkIDString(player);
-    if (networkId && Travik::IsSteamIDValid(networkId)) {
+    if (networkId && PlayerIdentity::IsSteamIDValid(networkId)) {
         identity.Format("%s / %s", address, networkId + 6);
     } else {
         identity.Format("%s", address);

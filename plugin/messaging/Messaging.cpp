@@ -3,9 +3,9 @@
 #include <iplayerinfo.h>
 #include <shareddefs.h>
 
+#include "core/GameKind.h"
 #include "core/MRecipientFilter.h"
 #include "core/PlayerSlots.h"
-#include "core/travik_plugin.h"
 #include "messaging/UserMessage.h"
 
 bool Messaging::HostReady() {

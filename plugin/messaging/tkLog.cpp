@@ -10,7 +10,6 @@
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
 
 namespace {
 
@@ -31,6 +30,9 @@ constexpr int kMaxRotationSuffix = 99;
 constexpr const char* kModulePathID = "TRAVIK";
 constexpr const char* kLogsPathID = "TK_LOGS";
 constexpr const char* kLogsFolder = "tk_logs";
+
+// Set by SetLogFolder.
+std::string g_moduleFolder;
 
 bool LocalTime(std::tm& out) {
     const std::time_t now = std::time(nullptr);
@@ -91,8 +93,7 @@ FileHandle_t OpenLogFile(const LogFile& log) {
     if (!g_host.fileSystem) {
         return FILESYSTEM_INVALID_HANDLE;
     }
-    // The module folder ends with its separator.
-    const std::string moduleFolder = g_travik.GetModuleInformation().directory;
+    const std::string& moduleFolder = g_moduleFolder;
     if (moduleFolder.empty()) {
         return FILESYSTEM_INVALID_HANDLE;
     }
@@ -195,6 +196,10 @@ std::string Escape(unsigned char byte, bool escapeQuotes) {
 }
 
 }  // namespace
+
+void SetLogFolder(const std::string& moduleFolder) {
+    g_moduleFolder = moduleFolder;
+}
 
 void tkLog(bool echo, const char* format, ...) {
     va_list args;

@@ -12,6 +12,11 @@
 // closed for every line. A file of 400 KiB or more is moved to a dated name
 // before the next line goes into a fresh one.
 
+// The folder of the module file (ending with its separator), below which the
+// logs live; told once at load. Without one ("", as before a load and after
+// the unload) every line goes to the console.
+void SetLogFolder(const std::string& moduleFolder);
+
 // Formats the message (at most 1022 characters survive; a cut line keeps its
 // line end) and appends it to the plug-in log; with `echo` it goes to the
 // server console as well. A line that cannot reach the file (it cannot be

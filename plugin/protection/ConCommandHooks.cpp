@@ -7,7 +7,8 @@
 #include <cstring>
 
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/svtagsaccessor.h"
+#include "core/travik_services.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
 
@@ -72,7 +73,7 @@ const char* const kForbiddenEntities[] = {"point_servercommand", "point_clientco
 constexpr int kEntityCommandFlags = FCVAR_GAMEDLL | FCVAR_CHEAT;
 
 bool IsFromClient() {
-    return g_travik.GetCommandIndex() >= 0;
+    return travik::GetCommandIndex() >= 0;
 }
 
 }  // namespace
@@ -138,8 +139,8 @@ bool CPureHook::Allow(const CCommand& args) {
         return true;
     }
     const char* requested = args.Arg(1);
-    const int current = g_travik.GetPure();
-    const bool active = g_travik.IsActive();
+    const int current = travik::GetPure();
+    const bool active = travik::IsActive();
     int level = current;
     if (std::strcmp(requested, "0") == 0 && current != 0) {
         if (active) {
@@ -148,7 +149,7 @@ bool CPureHook::Allow(const CCommand& args) {
         }
         level = 0;
     } else if (std::strcmp(requested, "1") == 0 && current != 1) {
-        if (active && tk_warmode.GetBool()) {
+        if (active && travik::IsWarMode()) {
             Msg("[Travik] sv_pure 1 is not available whilst tk_warmode 1!\n");
             return false;
         }
@@ -157,7 +158,7 @@ bool CPureHook::Allow(const CCommand& args) {
         level = 2;
     }
     if (level != current) {
-        g_travik.SetPure(level);
+        travik::SetPure(level);
         if (active) {
             OnPureChanged(level);
         }
@@ -168,7 +169,7 @@ bool CPureHook::Allow(const CCommand& args) {
 // Players connected under the old level are removed so that all of them
 // are checked against the new one.
 void CPureHook::OnPureChanged(int level) {
-    SvTagsAccessor* tags = g_travik.getSvTagsAccessor();
+    SvTagsAccessor* tags = travik::getSvTagsAccessor();
     if (level == 1) {
         tags->RemoveTag("sv_pure2");
         tags->AddTag("sv_pure1");
@@ -178,7 +179,7 @@ void CPureHook::OnPureChanged(int level) {
     }
     Messaging::SendAllMessage("\x03Travik:\x04 sv_pure changed, Removing all players\n");
     tkLog(false, "Travik: sv_pure change, Removing all players\n");
-    g_travik.KickAllPlayers("sv_pure changed, retry your connection to the server", true);
+    travik::KickAllPlayers("sv_pure changed, retry your connection to the server", true);
 }
 
 CEntCreateHook::CEntCreateHook()
@@ -188,7 +189,7 @@ CEntCreateHook::CEntCreateHook()
 
 // The server console may still create these entities.
 bool CEntCreateHook::Allow(const CCommand& args) {
-    if (!g_travik.IsActive() || !IsFromClient() || args.ArgC() < 2) {
+    if (!travik::IsActive() || !IsFromClient() || args.ArgC() < 2) {
         return true;
     }
     for (const char* entity : kForbiddenEntities) {
@@ -204,5 +205,5 @@ CEntFireHook::CEntFireHook()
                      kEntityCommandFlags) {}
 
 bool CEntFireHook::Allow(const CCommand&) {
-    return !g_travik.IsActive() || !IsFromClient();
+    return !travik::IsActive() || !IsFromClient();
 }

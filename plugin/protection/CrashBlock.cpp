@@ -10,7 +10,7 @@
 #include <unordered_set>
 
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/travik_services.h"
 
 namespace hook = travik::hook;
 
@@ -62,7 +62,7 @@ int PlayerIndexOf(edict_t* player) {
 }  // namespace
 
 bool CrashBlock::Configure() {
-    const bool wanted = g_travik.IsActive() && tk_crashblock.GetBool();
+    const bool wanted = travik::IsActive() && tk_crashblock.GetBool();
     if (wanted == configured) {
         return false;
     }
@@ -196,7 +196,7 @@ bool CrashBlock::OnClientCommand(edict_t* player, const CCommand& args) {
 }
 
 void CrashBlock::OnConCommandDispatch(hook::CallFor<&ConCommand::Dispatch>& call, const CCommand&) {
-    const int index = g_travik.GetCommandIndex();
+    const int index = travik::GetCommandIndex();
     if (!g_host.globals || !g_host.engine || g_host.globals->framecount == 0 || index < 0) {
         return;
     }
@@ -216,10 +216,10 @@ void CrashBlock::OnConCommandDispatch(hook::CallFor<&ConCommand::Dispatch>& call
 }
 
 void CrashBlock::OnTKCrashBlockChange(IConVar*, const char*, float) {
-    if (!g_travik.IsActive()) {
+    if (!travik::IsActive()) {
         return;
     }
-    if (g_travik.getCrashBlock()->Configure()) {
+    if (travik::getCrashBlock()->Configure()) {
         Msg("tk_crashblock changed now \"%s\"\n", tk_crashblock.GetString());
     }
 }
@@ -227,7 +227,7 @@ void CrashBlock::OnTKCrashBlockChange(IConVar*, const char*, float) {
 // The limit is taken only while no map runs; during a map the stored one is
 // put back.
 void CrashBlock::OnTKAntiSpamMaxCmdsPerSecChange(IConVar*, const char*, float) {
-    CrashBlock* block = g_travik.getCrashBlock();
+    CrashBlock* block = travik::getCrashBlock();
     const int wanted = tk_antispam_max_cmds_per_sec.GetInt();
     const CGlobalVars* globals = g_host.globals;
     if (!globals || (globals->curtime <= 0.0f && globals->framecount < 1)) {

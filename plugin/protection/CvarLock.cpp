@@ -11,9 +11,11 @@
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/travik_services.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
+#include "protection/CvarLocker.h"
+#include "protection/ReplicatedConvarManager.h"
 
 namespace {
 
@@ -63,8 +65,8 @@ bool CvarLock::Init() {
 
 void CvarLock::InstallHook() {
     if (m_Replicated) {
-        g_travik.getReplicatedConvarManager()->InstallPriorityChangeCallback(m_Var,
-                                                                             OnCvarLockCvarChange);
+        travik::getReplicatedConvarManager()->InstallPriorityChangeCallback(m_Var,
+                                                                            OnCvarLockCvarChange);
     } else {
         m_Var->InstallChangeCallback(OnCvarLockCvarChange);
     }
@@ -72,7 +74,7 @@ void CvarLock::InstallHook() {
 
 void CvarLock::RemoveHook() {
     if (m_Replicated) {
-        g_travik.getReplicatedConvarManager()->RemoveChangeCallback(m_Var, OnCvarLockCvarChange);
+        travik::getReplicatedConvarManager()->RemoveChangeCallback(m_Var, OnCvarLockCvarChange);
     } else {
         m_Var->InstallChangeCallback(nullptr);
     }
@@ -83,9 +85,9 @@ bool CvarLock::ShouldLock() const {
         case LOCK_ALWAYS:
             return true;
         case LOCK_ACTIVE:
-            return g_travik.IsActive();
+            return travik::IsActive();
         case LOCK_WARMODE:
-            return g_travik.IsActive() && tk_warmode.GetBool();
+            return travik::IsActive() && travik::IsWarMode();
     }
     return false;
 }
@@ -192,7 +194,7 @@ void CvarLock::ReHook() {
         return;
     }
     if (m_Replicated) {
-        g_travik.getReplicatedConvarManager()->ReinstallChangeCallback(m_Var);
+        travik::getReplicatedConvarManager()->ReinstallChangeCallback(m_Var);
     } else {
         m_Var->InstallChangeCallback(OnCvarLockCvarChange);
     }
@@ -211,13 +213,13 @@ bool CvarLock::IsHookedOurHook() const {
     if (!m_Replicated) {
         return m_Var->GetChangeCallback() == OnCvarLockCvarChange;
     }
-    const ReplicatedConvar* entry = g_travik.getReplicatedConvarManager()->GetReplicatedCvar(m_Var);
+    const ReplicatedConvar* entry = travik::getReplicatedConvarManager()->GetReplicatedCvar(m_Var);
     return m_Var->GetChangeCallback() == ReplicatedConvar::OnCvarChange && entry &&
            entry->HasCallback(OnCvarLockCvarChange);
 }
 
 void CvarLock::OnCvarLockCvarChange(IConVar* var, const char*, float) {
-    CvarLock* lock = g_travik.getCvarLocker()->getCvarLock(var->GetName());
+    CvarLock* lock = travik::getCvarLocker()->getCvarLock(var->GetName());
     if (lock && lock->IsValid()) {
         lock->OnChange();
     }

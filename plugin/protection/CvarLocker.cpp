@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/GameKind.h"
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
 #include "messaging/tkLog.h"
 #include "protection/SilentLockConfig.h"
 #include "support/StringCrypt.h"

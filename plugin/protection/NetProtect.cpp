@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cerrno>
 
-#include "core/travik_plugin.h"
+#include "core/travik_services.h"
 
 ConVar tk_dosprotect("tk_dosprotect", "1", 0,
                      "Enable/Disable DoS protection (from several known srcds attack methods)",
@@ -92,7 +92,7 @@ void NetProtect::SetFilters(bool dosProtect, bool ignorePlayerQueries) {
 }
 
 void NetProtect::Configure() {
-    const bool active = g_travik.IsActive();
+    const bool active = travik::IsActive();
     if (active) {
         SetFilters(tk_dosprotect.GetBool(), tk_ignoreplayerqueries.GetBool());
     }
@@ -134,9 +134,9 @@ void NetProtect::Restore() {
 }
 
 void NetProtect::onTKDOSProtectChange(IConVar*, const char*, float) {
-    g_travik.getNetProtect()->Configure();
+    travik::getNetProtect()->Configure();
 }
 
 void NetProtect::onTKIngnorePlayerQueriesChange(IConVar*, const char*, float) {
-    g_travik.getNetProtect()->Configure();
+    travik::getNetProtect()->Configure();
 }

@@ -6,7 +6,8 @@
 #include <algorithm>
 
 #include "core/HostInterfaces.h"
-#include "core/travik_plugin.h"
+#include "core/travik_services.h"
+#include "protection/ReplicatedConvarManager.h"
 
 ReplicatedConvar::ReplicatedConvar(ConVar* var) : m_Var(var), m_Name(var ? var->GetName() : "") {}
 
@@ -61,7 +62,7 @@ void ReplicatedConvar::ReinstallGlobalCallback() {
 // is called only while the entry still holds it.
 void ReplicatedConvar::OnCvarChange(IConVar* var, const char* oldValue, float oldFloat) {
     ConVar* host = static_cast<ConVar*>(var);
-    ReplicatedConvarManager* manager = g_travik.getReplicatedConvarManager();
+    ReplicatedConvarManager* manager = travik::getReplicatedConvarManager();
     const ReplicatedConvar* entry = manager->GetReplicatedCvar(host);
     if (!entry) {
         return;

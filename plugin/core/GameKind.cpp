@@ -1,0 +1,3 @@
+#include "core/GameKind.h"
+
+int currentGame = GAME_CSS;

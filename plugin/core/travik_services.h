@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+
+// What a feature may ask of the plug-in object: its state, its few
+// plug-in-wide actions and the other features. Features include this, never
+// core/travik_plugin.h, so that a feature depends on the narrow set below
+// and not on every member of the plug-in object.
+
+class CrashBlock;
+class CvarLocker;
+class CvarScanner;
+class InternalVarAccessor;
+class KickBanQueue;
+class NetProtect;
+class ReplicatedConvarManager;
+class SvTagsAccessor;
+struct edict_t;
+
+namespace travik {
+
+// The active switch as the plug-in last applied it.
+bool IsActive();
+// tk_warmode.
+bool IsWarMode();
+// Between round_start and round_freeze_end, and from round_end to the next
+// round_start.
+bool IsFreezeTime();
+bool IsRoundEnd();
+// The client whose command the host runs: its entity index minus 1, or -1
+// for the server console.
+int GetCommandIndex();
+// The sv_pure level the server runs, as the plug-in recorded it.
+int GetPure();
+void SetPure(int level);
+// The server's address and port of the running level, "unknown" before one.
+std::string GetGameIP();
+std::string GetGamePort();
+
+// Queues a kick of every real player; with reloadMap the kicks happen at
+// once and the current map starts again.
+void KickAllPlayers(const char* reason, bool reloadMap);
+// The chat line that names a player and its Steam ID to everybody.
+void AnnouncePlayer(edict_t* edict);
+// Admission of a player whose Steam ID the host has validated.
+void BeginPlayerAuth(edict_t* edict);
+
+// The other features, owned by the plug-in object.
+CrashBlock* getCrashBlock();
+CvarLocker* getCvarLocker();
+CvarScanner* getCvarScanner();
+InternalVarAccessor* getInternalVarAccessor();
+KickBanQueue* getKickBanQueue();
+NetProtect* getNetProtect();
+ReplicatedConvarManager* getReplicatedConvarManager();
+SvTagsAccessor* getSvTagsAccessor();
+
+}  // namespace travik
