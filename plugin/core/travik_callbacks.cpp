@@ -33,11 +33,6 @@ bool IsNamed(const char* name, const char* wanted) {
     return std::strcmp(name, wanted) == 0;
 }
 
-const char* ClientSetting(edict_t* edict, const char* name) {
-    const int index = g_host.engine->IndexOfEdict(edict);
-    return index > 0 ? g_host.engine->GetClientConVarValue(index, name) : nullptr;
-}
-
 bool IsOn(const ConVar* var) {
     return var && var->GetBool();
 }
@@ -335,7 +330,7 @@ void Travik::OnPlayerDisconnect(IGameEvent* event) {
     if (!player) {
         return;
     }
-    const char* name = ClientSetting(player, "name");
+    const char* name = Name(player);
     const char* networkId = g_host.engine->GetPlayerNetworkIDString(player);
     if (networkId && std::strlen(networkId) > 6) {
         tkLog(true, "Player: \"%s\" (%s) - was kicked for memory corruption (possible cheater)\n",

@@ -1,5 +1,4 @@
-// Who a client is, as the plug-in object answers it, and the admission and
-// removal of players.
+// The admission and removal of players.
 #include <edict.h>
 #include <eiface.h>
 #include <iplayerinfo.h>
@@ -14,43 +13,6 @@
 #include "core/travik_plugin.h"
 #include "messaging/Messaging.h"
 #include "support/TrimSteamID.h"
-
-// The identity operations of the plug-in object are those of PlayerIdentity.
-bool Travik::IsPlayer(edict_t* edict) {
-    return PlayerIdentity::IsPlayer(edict);
-}
-
-bool Travik::IsPlayerAndConnected(edict_t* edict) {
-    return PlayerIdentity::IsPlayerAndConnected(edict);
-}
-
-bool Travik::IsPlayerOrBot(edict_t* edict) {
-    return PlayerIdentity::IsPlayerOrBot(edict);
-}
-
-edict_t* Travik::GetEntityByUserID(int userID) {
-    return PlayerIdentity::GetEntityByUserID(userID);
-}
-
-int Travik::GetNumRealPlayers() {
-    return PlayerIdentity::GetNumRealPlayers();
-}
-
-edict_t* Travik::getSourceTV() {
-    return PlayerIdentity::getSourceTV();
-}
-
-bool Travik::fixPlayerName(const char* name) {
-    return PlayerIdentity::fixPlayerName(name);
-}
-
-bool Travik::IsSteamIDValid(const char* id) {
-    return PlayerIdentity::IsSteamIDValid(id);
-}
-
-bool Travik::GetPlayerIPAddress(edict_t* edict, char* buffer, std::size_t size) {
-    return PlayerIdentity::GetPlayerIPAddress(edict, buffer, size);
-}
 
 void Travik::AnnouncePlayer(edict_t* edict) {
     if (!g_host.engine || !edict || edict->IsFree()) {

@@ -9,6 +9,7 @@
 #include "core/GameKind.h"
 #include "core/InternalVarAccessor.h"
 #include "core/ModuleInformation.h"
+#include "core/PlayerIdentity.h"
 #include "core/TKPlayerManager.h"
 #include "core/TKState.h"
 #include "core/svtagsaccessor.h"
@@ -31,8 +32,9 @@ class IConVar;
 int TicksPerSecond(float interval);
 
 // The plug-in object: the host drives it through IServerPluginCallbacks and
-// the game-event listener; it owns every feature by value.
-class Travik : public IServerPluginCallbacks, public IGameEventListener2 {
+// the game-event listener; it owns every feature by value. Its player
+// identity operations are those of PlayerIdentity.
+class Travik : public IServerPluginCallbacks, public IGameEventListener2, public PlayerIdentity {
 public:
     Travik() = default;
     ~Travik() override = default;
@@ -106,20 +108,8 @@ public:
     static void onSvCheatsChange(IConVar* var, const char* oldValue, float oldFloat);
     static void onSvLANChange(IConVar* var, const char* oldValue, float oldFloat);
 
-    // Player identity. An edict is in use when it exists and is not free.
-    static bool IsPlayer(edict_t* edict);  // a human: no bot, no SourceTV
-    static bool IsPlayerAndConnected(edict_t* edict);
-    static bool IsPlayerOrBot(edict_t* edict);  // connected, no SourceTV
-    static edict_t* GetEntityByUserID(int userID);
-    static int GetNumRealPlayers();
-    static edict_t* getSourceTV();
-    // Whether the name holds a byte that players could use to fake colours
-    // or sounds in chat.
-    static bool fixPlayerName(const char* name);
-    static bool IsSteamIDValid(const char* id);
-    // The address without its port; false when the host knows none or it
-    // does not fit.
-    static bool GetPlayerIPAddress(edict_t* edict, char* buffer, std::size_t size);
+    // Player identity: IsPlayer, GetEntityByUserID, IsSteamIDValid, ... come
+    // from PlayerIdentity.
     static void AnnouncePlayer(edict_t* edict);
     // Admission of a player whose Steam ID the host has validated.
     void BeginPlayerAuth(edict_t* edict);

@@ -6,84 +6,28 @@
 
 namespace travik {
 
-bool IsActive() {
-    return g_travik.IsActive();
-}
-
-bool IsWarMode() {
-    return tk_warmode.GetBool();
-}
-
-bool IsFreezeTime() {
-    return g_travik.IsFreezeTime();
-}
-
-bool IsRoundEnd() {
-    return g_travik.IsRoundEnd();
-}
-
-int GetCommandIndex() {
-    return g_travik.GetCommandIndex();
-}
-
-int GetPure() {
-    return g_travik.GetPure();
-}
-
-void SetPure(int level) {
-    g_travik.SetPure(level);
-}
-
-std::string GetGameIP() {
-    return g_travik.GetGameIP();
-}
-
-std::string GetGamePort() {
-    return g_travik.GetGamePort();
-}
-
-void KickAllPlayers(const char* reason, bool reloadMap) {
-    g_travik.KickAllPlayers(reason, reloadMap);
-}
-
-void AnnouncePlayer(edict_t* edict) {
-    Travik::AnnouncePlayer(edict);
-}
-
-void BeginPlayerAuth(edict_t* edict) {
-    g_travik.BeginPlayerAuth(edict);
-}
-
-CrashBlock* getCrashBlock() {
-    return g_travik.getCrashBlock();
-}
-
-CvarLocker* getCvarLocker() {
-    return g_travik.getCvarLocker();
-}
-
-CvarScanner* getCvarScanner() {
-    return g_travik.getCvarScanner();
-}
-
-InternalVarAccessor* getInternalVarAccessor() {
-    return g_travik.getInternalVarAccessor();
-}
-
-KickBanQueue* getKickBanQueue() {
-    return g_travik.getKickBanQueue();
-}
-
-NetProtect* getNetProtect() {
-    return g_travik.getNetProtect();
-}
-
-ReplicatedConvarManager* getReplicatedConvarManager() {
-    return g_travik.getReplicatedConvarManager();
-}
-
-SvTagsAccessor* getSvTagsAccessor() {
-    return g_travik.getSvTagsAccessor();
-}
+// A table of forwards, one a line.
+// clang-format off
+bool IsActive() { return g_travik.IsActive(); }
+bool IsWarMode() { return tk_warmode.GetBool(); }
+bool IsFreezeTime() { return g_travik.IsFreezeTime(); }
+bool IsRoundEnd() { return g_travik.IsRoundEnd(); }
+int GetCommandIndex() { return g_travik.GetCommandIndex(); }
+int GetPure() { return g_travik.GetPure(); }
+void SetPure(int level) { g_travik.SetPure(level); }
+std::string GetGameIP() { return g_travik.GetGameIP(); }
+std::string GetGamePort() { return g_travik.GetGamePort(); }
+void KickAllPlayers(const char* reason, bool reloadMap) { g_travik.KickAllPlayers(reason, reloadMap); }
+void AnnouncePlayer(edict_t* edict) { Travik::AnnouncePlayer(edict); }
+void BeginPlayerAuth(edict_t* edict) { g_travik.BeginPlayerAuth(edict); }
+CrashBlock* getCrashBlock() { return g_travik.getCrashBlock(); }
+CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
+CvarScanner* getCvarScanner() { return g_travik.getCvarScanner(); }
+InternalVarAccessor* getInternalVarAccessor() { return g_travik.getInternalVarAccessor(); }
+KickBanQueue* getKickBanQueue() { return g_travik.getKickBanQueue(); }
+NetProtect* getNetProtect() { return g_travik.getNetProtect(); }
+ReplicatedConvarManager* getReplicatedConvarManager() { return g_travik.getReplicatedConvarManager(); }
+SvTagsAccessor* getSvTagsAccessor() { return g_travik.getSvTagsAccessor(); }
+// clang-format on
 
 }  // namespace travik
