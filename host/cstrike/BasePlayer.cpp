@@ -73,6 +73,16 @@ void CBasePlayer::StartObserverMode(int mode) {
 
 void CBasePlayer::StopObserverMode() {
     m_iObserverMode = OBS_MODE_NONE;
+    m_hObserverTarget.Term();
+}
+
+CBasePlayer* CBasePlayer::GetObserverTarget() const {
+    CBaseEntity* target = Resolve(m_hObserverTarget);
+    return target && target->IsPlayer() ? static_cast<CBasePlayer*>(target) : nullptr;
+}
+
+void CBasePlayer::SetObserverTarget(CBasePlayer* target) {
+    m_hObserverTarget = target ? target->GetRefEHandle() : CBaseHandle();
 }
 
 void CBasePlayer::SetLerpTimeFromInterp(const char* clInterp) {
@@ -126,6 +136,7 @@ datamap_t* CBasePlayer::ClassDataMap() {
         DataEmbedded("pl", FieldOffset(&CBasePlayer::pl), PlayerStateDataMap()),
         DataField("m_fLerpTime", FIELD_FLOAT, FieldOffset(&CBasePlayer::m_fLerpTime)),
         DataField("m_iObserverMode", FIELD_INTEGER, FieldOffset(&CBasePlayer::m_iObserverMode)),
+        DataField("m_hObserverTarget", FIELD_EHANDLE, FieldOffset(&CBasePlayer::m_hObserverTarget)),
         DataField("m_flMaxspeed", FIELD_FLOAT, FieldOffset(&CBasePlayer::m_flMaxspeed)),
         DataField("m_nButtons", FIELD_INTEGER, FieldOffset(&CBasePlayer::m_nButtons)),
     };
@@ -165,6 +176,8 @@ SendTable* CBasePlayer::ClassSendTable() {
         SendPropField("m_lifeState", DPT_Int, FieldOffset(&CBasePlayer::m_lifeState), 3),
         SendPropField("m_fFlags", DPT_Int, FieldOffset(&CBasePlayer::m_fFlags), 10),
         SendPropField("m_iObserverMode", DPT_Int, FieldOffset(&CBasePlayer::m_iObserverMode), 3),
+        SendPropField("m_hObserverTarget", DPT_Int, FieldOffset(&CBasePlayer::m_hObserverTarget),
+                      21),
     };
     static SendTable table = cstrike::MakeSendTable(props, "DT_BasePlayer");
     return &table;

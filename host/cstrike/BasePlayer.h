@@ -7,7 +7,13 @@
 
 // Observer modes (m_iObserverMode): none while playing.
 #define OBS_MODE_NONE 0
+#define OBS_MODE_DEATHCAM 1
+#define OBS_MODE_FREEZECAM 2
+#define OBS_MODE_FIXED 3
+#define OBS_MODE_IN_EYE 4
+#define OBS_MODE_CHASE 5
 #define OBS_MODE_ROAMING 6
+#define LAST_PLAYER_OBSERVERMODE OBS_MODE_ROAMING
 
 // Eye heights above the origin.
 #define VEC_VIEW Vector(0.0f, 0.0f, 64.0f)
@@ -50,6 +56,10 @@ public:
     int GetObserverMode() const { return m_iObserverMode; }
     void StartObserverMode(int mode);
     void StopObserverMode();
+    void SetObserverMode(int mode) { m_iObserverMode = mode; }
+    // The player watched in the first-person and chase modes (null: none).
+    CBasePlayer* GetObserverTarget() const;
+    void SetObserverTarget(CBasePlayer* target);
 
     float GetLerpTime() const { return m_fLerpTime; }
     // The interpolation time from the client's cl_interp text: 0 to 0.5 s,
@@ -90,6 +100,7 @@ protected:
     CPlayerState pl;
     float m_fLerpTime = 0.1f;
     int m_iObserverMode = OBS_MODE_NONE;
+    CBaseHandle m_hObserverTarget;
     float m_flMaxspeed = 250.0f;
     float m_flFloorHeight = 0.0f;
     int m_nButtons = 0;

@@ -4,6 +4,7 @@
 #include <shareddefs.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -123,6 +124,7 @@ void CSGameRules::Think() {
         EndRound(TEAM_CT, Target_Saved);
     }
     CheckElimination();
+    CheckObservers();
 }
 
 void CSGameRules::RestartGame(int seconds) {
@@ -380,6 +382,85 @@ void CSGameRules::Flash(CCSPlayer* player, float duration, float maxAlpha) {
     }
     player->Blind(duration, maxAlpha);
     Fire(GameEvent("player_blind").SetInt("userid", player->GetUserID()));
+}
+
+bool CSGameRules::IsValidObserverTarget(const CCSPlayer& observer, const CBasePlayer* target) {
+    if (!target || target == &observer || !target->IsAlive() || target->IsObserver() ||
+        target->GetTeamNumber() == TEAM_UNASSIGNED) {
+        return false;
+    }
+    return Current().forceCamera == 0 || observer.GetTeamNumber() <= TEAM_SPECTATOR ||
+           target->GetTeamNumber() == observer.GetTeamNumber();
+}
+
+CBasePlayer* CSGameRules::FindNextObserverTarget(CCSPlayer& observer, bool reverse) {
+    std::vector<CCSPlayer*> players = Players();
+    if (reverse) {
+        std::reverse(players.begin(), players.end());
+    }
+    // Start after the one watched now, or after the observer himself.
+    const CBasePlayer* from = observer.GetObserverTarget();
+    auto start = std::find(players.begin(), players.end(), from ? from : &observer);
+    const size_t first = start == players.end() ? 0 : (start - players.begin()) + 1;
+    for (size_t i = 0; i < players.size(); ++i) {
+        CCSPlayer* candidate = players[(first + i) % players.size()];
+        if (IsValidObserverTarget(observer, candidate)) {
+            return candidate;
+        }
+    }
+    return nullptr;
+}
+
+void CSGameRules::ApplyObserverMode(CCSPlayer& observer, int mode) {
+    if (mode == OBS_MODE_IN_EYE || mode == OBS_MODE_CHASE) {
+        if (!IsValidObserverTarget(observer, observer.GetObserverTarget())) {
+            observer.SetObserverTarget(FindNextObserverTarget(observer, false));
+        }
+        if (!observer.GetObserverTarget()) {
+            mode = Current().forceCamera == 0 ? OBS_MODE_ROAMING : OBS_MODE_FIXED;
+        }
+    }
+    observer.SetObserverMode(mode);
+    observer.SetMoveType(mode == OBS_MODE_FIXED ? MOVETYPE_NONE : MOVETYPE_OBSERVER);
+}
+
+void CSGameRules::SpecMode(CCSPlayer* player, const char* mode) {
+    if (!player || !player->IsObserver()) {
+        return;
+    }
+    int next = 0;
+    if (mode && *mode) {
+        next = std::atoi(mode);
+        if (next < OBS_MODE_IN_EYE || next > LAST_PLAYER_OBSERVERMODE) {
+            next = OBS_MODE_IN_EYE;
+        }
+    } else {
+        next = player->GetObserverMode() + 1;
+        if (next > LAST_PLAYER_OBSERVERMODE || next < OBS_MODE_IN_EYE) {
+            next = OBS_MODE_IN_EYE;
+        }
+    }
+    ApplyObserverMode(*player, next);
+}
+
+void CSGameRules::SpecNext(CCSPlayer* player, bool reverse) {
+    if (!player || player->GetObserverMode() <= OBS_MODE_FIXED) {
+        return;
+    }
+    if (CBasePlayer* target = FindNextObserverTarget(*player, reverse)) {
+        player->SetObserverTarget(target);
+    }
+}
+
+void CSGameRules::CheckObservers() {
+    for (CCSPlayer* player : Players()) {
+        const int mode = player->GetObserverMode();
+        if ((mode == OBS_MODE_IN_EYE || mode == OBS_MODE_CHASE) &&
+            !IsValidObserverTarget(*player, player->GetObserverTarget())) {
+            player->SetObserverTarget(nullptr);
+            ApplyObserverMode(*player, mode);
+        }
+    }
 }
 
 void CSGameRules::Say(CCSPlayer* player, const char* text) {

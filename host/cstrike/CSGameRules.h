@@ -15,6 +15,7 @@
 #include "PlantedC4.h"
 
 class CBaseCombatWeapon;
+class CBasePlayer;
 class CCSPlayer;
 
 namespace cstrike {
@@ -30,6 +31,7 @@ struct RulesSettings {
     int startMoney = 800;            // dollars
     float c4Timer = 45.0f;           // seconds from plant to explosion
     float roundRestartDelay = 5.0f;  // seconds from round end to the next round
+    int forceCamera = 1;             // mp_forcecamera: 1 and 2 keep team players on their team
 };
 
 // Where the rules read their settings each time they use them (the game's
@@ -116,6 +118,17 @@ public:
     void Kill(CCSPlayer* victim, CCSPlayer* attacker, const char* weapon, bool headshot);
     // Sets the flash fields, then fires "player_blind".
     void Flash(CCSPlayer* player, float duration, float maxAlpha);
+    // spec_mode [MODE]: the observer mode given (first person for one out of
+    // range) or, without one, the next (first person after roaming). The
+    // first-person and chase modes need someone to watch: without anybody
+    // the observer roams (mp_forcecamera 0) or stays fixed.
+    void SpecMode(CCSPlayer* player, const char* mode);
+    // spec_next, spec_prev: the next (previous) player, in entity order, that
+    // the observer may watch; only in the first-person, chase and roaming modes.
+    void SpecNext(CCSPlayer* player, bool reverse);
+    // A living player other than the observer; under mp_forcecamera 1 or 2 a
+    // team player watches only his own team.
+    bool IsValidObserverTarget(const CCSPlayer& observer, const CBasePlayer* target);
     // "player_say", the text cut to 127 characters.
     void Say(CCSPlayer* player, const char* text);
 
@@ -158,6 +171,10 @@ private:
     // round end, then a restart.
     bool CheckCommencing(const int members[]);
     void CheckElimination();
+    CBasePlayer* FindNextObserverTarget(CCSPlayer& observer, bool reverse);
+    void ApplyObserverMode(CCSPlayer& observer, int mode);
+    // Observers whose target died or left watch someone else.
+    void CheckObservers();
     void SpawnPlayer(CCSPlayer& player, int spawnNumber);
     Vector SpawnPoint(int team, int spawnNumber) const;
     void DropWeapons(CCSPlayer& player);

@@ -99,6 +99,7 @@ void GameCvars::Read(cstrike::RulesSettings& settings) {
     settings.startMoney = mp_startmoney.GetInt();
     settings.c4Timer = mp_c4timer.GetFloat();
     settings.roundRestartDelay = mp_round_restart_delay.GetFloat();
+    settings.forceCamera = mp_forcecamera.GetInt();
 }
 
 int GameCvars::TakeRestartRequest() {

@@ -10,9 +10,8 @@
 namespace {
 
 // Client commands the game takes without an answer.
-const char* const kQuietCommands[] = {"spec_mode", "spec_next", "spec_prev", "spec_player",
-                                      "ignorerad", "buymenu",   "drop",      "nightvision",
-                                      "autobuy",   "rebuy"};
+const char* const kQuietCommands[] = {"spec_player", "ignorerad", "buymenu", "drop",
+                                      "nightvision", "autobuy",   "rebuy"};
 
 bool IsQuiet(const char* command) {
     for (const char* quiet : kQuietCommands)
@@ -80,6 +79,10 @@ void ServerGameClients::ClientCommand(edict_t* entity, const CCommand& args) {
         game.Rules()->JoinTeam(player, autoTeam ? AutoTeam() : team, autoTeam);
     } else if (strcasecmp(command, "kill") == 0) {
         game.Rules()->Kill(player, nullptr, "world", false);
+    } else if (strcasecmp(command, "spec_mode") == 0) {
+        game.Rules()->SpecMode(player, args.ArgC() >= 2 ? args[1] : nullptr);
+    } else if (strcasecmp(command, "spec_next") == 0 || strcasecmp(command, "spec_prev") == 0) {
+        game.Rules()->SpecNext(player, strcasecmp(command, "spec_prev") == 0);
     } else if (strcasecmp(command, "VModEnable") == 0) {
         game.VoiceModEnable(*player, args);
     } else if (strcasecmp(command, "vban") == 0) {

@@ -117,6 +117,9 @@ bool SimGame::GetPlayerState(int entityIndex, SimPlayerState* state) {
     state->maxSpeed = player->GetMaxSpeed();
     state->flashDuration = player->GetFlashDuration();
     state->flashMaxAlpha = player->GetFlashMaxAlpha();
+    state->observerMode = player->GetObserverMode();
+    const CBasePlayer* target = player->GetObserverTarget();
+    state->observerTarget = target ? target->entindex() : 0;
     return true;
 }
 

@@ -136,6 +136,8 @@ const std::vector<GameExpectations::Subject>& GameExpectations::Subjects() {
          "a ray through the engine's IEngineTrace; an end is a client or x,y,z"},
         {"udp", &GameExpectations::Udp, "udp empty|game|total|type C [OP] N | udp reply \"text\"",
          "datagrams that reached the engine; answers to the scenario's socket"},
+        {"score", &GameExpectations::Score, "score terrorist|ct [OP] N",
+         "rounds the team won since the last restart (its team entity's m_iScore)"},
     };
     return subjects;
 }
@@ -185,6 +187,10 @@ const std::vector<GameExpectations::PlayerField>& GameExpectations::PlayerFields
          "the client's last snapshot held it"},
         {"hears", &GameExpectations::Hears, nullptr, "NAME hears OTHER",
          "the engine's voice table lets NAME hear OTHER"},
+        {"obsmode", &GameExpectations::ObserverMode, [](S s) { return double(s.observerMode); },
+         "NAME obsmode none|fixed|ineye|chase|roaming", "its observer mode (none while playing)"},
+        {"observing", &GameExpectations::Observing, nullptr, "NAME observing OTHER|nobody",
+         "the player its observer mode watches"},
     };
     return fields;
 }
@@ -277,6 +283,63 @@ std::optional<ExpectationResult> GameExpectations::Hears(const PlayerLine& line)
         client.IsActive() && sender->IsActive() &&
         m_world.server->Voice().GetClientListening(client.EntityIndex(), sender->EntityIndex());
     return Done(hears, name + " {to} hear " + senderName, hears ? "hears" : "does not hear");
+}
+
+namespace {
+
+const char* const kObserverModes[] = {"none",  "deathcam", "freezecam", "fixed",
+                                      "ineye", "chase",    "roaming"};
+
+}  // namespace
+
+std::optional<ExpectationResult> GameExpectations::ObserverMode(const PlayerLine& line) {
+    std::string mode;
+    if (!Take(mode, "the observer mode"))
+        return std::nullopt;
+    if (!IsOneOf(mode, kObserverModes))
+        return Fail("an observer mode is none, fixed, ineye, chase or roaming, not \"" + mode +
+                    "\"");
+    SimPlayerState state;
+    if (!PlayerState(line.client, state))
+        return NoPlayer(line);
+    const int actual = static_cast<int>(line.field.read(state));
+    const std::string seen = actual >= 0 && actual < static_cast<int>(std::size(kObserverModes))
+                                 ? kObserverModes[actual]
+                                 : std::to_string(actual);
+    return Done(seen == mode, line.name + "'s obsmode {to} be " + mode, seen);
+}
+
+std::optional<ExpectationResult> GameExpectations::Observing(const PlayerLine& line) {
+    std::string targetName;
+    if (!Take(targetName, "the watched client (or nobody)"))
+        return std::nullopt;
+    const Client* target = targetName == "nobody" ? nullptr : m_world.client(targetName);
+    if (targetName != "nobody" && !target)
+        return Fail("no client " + targetName);
+    SimPlayerState state;
+    if (!PlayerState(line.client, state))
+        return NoPlayer(line);
+    const int wanted = target && target->IsActive() ? target->EntityIndex() : 0;
+    std::string seen = "nobody";
+    if (state.observerTarget > 0) {
+        const Client* watched = m_world.server->Clients().At(state.observerTarget);
+        seen = watched ? watched->Name() : FormatNumber(state.observerTarget);
+    }
+    return Done((target ? wanted > 0 : true) && state.observerTarget == wanted,
+                line.name + " {to} be observing " + targetName, seen);
+}
+
+std::optional<ExpectationResult> GameExpectations::Score() {
+    int team = 0;
+    if (m_args.Accept("terrorist") || m_args.Accept("t"))
+        team = 2;
+    else if (m_args.Accept("ct"))
+        team = 3;
+    else
+        return Fail(BadLine());
+    return Compare(
+        std::string(team == 2 ? "the terrorists'" : "the counter-terrorists'") + " score",
+        m_world.server->Game().Sim()->GetTeamScore(team));
 }
 
 std::optional<ExpectationResult> GameExpectations::Entities() {

@@ -77,6 +77,9 @@ private:
     std::optional<ExpectationResult> MoveType(const PlayerLine& line);
     std::optional<ExpectationResult> Sent(const PlayerLine& line);
     std::optional<ExpectationResult> Hears(const PlayerLine& line);
+    std::optional<ExpectationResult> ObserverMode(const PlayerLine& line);
+    std::optional<ExpectationResult> Observing(const PlayerLine& line);
+    std::optional<ExpectationResult> Score();
     // A trace end: a client's eyes, or "x,y,z".
     bool ReadPoint(float point[3], int& entityIndex);
     bool PlayerState(const Client& client, SimPlayerState& state);

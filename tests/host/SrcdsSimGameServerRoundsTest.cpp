@@ -166,3 +166,66 @@ TEST_F(SrcdsSimGameServerRounds, RestartGameIsSeenAtTheNextFrameAndResetsScoresM
 }
 
 }  // namespace
+
+namespace {
+
+class SrcdsSimGameServerObservers : public GameServerTest {
+protected:
+    void Command(sim::Client& client, const std::string& line) {
+        server->Clients().ExecuteClientLine(client, line);
+    }
+    int Mode(const sim::Client& client) { return State(client).observerMode; }
+    int Target(const sim::Client& client) { return State(client).observerTarget; }
+};
+
+TEST_F(SrcdsSimGameServerObservers, SpecCommandsChangeTheModeAndCycleThroughThoseOneMayWatch) {
+    StartGame();
+    sim::Client& alice = Player("alice", 2);
+    sim::Client& bob = Player("bob", 2);
+    sim::Client& carol = Player("carol", 3);
+    sim::Client& watcher = Player("watcher", 1);
+    Commence();
+    ASSERT_EQ(Mode(watcher), 6) << "a spectator roams";
+    EXPECT_EQ(Target(watcher), 0);
+
+    Command(watcher, "spec_mode");  // after roaming comes first person
+    EXPECT_EQ(Mode(watcher), 4);
+    EXPECT_EQ(Target(watcher), alice.EntityIndex()) << "the first after himself, wrapping";
+    Command(watcher, "spec_next");
+    EXPECT_EQ(Target(watcher), bob.EntityIndex());
+    Command(watcher, "spec_next");
+    EXPECT_EQ(Target(watcher), carol.EntityIndex()) << "a spectator watches both sides";
+    Command(watcher, "spec_next");
+    EXPECT_EQ(Target(watcher), alice.EntityIndex());
+    Command(watcher, "spec_prev");
+    EXPECT_EQ(Target(watcher), carol.EntityIndex());
+    Command(watcher, "spec_mode");
+    EXPECT_EQ(Mode(watcher), 5);
+    Command(watcher, "spec_mode 9");
+    EXPECT_EQ(Mode(watcher), 4) << "out of range: first person";
+    Command(watcher, "spec_mode 6");
+    EXPECT_EQ(Mode(watcher), 6);
+
+    Command(carol, "spec_mode");
+    Command(carol, "spec_next");
+    EXPECT_EQ(Mode(carol), 0) << "the living do not observe";
+
+    // mp_forcecamera 1: a dead terrorist watches only terrorists.
+    Command(bob, "kill");
+    Command(bob, "spec_mode 4");
+    EXPECT_EQ(Target(bob), alice.EntityIndex());
+    Command(bob, "spec_next");
+    EXPECT_EQ(Target(bob), alice.EntityIndex());
+
+    // The watched player dies: the next think finds another, or none.
+    Command(watcher, "spec_mode 4");
+    Command(watcher, "spec_next");
+    ASSERT_EQ(Target(watcher), alice.EntityIndex());
+    Command(alice, "kill");
+    server->RunTicks(1);
+    EXPECT_EQ(Target(watcher), carol.EntityIndex());
+    EXPECT_EQ(Mode(bob), 3) << "no terrorist left to watch: a fixed view";
+    EXPECT_EQ(Target(bob), 0);
+}
+
+}  // namespace

@@ -36,6 +36,8 @@ struct SimPlayerState {
     float maxSpeed = 0.0f;
     float flashDuration = 0.0f;
     float flashMaxAlpha = 0.0f;
+    int observerMode = 0;    // OBS_MODE_*: 0 while playing, 6 roaming, 4 first person, ...
+    int observerTarget = 0;  // entity index of the player watched, 0 for none
 };
 
 class ISimGame {
