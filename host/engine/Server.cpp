@@ -50,11 +50,13 @@ Server::Server(ServerConfig config)
       m_files(m_config.gameDir),
       m_dispatcher(*m_cvar, m_buffer),
       m_objects(*m_cvar),
-      m_messages([this](int index) -> Client* {
-          Client* client = m_clients.At(index);
-          return client && client->Kind() == ClientKind::Human && client->IsActive() ? client
-                                                                                     : nullptr;
-      }),
+      m_messages(
+          [this](int index) -> Client* {
+              Client* client = m_clients.At(index);
+              return client && client->Kind() == ClientKind::Human && client->IsActive() ? client
+                                                                                         : nullptr;
+          },
+          [this](const std::string& message) { FatalError(message); }),
       m_plugins(m_config.gameDir, &Server::EngineFactory, m_events) {
     if (s_current) {
         std::fprintf(stderr, "srcds-sim: a second server in one process\n");
@@ -235,13 +237,21 @@ void Server::Shutdown() {
     m_quitRequested = false;
 }
 
+void Server::FatalError(const std::string& message) {
+    if (!m_fatalError.empty() || !m_up)
+        return;
+    m_fatalError = message;
+    m_buffer.Clear();  // nothing more runs, not even the rest of a command line
+    Msg("FATAL ERROR: %s\n", message.c_str());
+}
+
 void Server::FinishQuit() {
     Msg("Shutting down the server\n");
     Shutdown();
 }
 
 void Server::RunFrame() {
-    if (!m_up)
+    if (!IsUp())
         return;
     if (!m_pendingLevel.empty()) {
         const std::string map = std::move(m_pendingLevel);
@@ -258,12 +268,15 @@ void Server::RunFrame() {
     m_net.ReadFrame();
     m_clients.OnFrame();
     m_helpers.OnFrame();
-    if (m_levelRunning) {
+    if (m_levelRunning && IsUp()) {
         const bool simulating = !m_paused;
         m_plugins.ForEach(
             [simulating](IServerPluginCallbacks& plugin) { plugin.GameFrame(simulating); });
+        if (!IsUp())
+            return;
         m_game.Dll()->GameFrame(simulating);
-        TakeSnapshots();
+        if (IsUp())
+            TakeSnapshots();
     }
     if (m_quitRequested)
         FinishQuit();
@@ -281,7 +294,7 @@ void Server::TakeSnapshots() {
 }
 
 void Server::RunTicks(int ticks) {
-    for (int i = 0; i < ticks && m_up; ++i)
+    for (int i = 0; i < ticks && IsUp(); ++i)
         RunFrame();
 }
 
@@ -301,7 +314,8 @@ void Server::ServerCommand(std::string_view text) {
 }
 
 void Server::ServerExecute() {
-    m_dispatcher.Execute();
+    if (m_fatalError.empty())
+        m_dispatcher.Execute();
 }
 
 bool Server::IsMapValid(const std::string& map) const {

@@ -75,7 +75,13 @@ public:
     // What quit does: the level ends, clients leave, plug-ins unload, the
     // game library shuts down.
     void Shutdown();
-    bool IsUp() const { return m_up; }
+    // Running: started and neither shut down nor halted by a fatal error.
+    bool IsUp() const { return m_up && m_fatalError.empty(); }
+    // A fatal engine error: the real engine prints it and its process ends.
+    // Here the server halts at once (no more frames, commands or callbacks
+    // from it) and keeps the message; destroying it still unloads cleanly.
+    void FatalError(const std::string& message);
+    const std::string& FatalErrorMessage() const { return m_fatalError; }
     bool QuitRequested() const { return m_quitRequested; }
     void RequestQuit() { m_quitRequested = true; }
 
@@ -210,6 +216,7 @@ private:
     std::string m_pendingLevel;
     std::string m_mapEntities;
     std::set<std::string> m_forcedFiles;
+    std::string m_fatalError;
 };
 
 }  // namespace sim

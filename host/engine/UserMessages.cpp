@@ -56,14 +56,31 @@ DecodedMessage DecodeTextMsg(bf_read& reader, int messageType) {
     return message;
 }
 
+// Sender, chat flag, a format or localisation token, then its parameters,
+// which take the places of "%s1".."%s4" as the client's formatting does.
+DecodedMessage DecodeSayText2(bf_read& reader) {
+    DecodedMessage message;
+    message.entry.kind = InboxKind::Chat;
+    message.entry.messageType = UserMessages::kSayText2;
+    message.entry.sender = reader.ReadByte();
+    reader.ReadByte();
+    std::string format = ReadText(reader);
+    std::vector<std::string> params;
+    while (params.size() < 4 && reader.GetNumBitsLeft() >= 8)
+        params.push_back(ReadText(reader));
+    message.entry.text = Substitute(std::move(format), params);
+    return message;
+}
+
 }  // namespace
 
 bf_write* UserMessages::Begin(IRecipientFilter* filter, int messageType) {
     if (m_open) {
-        Warning(
-            "UserMessageBegin: New message started before matching call to MessageEnd; "
-            "the earlier message was dropped\n");
-        ++m_dropped;
+        m_fatal("UserMessageBegin: message " + std::to_string(messageType) +
+                " begun while message " + std::to_string(m_type) + " is still open");
+        // The real process is gone by now; the caller may still write.
+        m_discard.StartWriting(m_discardData, sizeof(m_discardData));
+        return &m_discard;
     }
     m_open = true;
     m_type = messageType;
@@ -76,7 +93,7 @@ bf_write* UserMessages::Begin(IRecipientFilter* filter, int messageType) {
 
 void UserMessages::End() {
     if (!m_open) {
-        Warning("MessageEnd called with no active message\n");
+        m_fatal("MessageEnd: no user message was begun");
         return;
     }
     m_open = false;
@@ -102,7 +119,8 @@ DecodedMessage UserMessages::Decode(int messageType, const unsigned char* data, 
             message.entry.sender = reader.ReadByte();
             message.entry.text = ReadText(reader);
             return message;
-        case kTextMsgOther:
+        case kSayText2:
+            return DecodeSayText2(reader);
         case kTextMsg:
             return DecodeTextMsg(reader, messageType);
         case kShowMenu:

@@ -1,7 +1,9 @@
 // User messages: begun by a plug-in or the game with a recipient filter and
 // a message index, written into a bit buffer of at most MAX_USER_MSG_DATA
-// bytes, and on MessageEnd decoded into each recipient's inbox: chat (3),
-// text (4 and 5: centre, console, chat, notify), menus (10) and hints (22).
+// bytes, and on MessageEnd decoded into each recipient's inbox: chat (3, and
+// SayText2 at 4), text (5: centre, console, chat, notify), menus (10) and
+// hints (22). Beginning while a message is open, or ending none, is a fatal
+// engine error.
 #pragma once
 
 #include <irecipientfilter.h>
@@ -28,14 +30,17 @@ struct DecodedMessage {
 class UserMessages {
 public:
     static constexpr int kSayText = 3;
-    static constexpr int kTextMsgOther = 4;
+    static constexpr int kSayText2 = 4;
     static constexpr int kTextMsg = 5;
     static constexpr int kShowMenu = 10;
     static constexpr int kRequestState = 18;
     static constexpr int kHintText = 22;
 
-    // clientAt answers the connected human client of an entity index, or null.
-    explicit UserMessages(std::function<Client*(int)> clientAt) : m_clientAt(std::move(clientAt)) {}
+    // clientAt answers the connected human client of an entity index, or
+    // null; fatal stops the server with a message.
+    UserMessages(std::function<Client*(int)> clientAt,
+                 std::function<void(const std::string&)> fatal)
+        : m_clientAt(std::move(clientAt)), m_fatal(std::move(fatal)) {}
 
     bf_write* Begin(IRecipientFilter* filter, int messageType);
     void End();
@@ -49,8 +54,12 @@ private:
     void Deliver(Client& client, const DecodedMessage& message);
 
     std::function<Client*(int)> m_clientAt;
+    std::function<void(const std::string&)> m_fatal;
     unsigned char m_data[MAX_USER_MSG_DATA] = {};
     bf_write m_buffer;
+    // What a caller writes after a fatal Begin goes here and nowhere.
+    unsigned char m_discardData[MAX_USER_MSG_DATA] = {};
+    bf_write m_discard;
     std::vector<int> m_recipients;
     int m_type = -1;
     bool m_open = false;

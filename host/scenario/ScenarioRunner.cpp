@@ -196,11 +196,16 @@ ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const s
         return Outcome::Error;
     }
     error = (this->*entry->handler)(args);
+    ReportInboxes();
+    if (m_server && !m_server->FatalErrorMessage().empty()) {
+        m_message =
+            where + ": the server stopped with a fatal error: " + m_server->FatalErrorMessage();
+        return Outcome::Failed;
+    }
     if (!error.empty()) {
         m_message = where + ": error: " + scenario_words::Explain(error, entry->usage);
         return Outcome::Error;
     }
-    ReportInboxes();
     return Outcome::Ok;
 }
 

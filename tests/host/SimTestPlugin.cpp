@@ -207,6 +207,8 @@ private:
 
     // sim_chat, sim_hint, sim_center, sim_menu, sim_query: the plug-in's own
     // client commands, answered with a message to the sender and stopped.
+    // sim_nested_message and sim_stray_end misuse user messages, as a faulty
+    // plug-in might.
     bool SendsMessage(edict_t* entity, const CCommand& args, PLUGIN_RESULT& answer) {
         const std::string command = args[0];
         const int index = Index(entity);
@@ -234,6 +236,13 @@ private:
                 buffer.WriteByte(0);
                 buffer.WriteString(Format("->1. %s\n->2. Close\n", args.ArgS()).c_str());
             });
+        } else if (command == "sim_nested_message") {
+            Send(index, 3, [&](bf_write& buffer) {
+                buffer.WriteByte(0);
+                Send(index, 3, [](bf_write& inner) { inner.WriteByte(0); });
+            });
+        } else if (command == "sim_stray_end") {
+            g_engine->MessageEnd();
         } else if (command == "sim_query") {
             const int cookie = StartQuery(index, args[1]);
             g_engine->ClientPrintf(entity, Format("[sim] query %d sent\n", cookie).c_str());

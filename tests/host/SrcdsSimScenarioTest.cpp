@@ -245,6 +245,19 @@ TEST_F(SrcdsSimScenario, AClientSignsOnBeforeItIsInTheGameAndSteamAnswersAfter) 
         << errors;
 }
 
+TEST_F(SrcdsSimScenario, AFatalEngineErrorFailsTheScenarioAtItsLine) {
+    for (const char* command : {"sim_nested_message", "sim_stray_end"}) {
+        EXPECT_EQ(Run(std::string("addon sim_test_plugin\nserver start +map de_dust2\n"
+                                  "client a connect signon=0\nclient a command ") +
+                      command + "\nexpect a connected\n"),
+                  sim::ScenarioRunner::kExitFailed)
+            << command;
+        EXPECT_NE(errors.find("test.scn:4: the server stopped with a fatal error: "),
+                  std::string::npos)
+            << errors;
+    }
+}
+
 TEST_F(SrcdsSimScenario, ARefusedGameDescriptionIsSetBeforePluginsLoad) {
     EXPECT_EQ(Run("game description \"Half-Life 2 Deathmatch\"\nserver start +map de_dust2\n"
                   "expect console \"x\"\n"),

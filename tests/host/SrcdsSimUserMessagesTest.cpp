@@ -64,16 +64,31 @@ TEST_F(SrcdsSimUserMessages, TextMessagesGoWhereTheirDestinationSays) {
         b.WriteByte(HUD_PRINTCONSOLE);
         b.WriteString("to the console\n");
     });
-    Send({1}, 4, [](bf_write& b) {
-        b.WriteByte(HUD_PRINTCENTER);
-        b.WriteString("centre on index 4");
-    });
     const auto centre = alice->GetInbox().OfKind(sim::InboxKind::Center);
-    ASSERT_EQ(centre.size(), 2u);
+    ASSERT_EQ(centre.size(), 1u);
     EXPECT_EQ(centre[0]->text, "Game will restart in 3 seconds");
-    EXPECT_EQ(centre[1]->text, "centre on index 4");
     EXPECT_EQ(bob->GetInbox().OfKind(sim::InboxKind::Center).size(), 1u);
     EXPECT_TRUE(alice->GetInbox().Console().Contains("to the console\n"));
+}
+
+// Index 4 is SayText2 on this game, not a text message: a byte that looks
+// like a destination is its sender.
+TEST_F(SrcdsSimUserMessages, IndexFourIsSayText2WithItsParameters) {
+    Send({1}, 4, [](bf_write& b) {
+        b.WriteByte(2);
+        b.WriteByte(1);
+        b.WriteString("\x03%s1\x01 :  %s2");
+        b.WriteString("bob");
+        b.WriteString("gg");
+    });
+    EXPECT_TRUE(alice->GetInbox().OfKind(sim::InboxKind::Center).empty());
+    const auto chat = alice->GetInbox().OfKind(sim::InboxKind::Chat);
+    ASSERT_EQ(chat.size(), 1u);
+    EXPECT_EQ(chat[0]->text,
+              "\x03"
+              "bob\x01 :  gg");
+    EXPECT_EQ(chat[0]->sender, 2);
+    EXPECT_EQ(chat[0]->messageType, 4);
 }
 
 TEST_F(SrcdsSimUserMessages, MenusArriveWholeWithKeysAndSignedTime) {
@@ -135,7 +150,7 @@ TEST_F(SrcdsSimUserMessages, AnOverflowingMessageIsDroppedWithAWarning) {
     ASSERT_EQ(alice->GetInbox().OfKind(sim::InboxKind::Chat).size(), 1u);
 }
 
-TEST_F(SrcdsSimUserMessages, BadRecipientsBotsAndUnmatchedEndsAreHarmless) {
+TEST_F(SrcdsSimUserMessages, BadRecipientsAndBotsAreHarmless) {
     server->Clients().AddFakeClient("Bot01", sim::ClientKind::Bot);
     Send({-1, 0, 3, 64, 99}, 3, [](bf_write& b) {
         b.WriteByte(0);
@@ -143,8 +158,32 @@ TEST_F(SrcdsSimUserMessages, BadRecipientsBotsAndUnmatchedEndsAreHarmless) {
         b.WriteByte(0);
     });
     EXPECT_TRUE(alice->GetInbox().Entries().empty());
+    EXPECT_TRUE(server->IsUp());
+}
+
+TEST_F(SrcdsSimUserMessages, AnEndWithoutABeginStopsTheServer) {
     server->Engine().MessageEnd();
-    EXPECT_TRUE(ConsoleHas("MessageEnd called with no active message"));
+    EXPECT_FALSE(server->IsUp());
+    EXPECT_EQ(server->FatalErrorMessage(), "MessageEnd: no user message was begun");
+    EXPECT_TRUE(ConsoleHas("FATAL ERROR: MessageEnd: no user message was begun\n"));
+    // Halted: frames and console lines do nothing any more.
+    const int frame = server->Globals().framecount;
+    server->RunTicks(5);
+    Console("echo still here");
+    EXPECT_EQ(server->Globals().framecount, frame);
+    EXPECT_FALSE(ConsoleHas("still here"));
+}
+
+TEST_F(SrcdsSimUserMessages, ABeginWhileAMessageIsOpenStopsTheServer) {
+    Recipients toAlice{1};
+    bf_write* outer = server->Engine().UserMessageBegin(&toAlice, 3);
+    ASSERT_NE(outer, nullptr);
+    bf_write* inner = server->Engine().UserMessageBegin(&toAlice, 5);
+    ASSERT_NE(inner, nullptr) << "the caller may still write without crashing";
+    inner->WriteString("written after the error");
+    EXPECT_FALSE(server->IsUp());
+    EXPECT_EQ(server->FatalErrorMessage(),
+              "UserMessageBegin: message 5 begun while message 3 is still open");
 }
 
 TEST_F(SrcdsSimUserMessages, ClientPrintfLandsInThatClientsConsoleOnly) {
