@@ -59,5 +59,8 @@ struct ServerCvars {
     ConVar* sv_maxupdaterate = nullptr;
 };
 
+// Whether a variable exists and is on (its number is not 0).
+bool IsOn(const ConVar* var);
+
 extern HostInterfaces g_host;
 extern ServerCvars g_serverCvars;

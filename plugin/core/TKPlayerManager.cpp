@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/FixedBuffer.h"
+#include "core/GameClock.h"
 #include "core/HostInterfaces.h"
 #include "core/InternalVarAccessor.h"
 #include "core/PlayerIdentity.h"
@@ -28,19 +29,6 @@ constexpr float kMinLerp = 0.01f;
 const char* const kLowerInterp =
     "[Travik] Please lower your \"cl_interp\" value to play on this server (0.1 max)";
 
-// Player slot of an edict (entity index - 1), or -1 outside the table.
-int SlotOf(const edict_t* edict) {
-    if (!g_host.engine || !edict) {
-        return -1;
-    }
-    const int slot = g_host.engine->IndexOfEdict(edict) - 1;
-    return slot >= 0 && slot < TKPlayerManager::kSlots ? slot : -1;
-}
-
-float Now() {
-    return g_host.globals ? g_host.globals->curtime : 0.0f;
-}
-
 bool IsPending(const char* id) {
     return std::strcmp(id, "STEAM_ID_PENDING") == 0 || std::strcmp(id, "UNKNOWN") == 0 ||
            std::strcmp(id, "STEAM_ID_LAN") == 0;
@@ -53,9 +41,9 @@ void TKPlayerManager::OnClientActive(edict_t* edict) {
         return;
     }
     if (travik::IsActive()) {
-        m_Waiting.emplace_back(edict, Now() + kAuthTimeOut);
+        m_Waiting.emplace_back(edict, GameClock::Now() + kAuthTimeOut);
     }
-    const int slot = SlotOf(edict);
+    const int slot = PlayerSlot(edict);
     if (slot < 0) {
         return;
     }
@@ -91,7 +79,7 @@ void TKPlayerManager::Reset() {
 }
 
 void TKPlayerManager::OnGameFrame() {
-    const float now = Now();
+    const float now = GameClock::Now();
     if (now < m_NextThink) {
         return;
     }
@@ -123,8 +111,7 @@ void TKPlayerManager::ThinkWaiting(float now) {
 }
 
 bool TKPlayerManager::StillUnvalidated(edict_t* edict) {
-    const ConVar* lan = g_serverCvars.sv_lan;
-    if (lan && lan->GetBool()) {
+    if (IsOn(g_serverCvars.sv_lan)) {
         return false;
     }
     const char* id = g_host.engine ? g_host.engine->GetPlayerNetworkIDString(edict) : nullptr;
@@ -132,8 +119,7 @@ bool TKPlayerManager::StillUnvalidated(edict_t* edict) {
 }
 
 void TKPlayerManager::TimeOut(edict_t* edict) {
-    const int index = g_host.engine ? g_host.engine->IndexOfEdict(edict) : 0;
-    const char* name = index > 0 ? g_host.engine->GetClientConVarValue(index, "name") : nullptr;
+    const char* name = PlayerIdentity::Name(edict);
     // Players see the name as it is; the log gets it made inert.
     const auto removal = [](FixedBuffer<1024>& line, const char* who) {
         return line.Format("\x03Travik:\x04 Removing [ %s ] No STEAM Auth\n", who);
@@ -146,7 +132,7 @@ void TKPlayerManager::TimeOut(edict_t* edict) {
 }
 
 void TKPlayerManager::CheckLerp(edict_t* edict) {
-    const int slot = SlotOf(edict);
+    const int slot = PlayerSlot(edict);
     if (slot < 0) {
         return;
     }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "core/PlayerSlots.h"
+
 struct edict_t;
 
 // A joining player waiting for the host to validate its Steam ID.
@@ -23,7 +25,6 @@ private:
 // interpolation time (cl_interp).
 class TKPlayerManager {
 public:
-    static constexpr int kSlots = 64;
     // How long a joining player may wait for its Steam ID.
     static constexpr float kAuthTimeOut = 20.0f;
     // Pause between two rounds of work.
@@ -48,7 +49,7 @@ private:
 
     std::vector<UnauthedPlayer> m_Waiting;
     std::vector<edict_t*> m_LerpQueue;
-    bool m_LerpKnown[kSlots] = {};
-    float m_LastLerp[kSlots] = {};
+    bool m_LerpKnown[kMaxPlayerSlots] = {};
+    float m_LastLerp[kMaxPlayerSlots] = {};
     float m_NextThink = 0.0f;
 };

@@ -14,6 +14,7 @@
 
 #include "core/CallbackText.h"
 #include "core/FixedBuffer.h"
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_plugin.h"
 #include "messaging/Messaging.h"
@@ -29,13 +30,7 @@ const char* const kLevelEvents[] = {
 
 const char* const kIllegalName = "Travik - Illegal character in player name";
 
-bool IsNamed(const char* name, const char* wanted) {
-    return std::strcmp(name, wanted) == 0;
-}
-
-bool IsOn(const ConVar* var) {
-    return var && var->GetBool();
-}
+using HostCommands::IsNamed;
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 
 #include <cstring>
 
+#include "core/GameClock.h"
 #include "core/HostInterfaces.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
@@ -154,7 +155,7 @@ bool Travik::AcquireGameInterfaces(CreateInterfaceFn interfaceFactory,
 
 // The plug-in must come up with the server, before the first frame.
 bool Travik::CheckServerNotRunning() {
-    if (g_host.globals->curtime > 0.0f || g_host.globals->framecount > 0) {
+    if (!GameClock::BeforeFirstFrame()) {
         tkLog(true, "[Travik] This plugin must be loaded when you start the server (Unloading)\n");
         return false;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/FixedBuffer.h"
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "core/PlayerSlots.h"
 #include "core/travik_plugin.h"
@@ -253,15 +254,7 @@ void Travik::makeCvarNotify(const char* name) {
 }
 
 ConCommand* Travik::GetConCommand(const char* name) {
-    if (!g_host.cvar) {
-        return nullptr;
-    }
-    for (ConCommandBase* entry = g_host.cvar->GetCommands(); entry; entry = entry->GetNext()) {
-        if (entry->IsCommand() && std::strcmp(entry->GetName(), name) == 0) {
-            return static_cast<ConCommand*>(entry);
-        }
-    }
-    return nullptr;
+    return HostCommands::Find(name);
 }
 
 void Travik::onTKVersionChange(IConVar*, const char*, float) {

@@ -9,11 +9,9 @@
 
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
-#include "core/MRecipientFilter.h"
 #include "core/PlayerSlots.h"
 #include "core/travik_plugin.h"
 #include "messaging/Messaging.h"
-#include "messaging/UserMessage.h"
 
 namespace {
 
@@ -25,16 +23,6 @@ constexpr float kShortestTvDelay = 30.0f;
 constexpr const char* kMissingSetting = "N/A";
 
 const char* const kCrossLine = "==============================================================\n";
-
-// A menu: every key valid, shown for `displayTime` seconds, in one part.
-void SendMenu(MRecipientFilter& filter, int displayTime, const char* text) {
-    SendUserMessage(filter, USERMSG_SHOWMENU, [displayTime, text](bf_write& payload) {
-        payload.WriteWord(0xFFFF);
-        payload.WriteChar(displayTime);
-        payload.WriteByte(0);
-        payload.WriteString(text);
-    });
-}
 
 void Print(edict_t* edict, const char* text) {
     if (g_host.engine) {
@@ -50,10 +38,6 @@ const char* Setting(const ConVar* var) {
 // depend on which features are built in.
 const char* FeatureSetting(const char* name) {
     return Setting(g_host.cvar ? g_host.cvar->FindVar(name) : nullptr);
-}
-
-bool IsOn(const ConVar* var) {
-    return var && var->GetBool();
 }
 
 bool IsLan() {
@@ -194,26 +178,18 @@ void Travik::ShowWarningsMessage(edict_t* edict) {
     Print(edict, "\n[Travik] tk_warnings output:\n");
     PrintWarningsToConsole(edict);
     Print(edict, " \n");
-    if (!g_host.engine) {
-        return;
-    }
-    MRecipientFilter filter;
-    filter.AddRecipient(g_host.engine->IndexOfEdict(edict));
     FixedBuffer<256> text;
     text.Format(
         "->1.This server is protected by:\nTravik Server Plugin [%s]\n \n->2.Configuration issues "
         "identified\nReview \"tk_warnings\"\n \n->3.Console Commands:\ntk_warnings (Show Warning "
         "Information)\ntk_netinfo (View Rates)\n",
         TRAVIK_VERSION);
-    SendMenu(filter, 10, text.c_str());
+    Messaging::SendSingleMenu(edict, 10, text.c_str());
 }
 
 void Travik::showAllRemovalMenu(bool unloaded) {
-    MRecipientFilter filter;
-    filter.AddAllPlayers(GetMaxClients());
-    SendMenu(filter, 6,
-             unloaded ? "[Travik] Has been disabled (unloaded)\n"
-                      : "[Travik] Has been disabled (tk_active 0)\n");
+    Messaging::SendAllMenu(6, unloaded ? "[Travik] Has been disabled (unloaded)\n"
+                                       : "[Travik] Has been disabled (tk_active 0)\n");
 }
 
 void Travik::DisplayServerStatus(edict_t* edict) {

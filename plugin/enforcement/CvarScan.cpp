@@ -5,17 +5,10 @@
 #include <iserverplugin.h>
 #include <tier1/convar.h>
 
+#include "core/GameClock.h"
 #include "core/HostInterfaces.h"
 #include "core/PlayerIdentity.h"
 #include "enforcement/TKCvar.h"
-
-float ScanClock() {
-    return g_host.globals ? g_host.globals->curtime : 0.0f;
-}
-
-bool ServerCheatsOn() {
-    return g_serverCvars.sv_cheats && g_serverCvars.sv_cheats->GetBool();
-}
 
 const char* CvarScan::GetName() const {
     if (IsReplicated()) {
@@ -28,8 +21,8 @@ bool CvarScan::SendQuery() {
     if (!PlayerIdentity::IsPlayerAndConnected(m_Player)) {
         return false;
     }
-    m_RespondTime = ScanClock() + kRespondSeconds;
-    m_CheatsAtSending = ServerCheatsOn();
+    m_RespondTime = GameClock::Now() + kRespondSeconds;
+    m_CheatsAtSending = IsOn(g_serverCvars.sv_cheats);
     const char* name = GetName();
     if (!name || !g_host.helpers) {
         return false;
@@ -47,12 +40,12 @@ bool CvarScan::IncrementRetries() {
 }
 
 bool CvarScan::IsExpired() const {
-    return ScanClock() > m_RespondTime;
+    return GameClock::Now() > m_RespondTime;
 }
 
 bool CvarScan::IsOutOfSync() const {
     if (m_Type == SCAN_LIST) {
         return false;
     }
-    return m_CheatsAtSending || ServerCheatsOn();
+    return m_CheatsAtSending || IsOn(g_serverCvars.sv_cheats);
 }

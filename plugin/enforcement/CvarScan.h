@@ -55,8 +55,3 @@ private:
     int m_Retries = 0;
     bool m_CheatsAtSending = false;
 };
-
-// The host's game time, 0 before it is known.
-float ScanClock();
-// The server's sv_cheats is on.
-bool ServerCheatsOn();

@@ -11,8 +11,10 @@
 #include <cstring>
 
 #include "core/FixedBuffer.h"
+#include "core/GameClock.h"
 #include "core/HostInterfaces.h"
 #include "core/PlayerIdentity.h"
+#include "core/PlayerSlots.h"
 #include "core/travik_services.h"
 #include "enforcement/KickBanQueue.h"
 #include "messaging/Messaging.h"
@@ -40,25 +42,10 @@ bool IsQueued(edict_t* player) {
     return Queue().IsOnKickBanQueue(player);
 }
 
-const char* PlayerName(edict_t* player) {
-    const int index = g_host.engine ? g_host.engine->IndexOfEdict(player) : 0;
-    const char* name = index > 0 ? g_host.engine->GetClientConVarValue(index, "name") : nullptr;
-    return name ? name : "";
-}
-
-// A human player the scanner asks: in use, a player, not a bot, not SourceTV.
-bool IsScannedPlayer(edict_t* edict) {
-    if (!edict || edict->IsFree() || !g_host.playerInfoManager) {
-        return false;
-    }
-    IPlayerInfo* info = g_host.playerInfoManager->GetPlayerInfo(edict);
-    return info && info->IsPlayer() && !info->IsFakeClient() && !info->IsHLTV();
-}
-
 }  // namespace
 
 CvarScanner::CvarScanner() {
-    m_Scans.reserve(static_cast<std::size_t>(kMaxPlayers) * (kMaxOutstanding + 1));
+    m_Scans.reserve(static_cast<std::size_t>(kMaxPlayerSlots) * (kMaxOutstanding + 1));
 }
 
 bool CvarScanner::Init() {
@@ -102,7 +89,7 @@ void CvarScanner::Unload() {
 }
 
 bool CvarScanner::IsActive() {
-    return travik::IsActive() && !ServerCheatsOn();
+    return travik::IsActive() && !IsOn(g_serverCvars.sv_cheats);
 }
 
 void CvarScanner::AddCvar(const char* name, const char* value, bool mustExist) {
@@ -129,10 +116,10 @@ void CvarScanner::AddInfoCvar(const char* name, bool mustExist, TKCvarInfoHandle
 }
 
 void CvarScanner::OnGameFrame() {
-    if (!IsActive() || ScanClock() < m_NextScanTime) {
+    if (!IsActive() || GameClock::Now() < m_NextScanTime) {
         return;
     }
-    m_NextScanTime = ScanClock() + kScanInterval;
+    m_NextScanTime = GameClock::Now() + kScanInterval;
     ExpireScans();
     SendNewScans();
 }
@@ -163,9 +150,9 @@ void CvarScanner::SendNewScans() {
     if (!g_host.engine || !g_host.globals) {
         return;
     }
-    for (int index = 1; index <= g_host.globals->maxClients && index <= kMaxPlayers; ++index) {
-        edict_t* player = g_host.engine->PEntityOfEntIndex(index);
-        if (IsScannedPlayer(player)) {
+    for (int index = 1; index <= GetMaxClients() && index <= kMaxPlayerSlots; ++index) {
+        edict_t* player = nullptr;
+        if (GetRealPlayerInfo(index, &player)) {
             ScanPlayer(player, index - 1);
         }
     }
@@ -273,13 +260,8 @@ void CvarScanner::IncrementPlayerRepIndex(int slot) {
     position = position + 1 >= static_cast<int>(m_Replicated.size()) ? 0 : position + 1;
 }
 
-int CvarScanner::SlotOf(const edict_t* player) {
-    const int index = player && g_host.engine ? g_host.engine->IndexOfEdict(player) : 0;
-    return index >= 1 && index <= kMaxPlayers ? index - 1 : -1;
-}
-
 void CvarScanner::OnClientDisconnect(edict_t* player) {
-    const int slot = SlotOf(player);
+    const int slot = PlayerSlot(player);
     if (slot < 0) {
         return;
     }
@@ -457,7 +439,9 @@ void CvarScanner::KickUnlessQueued(edict_t* player, const char* text) {
 
 void CvarScanner::AnnounceToAll(const char* verdict, edict_t* player, const char* name,
                                 float value) {
+    const char* playerName = PlayerIdentity::Name(player);
     FixedBuffer<512> line;
-    line.Format("\x03[Travik]\x04 %s - %s \"%s %.2f\"\n", PlayerName(player), verdict, name, value);
+    line.Format("\x03[Travik]\x04 %s - %s \"%s %.2f\"\n", playerName ? playerName : "", verdict,
+                name, value);
     Messaging::SendAllMessage(line.c_str());
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/PlayerSlots.h"
 #include "enforcement/CvarScan.h"
 #include "enforcement/TKCvar.h"
 
@@ -19,7 +20,6 @@ struct edict_t;
 // malformed answers and silence lead to a verdict on the kick and ban queue.
 class CvarScanner {
 public:
-    static constexpr int kMaxPlayers = 64;
     static constexpr float kScanInterval = 0.25f;
     // A player with more outstanding scans gets no new one.
     static constexpr int kMaxOutstanding = 5;
@@ -66,10 +66,10 @@ public:
 
 private:
     struct PlayerTables {
-        std::array<int, kMaxPlayers> listPosition{};
-        std::array<int, kMaxPlayers> replicatedPosition{};
-        std::array<int, kMaxPlayers> outstanding{};
-        std::array<int, kMaxPlayers> listQueries{};
+        std::array<int, kMaxPlayerSlots> listPosition{};
+        std::array<int, kMaxPlayerSlots> replicatedPosition{};
+        std::array<int, kMaxPlayerSlots> outstanding{};
+        std::array<int, kMaxPlayerSlots> listQueries{};
     };
 
     void ExpireScans();
@@ -96,8 +96,6 @@ private:
                               cvarValueCompare_t result);
     static void KickUnlessQueued(edict_t* player, const char* text);
     static void AnnounceToAll(const char* verdict, edict_t* player, const char* name, float value);
-    // Slot index (entity index minus 1) in the tables, or -1.
-    static int SlotOf(const edict_t* player);
 
     float m_NextScanTime = 0.0f;
     std::vector<std::unique_ptr<TKCvar>> m_List;

@@ -1,12 +1,10 @@
 #include "enforcement/ScanListFile.h"
 
-#include <filesystem.h>
-
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
-#include "core/HostInterfaces.h"
+#include "core/ConfigFile.h"
 #include "enforcement/TKCvar.h"
 #include "messaging/tkLog.h"
 
@@ -24,15 +22,7 @@ std::vector<std::string_view> Words(std::string_view line) {
 }
 
 bool IsVariableName(std::string_view name) {
-    if (name.empty() || name.size() >= TKCvar::kNameSize) {
-        return false;
-    }
-    for (char c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
-            return false;
-        }
-    }
-    return true;
+    return ConfigFile::IsVariableName(name, TKCvar::kNameSize - 1);
 }
 
 // A whole finite number, as clients answer them.
@@ -94,40 +84,15 @@ const char* ReadEntry(std::vector<std::string_view> words, ScanListFile::Entry& 
     return nullptr;
 }
 
-std::string ReadFileText(bool& present, bool& tooLarge) {
-    IFileSystem* fs = g_host.fileSystem;
-    FileHandle_t file =
-        fs ? fs->Open(ScanListFile::kFileName, "rb", "MOD") : FILESYSTEM_INVALID_HANDLE;
-    present = file != FILESYSTEM_INVALID_HANDLE;
-    tooLarge = false;
-    if (!present) {
-        return {};
-    }
-    std::string text(ScanListFile::kMaxFileSize + 1, '\0');
-    const int read = fs->Read(text.data(), ScanListFile::kMaxFileSize + 1, file);
-    fs->Close(file);
-    text.resize(read > 0 ? static_cast<size_t>(read) : 0);
-    tooLarge = text.size() > static_cast<size_t>(ScanListFile::kMaxFileSize);
-    return text;
-}
-
 }  // namespace
 
 std::vector<ScanListFile::Entry> ScanListFile::Parse(std::string_view text,
                                                      std::vector<std::string>& errors) {
     std::vector<Entry> entries;
     const size_t errorsBefore = errors.size();
-    std::string_view rest = text;
-    for (int number = 1; !rest.empty(); ++number) {
-        const size_t end = rest.find('\n');
-        const std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        const std::vector<std::string_view> words = Words(line);
-        if (words.empty() || words[0].starts_with("//")) {
-            continue;
-        }
+    ConfigFile::ForEachLine(text, [&](int number, std::string_view line) {
         Entry entry;
-        if (const char* fault = ReadEntry(words, entry)) {
+        if (const char* fault = ReadEntry(Words(line), entry)) {
             errors.push_back("line " + std::to_string(number) + ": " + fault);
         } else if (entries.size() == kMaxEntries) {
             errors.push_back("line " + std::to_string(number) + ": more than " +
@@ -135,7 +100,7 @@ std::vector<ScanListFile::Entry> ScanListFile::Parse(std::string_view text,
         } else {
             entries.push_back(std::move(entry));
         }
-    }
+    });
     if (entries.empty() && errors.size() == errorsBefore) {
         errors.push_back("no entries");
     }
@@ -146,15 +111,14 @@ std::vector<ScanListFile::Entry> ScanListFile::Parse(std::string_view text,
 }
 
 std::vector<ScanListFile::Entry> ScanListFile::Read() {
-    bool present = false;
-    bool tooLarge = false;
-    const std::string text = ReadFileText(present, tooLarge);
-    if (!present) {
+    std::string text;
+    const ConfigFile::Status status = ConfigFile::Read(kFileName, kMaxFileSize, text);
+    if (status == ConfigFile::Status::Absent) {
         return {};
     }
     std::vector<std::string> errors;
     std::vector<Entry> entries;
-    if (tooLarge) {
+    if (status == ConfigFile::Status::TooLarge) {
         errors.push_back("larger than " + std::to_string(kMaxFileSize) + " bytes");
     } else {
         entries = Parse(text, errors);

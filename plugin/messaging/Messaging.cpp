@@ -3,6 +3,7 @@
 #include <iplayerinfo.h>
 #include <shareddefs.h>
 
+#include "core/FixedBuffer.h"
 #include "core/GameKind.h"
 #include "core/MRecipientFilter.h"
 #include "core/PlayerSlots.h"
@@ -13,12 +14,12 @@ bool Messaging::HostReady() {
 }
 
 void Messaging::SendAllMessage(const char* text) {
-    SendAll(Kind::Chat, text);
+    SendAll({Kind::Chat, text});
 }
 
 void Messaging::SendSingleMessage(edict_t* player, const char* text) {
     if (player) {
-        SendSingle(Kind::Chat, player, text);
+        SendSingle(player, {Kind::Chat, text});
     }
 }
 
@@ -38,41 +39,49 @@ void Messaging::SendTeamMessage(edict_t* player, const char* text) {
             filter.AddRecipient(index);
         }
     }
-    Send(filter, Kind::Chat, text);
+    Send(filter, {Kind::Chat, text});
 }
 
 void Messaging::SendAllHintMessage(const char* text) {
-    SendAll(Kind::Hint, text);
+    SendAll({Kind::Hint, text});
 }
 
 void Messaging::SendSingleHintMessage(edict_t* player, const char* text) {
-    SendSingle(Kind::Hint, player, text);
+    SendSingle(player, {Kind::Hint, text});
 }
 
 void Messaging::SendAllCenteredMessage(const char* text) {
-    SendAll(Kind::Centered, text);
+    SendAll({Kind::Centered, text});
 }
 
 void Messaging::SendSingleCenteredMessage(edict_t* player, const char* text) {
-    SendSingle(Kind::Centered, player, text);
+    SendSingle(player, {Kind::Centered, text});
 }
 
-void Messaging::SendAll(Kind kind, const char* text) {
+void Messaging::SendAllMenu(int displayTime, const char* text) {
+    SendAll({Kind::Menu, text, displayTime});
+}
+
+void Messaging::SendSingleMenu(edict_t* player, int displayTime, const char* text) {
+    SendSingle(player, {Kind::Menu, text, displayTime});
+}
+
+void Messaging::SendAll(const Message& message) {
     if (!HostReady()) {
         return;
     }
     MRecipientFilter filter;
     filter.AddAllPlayers(GetMaxClients());
-    Send(filter, kind, text);
+    Send(filter, message);
 }
 
-void Messaging::SendSingle(Kind kind, edict_t* player, const char* text) {
+void Messaging::SendSingle(edict_t* player, const Message& message) {
     if (!HostReady()) {
         return;
     }
     MRecipientFilter filter;
     AddHumanPlayer(filter, player);
-    Send(filter, kind, text);
+    Send(filter, message);
 }
 
 void Messaging::AddHumanPlayer(MRecipientFilter& filter, edict_t* player) {
@@ -85,8 +94,9 @@ void Messaging::AddHumanPlayer(MRecipientFilter& filter, edict_t* player) {
     }
 }
 
-void Messaging::Send(MRecipientFilter& filter, Kind kind, const char* text) {
-    switch (kind) {
+void Messaging::Send(MRecipientFilter& filter, const Message& message) {
+    const char* text = message.text;
+    switch (message.kind) {
         case Kind::Chat:
             SendUserMessage(filter, USERMSG_SAYTEXT, [text](bf_write& payload) {
                 payload.WriteByte(0);  // from the server
@@ -105,6 +115,17 @@ void Messaging::Send(MRecipientFilter& filter, Kind kind, const char* text) {
             SendUserMessage(filter, index, [text](bf_write& payload) {
                 payload.WriteByte(HUD_PRINTCENTER);
                 payload.WriteString(text);
+            });
+            break;
+        }
+        case Kind::Menu: {
+            FixedBuffer<256> menu;
+            menu.Format("%s", text);
+            SendUserMessage(filter, USERMSG_SHOWMENU, [&message, &menu](bf_write& payload) {
+                payload.WriteWord(0xFFFF);
+                payload.WriteChar(message.displayTime);
+                payload.WriteByte(0);
+                payload.WriteString(menu.c_str());
             });
             break;
         }

@@ -3,8 +3,8 @@
 struct edict_t;
 class MRecipientFilter;
 
-// Text to players: chat lines, hint boxes and centred text, to one player,
-// one team or everybody. The text is sent as given; chat lines of the
+// Text to players: chat lines, hint boxes, centred text and menus, to one
+// player, one team or everybody. The text is sent as given; chat lines of the
 // plug-in carry their own colour bytes and closing newline. Nothing is sent
 // before the engine, the player-information manager and the global
 // variables are known.
@@ -20,14 +20,23 @@ public:
     static void SendSingleHintMessage(edict_t* player, const char* text);
     static void SendAllCenteredMessage(const char* text);
     static void SendSingleCenteredMessage(edict_t* player, const char* text);
+    // A menu in one part with every key valid, shown for `displayTime`
+    // seconds; its text is cut at 255 bytes.
+    static void SendAllMenu(int displayTime, const char* text);
+    static void SendSingleMenu(edict_t* player, int displayTime, const char* text);
 
 private:
-    enum class Kind { Chat, Hint, Centered };
+    enum class Kind { Chat, Hint, Centered, Menu };
+    struct Message {
+        Kind kind;
+        const char* text;
+        int displayTime = 0;  // menus only
+    };
 
     static bool HostReady();
-    static void SendAll(Kind kind, const char* text);
-    static void SendSingle(Kind kind, edict_t* player, const char* text);
+    static void SendAll(const Message& message);
+    static void SendSingle(edict_t* player, const Message& message);
     // Adds `player` when it is a human player's edict.
     static void AddHumanPlayer(MRecipientFilter& filter, edict_t* player);
-    static void Send(MRecipientFilter& filter, Kind kind, const char* text);
+    static void Send(MRecipientFilter& filter, const Message& message);
 };

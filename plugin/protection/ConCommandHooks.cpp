@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "core/svtagsaccessor.h"
 #include "core/travik_services.h"
@@ -90,20 +91,8 @@ bool IsForbiddenAlias(const char* name) {
     return false;
 }
 
-ConCommand* ConCommandHook::FindHostCommand() const {
-    if (!g_host.cvar) {
-        return nullptr;
-    }
-    for (ConCommandBase* entry = g_host.cvar->GetCommands(); entry; entry = entry->GetNext()) {
-        if (entry != this && entry->IsCommand() && std::strcmp(entry->GetName(), GetName()) == 0) {
-            return static_cast<ConCommand*>(entry);
-        }
-    }
-    return nullptr;
-}
-
 void ConCommandHook::Init() {
-    target = FindHostCommand();
+    target = HostCommands::Find(GetName(), this);
     if (target) {
         Msg("[Travik] Hooked Server ConCommand '%s'\n", GetName());
     } else {

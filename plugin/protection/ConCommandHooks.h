@@ -23,8 +23,6 @@ protected:
     virtual bool Allow(const CCommand& args) = 0;
 
 private:
-    ConCommand* FindHostCommand() const;
-
     ConCommand* target = nullptr;
 };
 

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "core/GameClock.h"
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_services.h"
-
-namespace hook = travik::hook;
 
 ConVar tk_crashblock("tk_crashblock", "1", 0,
                      "Protect the server from several known crash exploits", true, 0.0f, true, 1.0f,
@@ -27,13 +27,8 @@ namespace {
 
 const char* const kSpamWarning = "[Travik] Command blocked due to anti-spam settings\n";
 
-bool StartsWith(const char* text, const char* prefix) {
-    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-bool IsNamed(const char* text, const char* name) {
-    return std::strcmp(text, name) == 0;
-}
+using HostCommands::IsNamed;
+using HostCommands::StartsWith;
 
 // Commands that players send all the time and that never count.
 bool IsUncountedClientCommand(const char* name) {
@@ -51,24 +46,17 @@ bool IsUncountedConCommand(const char* name) {
     return IsNamed(name, "use") || StartsWith(name, "es_");
 }
 
-float CurrentTime() {
-    return g_host.globals ? g_host.globals->curtime : 0.0f;
-}
-
-int PlayerIndexOf(edict_t* player) {
-    return g_host.engine ? g_host.engine->IndexOfEdict(player) - 1 : -1;
-}
-
 }  // namespace
 
+// The hooks announce themselves ("Hooked ConCommands").
 bool CrashBlock::Configure() {
-    const bool wanted = travik::IsActive() && tk_crashblock.GetBool();
-    if (wanted == configured) {
-        return false;
-    }
-    HookConCommands(wanted, true);
-    configured = wanted;
-    return true;
+    return configured.Configure(
+        tk_crashblock.GetBool(),
+        [this] {
+            HookConCommands(true, true);
+            return true;
+        },
+        [this] { HookConCommands(false, true); });
 }
 
 void CrashBlock::HookConCommands(bool hook, bool verbose) {
@@ -92,10 +80,9 @@ void CrashBlock::HookAllConCommands() {
         if (!entry->IsCommand() || UnloadsThePlugin(entry)) {
             continue;
         }
-        auto* command = static_cast<ConCommand*>(entry);
-        if (hook::add<&ConCommand::Dispatch>(command, hook::Pre, this,
-                                             &CrashBlock::OnConCommandDispatch)) {
-            hookedCommands.push_back(command);
+        DispatchHook hook(travik::hook::Pre, this, &CrashBlock::OnConCommandDispatch);
+        if (hook.Install(static_cast<ConCommand*>(entry))) {
+            hookedCommands.push_back(hook);
         }
     }
 }
@@ -107,34 +94,26 @@ void CrashBlock::UnhookAllConCommands() {
     for (ConCommandBase* entry = g_host.cvar->GetCommands(); entry; entry = entry->GetNext()) {
         registered.insert(entry);
     }
-    for (ConCommand* command : hookedCommands) {
-        if (registered.count(command) != 0) {
-            hook::remove<&ConCommand::Dispatch>(command, hook::Pre, this,
-                                                &CrashBlock::OnConCommandDispatch);
-        } else {
-            hook::forget<&ConCommand::Dispatch>(command);
-        }
+    for (DispatchHook& hook : hookedCommands) {
+        hook.Remove(registered.count(hook.Command()) != 0);
     }
     hookedCommands.clear();
 }
 
 void CrashBlock::Unload() {
-    if (configured) {
-        HookConCommands(false, false);
-        configured = false;
-    }
+    configured.Unload([this] { HookConCommands(false, false); });
 }
 
 CrashBlock::PlayerRecord* CrashBlock::RecordAt(int index) {
-    return index >= 0 && index < kMaxPlayers ? &players[index] : nullptr;
+    return index >= 0 && index < kMaxPlayerSlots ? &players[index] : nullptr;
 }
 
 const CrashBlock::PlayerRecord* CrashBlock::RecordAt(int index) const {
-    return index >= 0 && index < kMaxPlayers ? &players[index] : nullptr;
+    return index >= 0 && index < kMaxPlayerSlots ? &players[index] : nullptr;
 }
 
 CrashBlock::PlayerRecord* CrashBlock::RecordOf(edict_t* player) {
-    return player ? RecordAt(PlayerIndexOf(player)) : nullptr;
+    return player ? RecordAt(PlayerSlot(player)) : nullptr;
 }
 
 void CrashBlock::OnClientPutInServer(edict_t* player) {
@@ -153,7 +132,7 @@ bool CrashBlock::IsPEntityInGame(edict_t* player) const {
     if (!player || player->IsFree()) {
         return false;
     }
-    const PlayerRecord* record = RecordAt(PlayerIndexOf(player));
+    const PlayerRecord* record = RecordAt(PlayerSlot(player));
     return record && record->inGame;
 }
 
@@ -165,7 +144,7 @@ bool CrashBlock::CountIsOverLimit(int index) {
     if (!record) {
         return false;
     }
-    const float now = CurrentTime();
+    const float now = GameClock::Now();
     if (record->windowStart <= now - 1.0f || record->windowStart > now) {
         record->windowStart = now;
         record->count = 1;
@@ -188,20 +167,21 @@ bool CrashBlock::OnClientCommand(edict_t* player, const CCommand& args) {
     if (maxCmdsPerSec <= 0 || IsUncountedClientCommand(args.Arg(0))) {
         return false;
     }
-    if (!CountIsOverLimit(PlayerIndexOf(player))) {
+    if (!CountIsOverLimit(PlayerSlot(player))) {
         return false;
     }
     WarnSpammer(player);
     return true;
 }
 
-void CrashBlock::OnConCommandDispatch(hook::CallFor<&ConCommand::Dispatch>& call, const CCommand&) {
+void CrashBlock::OnConCommandDispatch(DispatchHook::Call& call, const CCommand&) {
     const int index = travik::GetCommandIndex();
     if (!g_host.globals || !g_host.engine || g_host.globals->framecount == 0 || index < 0) {
         return;
     }
     // Indexes beyond the table are nobody the host put in the server.
-    edict_t* player = index < kMaxPlayers ? g_host.engine->PEntityOfEntIndex(index + 1) : nullptr;
+    edict_t* player =
+        index < kMaxPlayerSlots ? g_host.engine->PEntityOfEntIndex(index + 1) : nullptr;
     if (!IsPEntityInGame(player)) {
         call.supersede();
         return;
@@ -229,8 +209,7 @@ void CrashBlock::OnTKCrashBlockChange(IConVar*, const char*, float) {
 void CrashBlock::OnTKAntiSpamMaxCmdsPerSecChange(IConVar*, const char*, float) {
     CrashBlock* block = travik::getCrashBlock();
     const int wanted = tk_antispam_max_cmds_per_sec.GetInt();
-    const CGlobalVars* globals = g_host.globals;
-    if (!globals || (globals->curtime <= 0.0f && globals->framecount < 1)) {
+    if (GameClock::BeforeFirstFrame()) {
         block->SetMaxSpamCmdsPerSec(wanted);
         return;
     }

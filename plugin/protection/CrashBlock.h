@@ -5,6 +5,9 @@
 
 #include <vector>
 
+#include "core/CommandDispatchHook.h"
+#include "core/PlayerSlots.h"
+#include "core/SwitchedHook.h"
 #include "hook/Hook.h"
 
 struct edict_t;
@@ -15,8 +18,6 @@ struct edict_t;
 // each command object) and the plug-in's client-command callback.
 class CrashBlock {
 public:
-    static constexpr int kMaxPlayers = 64;
-
     CrashBlock() = default;
     CrashBlock(const CrashBlock&) = delete;
     CrashBlock& operator=(const CrashBlock&) = delete;
@@ -60,12 +61,13 @@ private:
     void UnhookAllConCommands();
     void WarnSpammer(edict_t* player) const;
 
-    bool configured = false;
-    PlayerRecord players[kMaxPlayers];
+    SwitchedHook configured{nullptr};
+    PlayerRecord players[kMaxPlayerSlots];
     bool hooked = false;
     // What was hooked: a command of another plug-in that unloads since is
     // gone, and only its address is left to forget it by.
-    std::vector<ConCommand*> hookedCommands;
+    using DispatchHook = CommandDispatchHook<CrashBlock>;
+    std::vector<DispatchHook> hookedCommands;
     int maxCmdsPerSec = 5;
 };
 

@@ -229,8 +229,7 @@ bool cvar_maxInterpRatio_Lock(CvarLock* lock) {
     if (!lock || !lock->ShouldLock()) {
         return false;
     }
-    const ConVar* lan = g_serverCvars.sv_lan;
-    const char* target = lan && lan->GetBool() ? "1" : "2";
+    const char* target = IsOn(g_serverCvars.sv_lan) ? "1" : "2";
     if (std::strcmp(lock->getConVar()->GetString(), target) == 0) {
         return false;
     }

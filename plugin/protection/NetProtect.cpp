@@ -1,6 +1,5 @@
 #include "protection/NetProtect.h"
 
-#include <tier0/dbg.h>
 #include <tier0/vcr.h>
 #include <tier1/convar.h>
 
@@ -91,46 +90,45 @@ void NetProtect::SetFilters(bool dosProtect, bool ignorePlayerQueries) {
     g_ignorePlayerQueries = ignorePlayerQueries;
 }
 
+// The hook is wanted while active with a filter on; without it both
+// filters are off, so that a later hook starts with what the variables say.
 void NetProtect::Configure() {
     const bool active = travik::IsActive();
     if (active) {
         SetFilters(tk_dosprotect.GetBool(), tk_ignoreplayerqueries.GetBool());
     }
-    if (active && (g_dosProtect || g_ignorePlayerQueries)) {
-        EnableHook(true);
-    } else {
+    const bool anyFilter = g_dosProtect || g_ignorePlayerQueries;
+    if (!active || !anyFilter) {
         SetFilters(false, false);
-        EnableHook(false);
+    }
+    if (g_pVCR) {
+        hook.Configure(anyFilter, Install, Restore);
     }
 }
 
 void NetProtect::EnableHook(bool enable) {
-    if (!g_pVCR || enable == hooked) {
-        return;
-    }
-    if (enable) {
-        // The saved entry is in place before the hook can be called.
-        g_savedRecv.store(g_pVCR->Hook_recvfrom, std::memory_order_release);
-        g_pVCR->Hook_recvfrom = TKRecvHook;
-        hooked = true;
-        Msg("[Travik] Net Hook Enabled\n");
-    } else {
-        Restore();
-        Msg("[Travik] Net Hook Disabled\n");
+    if (g_pVCR) {
+        hook.Follow(enable, Install, Restore);
     }
 }
 
 void NetProtect::Unload() {
-    if (hooked && g_pVCR) {
-        Restore();
+    if (g_pVCR) {
+        hook.Unload(Restore);
     }
+}
+
+// The saved entry is in place before the hook can be called.
+bool NetProtect::Install() {
+    g_savedRecv.store(g_pVCR->Hook_recvfrom, std::memory_order_release);
+    g_pVCR->Hook_recvfrom = TKRecvHook;
+    return true;
 }
 
 // The saved entry stays readable: a read already inside the hook finishes
 // through it.
 void NetProtect::Restore() {
     g_pVCR->Hook_recvfrom = g_savedRecv.load(std::memory_order_acquire);
-    hooked = false;
 }
 
 void NetProtect::onTKDOSProtectChange(IConVar*, const char*, float) {

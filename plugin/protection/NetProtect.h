@@ -2,6 +2,8 @@
 
 #include <tier1/iconvar.h>
 
+#include "core/SwitchedHook.h"
+
 class ConVar;
 struct sockaddr;
 
@@ -27,7 +29,7 @@ public:
     void EnableHook(bool enable);
     // Puts the host's entry back, silently.
     void Unload();
-    bool IsHooked() const { return hooked; }
+    bool IsHooked() const { return hook.IsInstalled(); }
 
     static bool IsDoSProtectEnabled();
     static bool IsIgnorePlayerQueriesEnabled();
@@ -42,9 +44,10 @@ public:
     static void onTKIngnorePlayerQueriesChange(IConVar* var, const char* oldValue, float oldFloat);
 
 private:
-    void Restore();
+    static bool Install();
+    static void Restore();
 
-    bool hooked = false;
+    SwitchedHook hook{"Net"};
 };
 
 // Its switches, read by Configure.

@@ -1,6 +1,5 @@
 #include "protection/SilentLockConfig.h"
 
-#include <filesystem.h>
 #include <icvar.h>
 #include <tier1/convar.h>
 
@@ -8,33 +7,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/ConfigFile.h"
 #include "core/HostInterfaces.h"
 #include "messaging/tkLog.h"
 #include "protection/CvarLocker.h"
 
 namespace {
 
-constexpr std::string_view kBlank = " \t\r";
-
-std::string_view Trimmed(std::string_view line) {
-    const size_t first = line.find_first_not_of(kBlank);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return line.substr(first, line.find_last_not_of(kBlank) - first + 1);
-}
-
-bool IsVariableName(std::string_view name) {
-    if (name.empty() || name.size() > 63) {
-        return false;
-    }
-    for (char c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
-            return false;
-        }
-    }
-    return true;
-}
+constexpr std::size_t kMaxNameLength = 63;
 
 // Whole numbers as the text of a variable: what a lock at 0 can stand in for.
 bool IsNumber(const char* text) {
@@ -63,21 +43,6 @@ const char* HostRefusal(const ConVar& var) {
 
 }  // namespace
 
-std::string SilentLockConfig::ReadFile(bool& tooLarge) {
-    tooLarge = false;
-    IFileSystem* fs = g_host.fileSystem;
-    FileHandle_t file = fs ? fs->Open(kFileName, "rb", "MOD") : FILESYSTEM_INVALID_HANDLE;
-    if (file == FILESYSTEM_INVALID_HANDLE) {
-        return {};
-    }
-    std::string text(kMaxFileSize + 1, '\0');
-    const int read = fs->Read(text.data(), kMaxFileSize + 1, file);
-    fs->Close(file);
-    text.resize(read > 0 ? static_cast<size_t>(read) : 0);
-    tooLarge = text.size() > static_cast<size_t>(kMaxFileSize);
-    return text;
-}
-
 const char* SilentLockConfig::Refusal(std::string_view name, const CvarLocker& locker) {
     if (name.starts_with("tk_")) {
         return "is one of Travik's own variables";
@@ -94,17 +59,10 @@ const char* SilentLockConfig::Refusal(std::string_view name, const CvarLocker& l
 std::string SilentLockConfig::Parse(std::string_view text, const CvarLocker& locker,
                                     std::vector<std::string>& reports) {
     std::string chosen;
-    std::string_view rest = text;
-    for (int number = 1; !rest.empty(); ++number) {
-        const size_t end = rest.find('\n');
-        const std::string_view line = Trimmed(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (line.empty() || line.starts_with("//")) {
-            continue;
-        }
+    ConfigFile::ForEachLine(text, [&](int number, std::string_view line) {
         const std::string where = "line " + std::to_string(number) + ": ";
         const std::string name(line);
-        if (!IsVariableName(line)) {
+        if (!ConfigFile::IsVariableName(line, kMaxNameLength)) {
             // The line itself may hold anything.
             reports.push_back(where + "not a variable name");
         } else if (const char* refusal = Refusal(line, locker)) {
@@ -114,14 +72,13 @@ std::string SilentLockConfig::Parse(std::string_view text, const CvarLocker& loc
         } else {
             chosen = name;
         }
-    }
+    });
     return chosen;
 }
 
 std::string SilentLockConfig::Read(const CvarLocker& locker) {
-    bool tooLarge = false;
-    const std::string text = ReadFile(tooLarge);
-    if (tooLarge) {
+    std::string text;
+    if (ConfigFile::Read(kFileName, kMaxFileSize, text) == ConfigFile::Status::TooLarge) {
         tkLog(true, "[Travik] %s is larger than %d bytes and was not read\n", kFileName,
               kMaxFileSize);
         return {};

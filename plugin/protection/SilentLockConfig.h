@@ -26,7 +26,6 @@ public:
     static void ReportMissing(const char* name);
 
 private:
-    static std::string ReadFile(bool& tooLarge);
     // Why this well-formed name cannot be held, or null when it can.
     static const char* Refusal(std::string_view name, const CvarLocker& locker);
 };
