@@ -10,7 +10,7 @@ const char* const kAliasRefused = "[Travik] Secure warning: Alias could not be a
 const char* const kPureKick =
     "Kicked by Console : sv_pure changed, retry your connection to the server";
 
-class ConCommandHooks : public TravikServerTest {
+class ConCommandHooksFeature : public TravikServerTest {
 protected:
     // Without the command budget: a player's forwarded command is counted on
     // the replacement and again on the host's command.
@@ -43,7 +43,7 @@ protected:
     sim::Client* alice = nullptr;
 };
 
-TEST_F(ConCommandHooks, AliasesOverSensitiveNamesAreRefusedWhateverTheirCase) {
+TEST_F(ConCommandHooksFeature, AliasesOverSensitiveNamesAreRefusedWhateverTheirCase) {
     Start();
     for (const char* name : {"TK_status", "Quit", "rcon_password", "SV_CHEATS"}) {
         ClearConsole();
@@ -59,7 +59,7 @@ TEST_F(ConCommandHooks, AliasesOverSensitiveNamesAreRefusedWhateverTheirCase) {
     EXPECT_EQ(ConsoleCount(kAliasRefused), 0);
 }
 
-TEST_F(ConCommandHooks, TheAliasFilterWorksWhileInactive) {
+TEST_F(ConCommandHooksFeature, TheAliasFilterWorksWhileInactive) {
     Start();
     Console("tk_active 0");
     ClearConsole();
@@ -67,7 +67,7 @@ TEST_F(ConCommandHooks, TheAliasFilterWorksWhileInactive) {
     EXPECT_EQ(ConsoleCount(kAliasRefused), 1);
 }
 
-TEST_F(ConCommandHooks, PureLevelsAreRecordedTaggedAndEnforcedWhileActive) {
+TEST_F(ConCommandHooksFeature, PureLevelsAreRecordedTaggedAndEnforcedWhileActive) {
     Start();
     EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
 
@@ -100,7 +100,7 @@ TEST_F(ConCommandHooks, PureLevelsAreRecordedTaggedAndEnforcedWhileActive) {
 // What Travik reports is the level the server runs: extra words do not get
 // past the block, and a second change on the same line is not overtaken by
 // the forwarding of the first.
-TEST_F(ConCommandHooks, ThePureLevelReportedIsTheOneTheServerRuns) {
+TEST_F(ConCommandHooksFeature, ThePureLevelReportedIsTheOneTheServerRuns) {
     Start();
     ASSERT_EQ(server->PendingPure(), 2);
     Console("sv_pure 0 x");
@@ -120,7 +120,7 @@ TEST_F(ConCommandHooks, ThePureLevelReportedIsTheOneTheServerRuns) {
     EXPECT_EQ(server->PendingPure(), 1);
 }
 
-TEST_F(ConCommandHooks, PureOneIsRefusedInWarModeAndAnythingGoesWhileInactive) {
+TEST_F(ConCommandHooksFeature, PureOneIsRefusedInWarModeAndAnythingGoesWhileInactive) {
     Start();
     Console("tk_warmode 1");
     server->RunTicks(2);
@@ -136,7 +136,7 @@ TEST_F(ConCommandHooks, PureOneIsRefusedInWarModeAndAnythingGoesWhileInactive) {
     EXPECT_TRUE(bob.IsActive()) << "nobody is kicked while inactive";
 }
 
-TEST_F(ConCommandHooks, EntitiesThatRunCommandsAreCreatedOnlyFromTheConsole) {
+TEST_F(ConCommandHooksFeature, EntitiesThatRunCommandsAreCreatedOnlyFromTheConsole) {
     Start();
     Console("ent_create logic_timer");
     EXPECT_EQ(Entities("logic_timer"), 1);
@@ -160,7 +160,7 @@ TEST_F(ConCommandHooks, EntitiesThatRunCommandsAreCreatedOnlyFromTheConsole) {
 
 // Typed in a client's console: the engine hands a line to the game's command
 // only for commands of the game library, as the host's own are.
-TEST_F(ConCommandHooks, ClientsReachTheEntityCommandsThroughTheirConsole) {
+TEST_F(ConCommandHooksFeature, ClientsReachTheEntityCommandsThroughTheirConsole) {
     Start();
     ClientLine(*alice, "ent_create info_target");
     EXPECT_EQ(Entities("info_target"), 0) << "a cheat command without sv_cheats";

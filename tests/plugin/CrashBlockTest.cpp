@@ -9,7 +9,7 @@ namespace {
 
 const char* const kBlocked = "[Travik] Command blocked due to anti-spam settings\n";
 
-class CrashBlock : public TravikServerTest {
+class CrashBlockFeature : public TravikServerTest {
 protected:
     void SetUp() override { InstallTravik(); }
 
@@ -38,7 +38,7 @@ protected:
     sim::Client* alice = nullptr;
 };
 
-TEST_F(CrashBlock, TheSixthCountedCommandInOneSecondIsRefusedUntilTheWindowEnds) {
+TEST_F(CrashBlockFeature, TheSixthCountedCommandInOneSecondIsRefusedUntilTheWindowEnds) {
     Start();
     ClientLine(*alice, "say one;say two;say three;say four;say five;say six;say seven");
     EXPECT_TRUE(ConsoleHas("alice: five"));
@@ -59,7 +59,7 @@ TEST_F(CrashBlock, TheSixthCountedCommandInOneSecondIsRefusedUntilTheWindowEnds)
     EXPECT_EQ(Blocked(bob), 0);
 }
 
-TEST_F(CrashBlock, ClientCommandsShareTheBudgetExceptTheUncountedOnes) {
+TEST_F(CrashBlockFeature, ClientCommandsShareTheBudgetExceptTheUncountedOnes) {
     Start();
     ClientLine(*alice, "buy ak47;vban 0 0 0 0;VModEnable 1;es_menu;buy deagle;es_x;buy m4a1");
     EXPECT_EQ(Blocked(*alice), 0);
@@ -70,7 +70,7 @@ TEST_F(CrashBlock, ClientCommandsShareTheBudgetExceptTheUncountedOnes) {
     EXPECT_EQ(Blocked(*alice), 2) << "client commands count and are refused alike";
 }
 
-TEST_F(CrashBlock, CommandsOfPlayersNotInTheGameAreDroppedEvenWithoutALimit) {
+TEST_F(CrashBlockFeature, CommandsOfPlayersNotInTheGameAreDroppedEvenWithoutALimit) {
     WriteConfig("tk_active 1\ntk_antispam_max_cmds_per_sec 0\n");
     Start();
     EXPECT_EQ(Var("tk_antispam_max_cmds_per_sec"), "0");
@@ -93,7 +93,7 @@ TEST_F(CrashBlock, CommandsOfPlayersNotInTheGameAreDroppedEvenWithoutALimit) {
     EXPECT_EQ(Blocked(bob), 0);
 }
 
-TEST_F(CrashBlock, TheLimitIsFrozenWhileAMapRuns) {
+TEST_F(CrashBlockFeature, TheLimitIsFrozenWhileAMapRuns) {
     Start();
     Console("tk_antispam_max_cmds_per_sec 10");
     EXPECT_EQ(Var("tk_antispam_max_cmds_per_sec"), "5");
@@ -106,7 +106,7 @@ TEST_F(CrashBlock, TheLimitIsFrozenWhileAMapRuns) {
     EXPECT_FALSE(ConsoleHas("alice: 6"));
 }
 
-TEST_F(CrashBlock, TheHooksFollowTheSwitchAndTheActivePlugin) {
+TEST_F(CrashBlockFeature, TheHooksFollowTheSwitchAndTheActivePlugin) {
     Start();
     Console("tk_crashblock 0");
     EXPECT_TRUE(ConsoleHas("[Travik] Unhooked ConCommands\n"));
@@ -129,7 +129,7 @@ TEST_F(CrashBlock, TheHooksFollowTheSwitchAndTheActivePlugin) {
 
 // Game time starts again near 0 at every level: a window begun late in the
 // last level is stale, not one that lasts until the new level catches up.
-TEST_F(CrashBlock, AWindowFromTheLastLevelEndsWithIt) {
+TEST_F(CrashBlockFeature, AWindowFromTheLastLevelEndsWithIt) {
     Start();
     server->RunSeconds(120.0);
     ClientLine(*alice, "say 1;say 2;say 3;say 4;say 5;say 6");

@@ -11,7 +11,7 @@ std::string Forced(const std::string& name, const std::string& value) {
     return "\x03Travik:\x04 \"" + name + "\" forced to " + value + "\n";
 }
 
-class CvarLocker : public TravikServerTest {
+class CvarLockerFeature : public TravikServerTest {
 protected:
     void SetUp() override { InstallTravik(); }
 
@@ -38,7 +38,7 @@ protected:
 
 using Lines = std::vector<std::string>;
 
-TEST_F(CvarLocker, ACorrectionIsAnnouncedOnceEverywhereAndReleasedToTheAdministratorsValue) {
+TEST_F(CvarLockerFeature, ACorrectionIsAnnouncedOnceEverywhereAndReleasedToTheAdministratorsValue) {
     Start();
     Console("sv_maxcmdrate 100");
     EXPECT_EQ(Var("sv_maxcmdrate"), "66");
@@ -56,14 +56,14 @@ TEST_F(CvarLocker, ACorrectionIsAnnouncedOnceEverywhereAndReleasedToTheAdministr
     EXPECT_EQ(Var("sv_maxupdaterate"), "30");
 }
 
-TEST_F(CvarLocker, TextIsComparedSoOnePointZeroIsCorrectedToOne) {
+TEST_F(CvarLockerFeature, TextIsComparedSoOnePointZeroIsCorrectedToOne) {
     Start();
     Console("sv_client_min_interp_ratio 1.0");
     EXPECT_EQ(Var("sv_client_min_interp_ratio"), "1");
     EXPECT_EQ(AliceChat(), Lines{Forced("sv_client_min_interp_ratio", "1")});
 }
 
-TEST_F(CvarLocker, WarModeLocksHoldOnlyInWarModeAndSilentlyWhenItStarts) {
+TEST_F(CvarLockerFeature, WarModeLocksHoldOnlyInWarModeAndSilentlyWhenItStarts) {
     Start();
     Console("sv_allowupload 0");
     Console("sv_allowupload 1");
@@ -84,7 +84,7 @@ TEST_F(CvarLocker, WarModeLocksHoldOnlyInWarModeAndSilentlyWhenItStarts) {
     EXPECT_EQ(Var("phys_timescale"), "2");
 }
 
-TEST_F(CvarLocker, TheInterpolationRatioFollowsTheLanSwitchWithoutAWord) {
+TEST_F(CvarLockerFeature, TheInterpolationRatioFollowsTheLanSwitchWithoutAWord) {
     Start();
     EXPECT_EQ(Var("sv_client_max_interp_ratio"), "2");
     Console("sv_lan 1");
@@ -97,7 +97,7 @@ TEST_F(CvarLocker, TheInterpolationRatioFollowsTheLanSwitchWithoutAWord) {
 
 // The value forced at load was never the administrator's: the first value
 // set afterwards is, though the lock corrects it.
-TEST_F(CvarLocker, TheAdministratorsFirstValueAfterALoadCorrectionIsKept) {
+TEST_F(CvarLockerFeature, TheAdministratorsFirstValueAfterALoadCorrectionIsKept) {
     Start();
     Console("sv_client_max_interp_ratio 3");
     EXPECT_EQ(Var("sv_client_max_interp_ratio"), "2");
@@ -106,7 +106,7 @@ TEST_F(CvarLocker, TheAdministratorsFirstValueAfterALoadCorrectionIsKept) {
     EXPECT_EQ(Var("sv_client_max_interp_ratio"), "3");
 }
 
-TEST_F(CvarLocker, UnloadGivesTheValuesBackAndLeavesNoCallbackBehind) {
+TEST_F(CvarLockerFeature, UnloadGivesTheValuesBackAndLeavesNoCallbackBehind) {
     Start();
     Console("sv_maxcmdrate 100");
     Console("plugin_unload 0");
@@ -121,7 +121,7 @@ TEST_F(CvarLocker, UnloadGivesTheValuesBackAndLeavesNoCallbackBehind) {
 }
 
 // host_framerate, the built-in silent lock: a match runs at real speed.
-TEST_F(CvarLocker, TheSilentLockHoldsItsVariableAtZeroWithoutAWord) {
+TEST_F(CvarLockerFeature, TheSilentLockHoldsItsVariableAtZeroWithoutAWord) {
     Start();
     Console("host_framerate 100");
     // Set back as a number, which the console stores as "%f".
@@ -133,7 +133,7 @@ TEST_F(CvarLocker, TheSilentLockHoldsItsVariableAtZeroWithoutAWord) {
     EXPECT_EQ(Var("host_framerate"), "50");
 }
 
-TEST_F(CvarLocker, AnOperatorNamesTheSilentLocksVariableAndHearsOfBadLines) {
+TEST_F(CvarLockerFeature, AnOperatorNamesTheSilentLocksVariableAndHearsOfBadLines) {
     ASSERT_TRUE(folder.WriteFile("cfg/travik_silentlock.txt",
                                  "// held at 0 while Travik is active\n\n"
                                  "sv_alltalk;quit\n"
@@ -157,7 +157,7 @@ TEST_F(CvarLocker, AnOperatorNamesTheSilentLocksVariableAndHearsOfBadLines) {
     EXPECT_EQ(Var("host_framerate"), "10");
 }
 
-TEST_F(CvarLocker, ASilentLockVariableTheServerLacksIsReported) {
+TEST_F(CvarLockerFeature, ASilentLockVariableTheServerLacksIsReported) {
     ASSERT_TRUE(folder.WriteFile("cfg/travik_silentlock.txt", "sv_no_such_thing\n"));
     Start();
     EXPECT_NE(ReadLog("travik.log")
@@ -169,7 +169,7 @@ TEST_F(CvarLocker, ASilentLockVariableTheServerLacksIsReported) {
 
 // Held at "0", a password would be one anybody can guess and a text variable
 // would lose its text: only numeric variables that can be 0 are taken.
-TEST_F(CvarLocker, TheSilentLockRefusesProtectedAndTextVariables) {
+TEST_F(CvarLockerFeature, TheSilentLockRefusesProtectedAndTextVariables) {
     ASSERT_TRUE(folder.WriteFile("cfg/travik_silentlock.txt",
                                  "rcon_password\nsv_password\nhostname\nsv_contact\n"
                                  "mp_c4timer\nsv_gravity\n"));
@@ -194,7 +194,7 @@ TEST_F(CvarLocker, TheSilentLockRefusesProtectedAndTextVariables) {
 
 // The console reads a number as the C library's atof does: these are NaN,
 // infinity, a float too large and 256, each one outside a lock's range.
-TEST_F(CvarLocker, ALockHoldsAgainstOddNumbers) {
+TEST_F(CvarLockerFeature, ALockHoldsAgainstOddNumbers) {
     Start();
     for (const char* odd : {"nan", "inf", "1e40", "0x100", "-nan"}) {
         Console(std::string("sv_maxcmdrate ") + odd);

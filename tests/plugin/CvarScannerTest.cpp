@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kKicked = "Kicked by Console : ";
 
-class CvarScanner : public ::testing::Test {
+class CvarScannerService : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(room.started);
@@ -110,7 +110,7 @@ protected:
     ::CvarScanner scanner;
 };
 
-TEST_F(CvarScanner, TheBuiltInListHasItsKindsInOrder) {
+TEST_F(CvarScannerService, TheBuiltInListHasItsKindsInOrder) {
     const auto& list = scanner.GetScanningList();
     ASSERT_EQ(list.size(), 39u);
     EXPECT_FALSE(list[0]->MustExist());
@@ -132,7 +132,7 @@ TEST_F(CvarScanner, TheBuiltInListHasItsKindsInOrder) {
     EXPECT_TRUE(cheatsScanned);
 }
 
-TEST_F(CvarScanner, OutOfBoundsValuesAreKickedWithTheirWording) {
+TEST_F(CvarScannerService, OutOfBoundsValuesAreKickedWithTheirWording) {
     scanner.ClearScanningList();
     scanner.AddRangedCvar("mat_picmip", "0", false, 0.0f, true, 3.0f, true);
     room.alice->SetCvar("mat_picmip", "3.0");
@@ -154,7 +154,7 @@ TEST_F(CvarScanner, OutOfBoundsValuesAreKickedWithTheirWording) {
                      "server set the value to \"1.00\""));
 }
 
-TEST_F(CvarScanner, HandleOneKicksOnlyBelow66AboveZero) {
+TEST_F(CvarScannerService, HandleOneKicksOnlyBelow66AboveZero) {
     TKCvar fps("fps_max", "0", {}, true, false, &::CvarScanner::HandleOne);
     for (float passes : {0.0f, -1.0f, 66.0f, 300.0f}) {
         ::CvarScanner::HandleOne(&fps, Edict(room.alice), passes);
@@ -172,7 +172,7 @@ TEST_F(CvarScanner, HandleOneKicksOnlyBelow66AboveZero) {
                 "65.90\"\n"));
 }
 
-TEST_F(CvarScanner, SilenceIsAskedSixTimes12SecondsApartThenKicked) {
+TEST_F(CvarScannerService, SilenceIsAskedSixTimes12SecondsApartThenKicked) {
     OnlyScan(&::CvarScanner::AddCvar, "cl_interpolate", "1", false);
     const float first = Now();
     std::vector<float> sendings{first};
@@ -201,7 +201,7 @@ TEST_F(CvarScanner, SilenceIsAskedSixTimes12SecondsApartThenKicked) {
 }
 
 // Alice, in the lower slot, never answers; the others always do.
-TEST_F(CvarScanner, ASilentPlayerDoesNotHoldUpTheOthers) {
+TEST_F(CvarScannerService, ASilentPlayerDoesNotHoldUpTheOthers) {
     ASSERT_LT(room.alice->EntityIndex(), room.bob->EntityIndex());
     scanner.ClearScanningList();
     scanner.AddCvar("cl_interpolate", "1", false);
@@ -223,7 +223,7 @@ TEST_F(CvarScanner, ASilentPlayerDoesNotHoldUpTheOthers) {
     EXPECT_GE(bobsQueries, 38);
 }
 
-TEST_F(CvarScanner, AnswersThatAreNotTheQuestionsAnswers) {
+TEST_F(CvarScannerService, AnswersThatAreNotTheQuestionsAnswers) {
     OnlyScan(&::CvarScanner::AddCvar, "cl_interpolate", "1", false);
     const int alicesCookie = ScanOf(room.alice)->GetCookie();
     // Nobody's cookie, and alice's cookie answered for bob: ignored, and
@@ -250,7 +250,7 @@ TEST_F(CvarScanner, AnswersThatAreNotTheQuestionsAnswers) {
     EXPECT_TRUE(scanner.GetScans().size() == 1u && ScanOf(room.erin));
 }
 
-TEST_F(CvarScanner, NotFoundMattersOnlyForAVariableThatMustExist) {
+TEST_F(CvarScannerService, NotFoundMattersOnlyForAVariableThatMustExist) {
     OnlyScan(&::CvarScanner::AddCvar, "cl_interpolate", "1", false);
     Answer(room.alice, eQueryCvarValueStatus_CvarNotFound, "cl_interpolate", "");
     OnlyScan(&::CvarScanner::AddCvar, "cl_minmodels", "0", true);
@@ -261,7 +261,7 @@ TEST_F(CvarScanner, NotFoundMattersOnlyForAVariableThatMustExist) {
     EXPECT_TRUE(room.alice->IsConnected());
 }
 
-TEST_F(CvarScanner, TamperingIsBannedOnceButNotWhileCheatsAreOn) {
+TEST_F(CvarScannerService, TamperingIsBannedOnceButNotWhileCheatsAreOn) {
     g_serverCvars.sv_cheats = g_host.cvar->FindVar("sv_cheats");
     ASSERT_NE(g_serverCvars.sv_cheats, nullptr);
     room.alice->SetCvar("r_drawothermodels", "2");
@@ -288,7 +288,7 @@ TEST_F(CvarScanner, TamperingIsBannedOnceButNotWhileCheatsAreOn) {
     EXPECT_TRUE(room.bob->IsConnected());
 }
 
-TEST_F(CvarScanner, EverySeventhQueryIsForAReplicatedVariable) {
+TEST_F(CvarScannerService, EverySeventhQueryIsForAReplicatedVariable) {
     std::vector<bool> replicated;
     while (replicated.size() < 20) {
         FramesFor(0.25f);
@@ -303,7 +303,7 @@ TEST_F(CvarScanner, EverySeventhQueryIsForAReplicatedVariable) {
     }
 }
 
-TEST_F(CvarScanner, AClientsDifferingReplicatedCopyIsKicked) {
+TEST_F(CvarScannerService, AClientsDifferingReplicatedCopyIsKicked) {
     ASSERT_FALSE(scanner.GetReplicatedList().empty());
     const ConVar* first = scanner.GetReplicatedList().front();
     room.alice->ScriptAnswer(first->GetName(), sim::QueryScript::Intact, "12345");
@@ -324,7 +324,7 @@ TEST_F(CvarScanner, AClientsDifferingReplicatedCopyIsKicked) {
 
 // A match config changes replicated variables while queries are in flight;
 // a client that answered before the change reached it is not at fault.
-TEST_F(CvarScanner, AServerChangeDropsTheAnswersInFlightOfThatVariable) {
+TEST_F(CvarScannerService, AServerChangeDropsTheAnswersInFlightOfThatVariable) {
     scanner.ClearScanningList();
     scanner.AddCvar("cl_interpolate", "1", false);
     const CvarScan* scan = nullptr;
@@ -344,7 +344,7 @@ TEST_F(CvarScanner, AServerChangeDropsTheAnswersInFlightOfThatVariable) {
     var->SetValue(before.c_str());
 }
 
-TEST_F(CvarScanner, AnOperatorsFileReplacesTheListOnlyWhenWhollyGood) {
+TEST_F(CvarScannerService, AnOperatorsFileReplacesTheListOnlyWhenWhollyGood) {
     g_host.fileSystem = static_cast<IFileSystem*>(
         sim::Server::EngineFactory(FILESYSTEM_INTERFACE_VERSION, nullptr));
     ASSERT_NE(g_host.fileSystem, nullptr);

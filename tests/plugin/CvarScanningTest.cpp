@@ -9,7 +9,7 @@ namespace {
 
 const std::string kSilentKick = "Kicked by Console : [Travik] Not responding to cvar queries";
 
-class CvarScanning : public TravikServerTest {
+class CvarScanningFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -25,7 +25,7 @@ protected:
 // Two passes over the 39 entries and a good part of the replicated list:
 // a fresh install passes every verdict, so any entry whose expected value
 // does not fit a real client's default shows up here.
-TEST_F(CvarScanning, FreshClientsPassWholeScansAndAModifiedOneIsToldTheLimit) {
+TEST_F(CvarScanningFeature, FreshClientsPassWholeScansAndAModifiedOneIsToldTheLimit) {
     sim::Client& alice = Connect("alice");
     sim::Client& bob =
         Connect("bob", [](sim::ClientSpec& spec) { spec.cvars.emplace("r_rootlod", "2"); });
@@ -43,7 +43,7 @@ TEST_F(CvarScanning, FreshClientsPassWholeScansAndAModifiedOneIsToldTheLimit) {
 }
 
 // The players read the plug-in's texts as written, double quotes and all.
-class CvarScanningOwnList : public CvarScanning {
+class CvarScanningOwnListFeature : public CvarScanningFeature {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -60,7 +60,7 @@ protected:
     }
 };
 
-TEST_F(CvarScanningOwnList, KickAndBanTextsReachThePlayersAsWritten) {
+TEST_F(CvarScanningOwnListFeature, KickAndBanTextsReachThePlayersAsWritten) {
     sim::Client& lod = With("lod", "r_rootlod", "2");
     sim::Client& interp = With("interp", "cl_interpolate", "0");
     sim::Client& fps = With("fps", "fps_max", "30");
@@ -79,7 +79,7 @@ TEST_F(CvarScanningOwnList, KickAndBanTextsReachThePlayersAsWritten) {
               "1.00\"");
 }
 
-TEST_F(CvarScanning, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {
+TEST_F(CvarScanningFeature, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {
     Console("sv_cheats 1");
     sim::Client& alice = Silent("alice");
     server->RunSeconds(80.0);
@@ -108,7 +108,7 @@ TEST_F(CvarScanning, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {
 
 // Another plug-in, loaded before travik, so that its replicated variable is
 // on the scanner's list.
-class CvarScanningBesideAnotherPlugin : public CvarScanning {
+class CvarScanningBesideAnotherPluginFeature : public CvarScanningFeature {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -119,7 +119,7 @@ protected:
 
 // The variable's memory goes with the other module; the scan in flight
 // and the later passes must not touch it, nor must travik's own unload.
-TEST_F(CvarScanningBesideAnotherPlugin, ItsReplicatedVariableGoesWithItsModule) {
+TEST_F(CvarScanningBesideAnotherPluginFeature, ItsReplicatedVariableGoesWithItsModule) {
     ASSERT_EQ(server->Plugins().Count(), 2) << ConsoleText();
     sim::Client& alice = Connect("alice", [](sim::ClientSpec& spec) { spec.queryLatency = 3.0; });
     server->RunSeconds(2.0);  // the first replicated query is out, unanswered

@@ -21,7 +21,7 @@ ClientRates Asked(int rate, int cmdRate, int updateRate) {
     return ClientRates{rate, cmdRate, updateRate};
 }
 
-TEST(NetInfo, TheCommandRateFollowsTheUpdateRateWithinTheDifference) {
+TEST(EffectiveRatesUnit, TheCommandRateFollowsTheUpdateRateWithinTheDifference) {
     const ClientRates rates = EffectiveRates(Asked(30000, 101, 20), Limits(100, 30));
     EXPECT_EQ(rates.updateRate, 20);
     EXPECT_EQ(rates.cmdRate, 50);
@@ -32,7 +32,7 @@ TEST(NetInfo, TheCommandRateFollowsTheUpdateRateWithinTheDifference) {
     EXPECT_EQ(EffectiveRates(Asked(30000, 101, 20), Limits(100, -1)).cmdRate, 100);
 }
 
-TEST(NetInfo, UpdateRatesAndRatesStayWithinTheServersLimits) {
+TEST(EffectiveRatesUnit, UpdateRatesAndRatesStayWithinTheServersLimits) {
     EXPECT_EQ(EffectiveRates(Asked(30000, 66, 5), Limits(100, 30)).updateRate, 10);
     EXPECT_EQ(EffectiveRates(Asked(30000, 66, 150), Limits(100, 30)).updateRate, 100);
     ServerRateLimits limits = Limits(100, 30);

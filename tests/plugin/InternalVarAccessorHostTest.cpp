@@ -33,13 +33,13 @@ struct AliceOnTheGame {
     CBaseEntity* entity = nullptr;
 };
 
-TEST(InternalVarAccessor, CashIsTheStartMoney) {
+TEST(InternalVarAccessorService, CashIsTheStartMoney) {
     AliceOnTheGame game;
     ASSERT_TRUE(game.Ready());
     EXPECT_EQ(game.accessor.GetPlayerCash(game.alice), 800);
 }
 
-TEST(InternalVarAccessor, DataMapFieldsAreTheEntitysOwn) {
+TEST(InternalVarAccessorService, DataMapFieldsAreTheEntitysOwn) {
     AliceOnTheGame game;
     ASSERT_TRUE(game.Ready());
     const Vector* origin = game.accessor.GetAbsOrigin(game.alice);
@@ -56,7 +56,7 @@ TEST(InternalVarAccessor, DataMapFieldsAreTheEntitysOwn) {
         g_host.playerInfoManager->GetPlayerInfo(game.room.EdictOf(game.room.bob))->GetAbsOrigin());
 }
 
-TEST(InternalVarAccessor, NetworkedFieldsMatchThePlayersState) {
+TEST(InternalVarAccessorService, NetworkedFieldsMatchThePlayersState) {
     AliceOnTheGame game;
     ASSERT_TRUE(game.Ready());
     ASSERT_NE(game.accessor.GetFlashDuration(game.alice), nullptr);
@@ -66,7 +66,7 @@ TEST(InternalVarAccessor, NetworkedFieldsMatchThePlayersState) {
     EXPECT_EQ(game.accessor.GetPlayerFlags(game.entity) & FL_CLIENT, FL_CLIENT);
 }
 
-TEST(InternalVarAccessor, VirtualCallsBySlotReachTheGamesFunctions) {
+TEST(InternalVarAccessorService, VirtualCallsBySlotReachTheGamesFunctions) {
     AliceOnTheGame game;
     ASSERT_TRUE(game.Ready());
     EXPECT_NE(CBaseEntity_GetDataDescMap(game.entity), nullptr);
@@ -79,7 +79,7 @@ TEST(InternalVarAccessor, VirtualCallsBySlotReachTheGamesFunctions) {
     EXPECT_GT(eyes.z, origin.z);
 }
 
-TEST(InternalVarAccessor, AnEdictWithoutEntityFailsEveryReader) {
+TEST(InternalVarAccessorService, AnEdictWithoutEntityFailsEveryReader) {
     AliceOnTheGame game;
     ASSERT_TRUE(game.Ready());
     edict_t* empty = g_host.engine->PEntityOfEntIndex(30);

@@ -29,7 +29,7 @@ typedescription_t Field(const char* name, int offset, datamap_t* embedded = null
 
 }  // namespace
 
-TEST(InternalVarAccessor, SendPropSearchGoesDepthFirstAndKeepsTheNestedOffset) {
+TEST(InternalVarAccessorUnit, SendPropSearchGoesDepthFirstAndKeepsTheNestedOffset) {
     SendProp innermost[] = {Prop("m_flFlashDuration", 900)};
     SendTable innermostTable{innermost, 1, "DT_Innermost"};
     SendProp local[] = {Prop("m_iAccount", 700), Prop("inner", 40, &innermostTable)};
@@ -49,7 +49,7 @@ TEST(InternalVarAccessor, SendPropSearchGoesDepthFirstAndKeepsTheNestedOffset) {
     EXPECT_EQ(InternalVarAccessor::FindSendProp(nullptr, "m_fFlags"), nullptr);
 }
 
-TEST(InternalVarAccessor, DataMapSearchWalksBaseMapsAndEmbeddedMaps) {
+TEST(InternalVarAccessorUnit, DataMapSearchWalksBaseMapsAndEmbeddedMaps) {
     typedescription_t embedded[] = {Field("m_vecVelocity", 320)};
     datamap_t embeddedMap{embedded, 1, "embedded", nullptr};
     typedescription_t base[] = {Field("m_vecAbsOrigin", 12), Field("m_hMoveChild", 48)};
@@ -67,14 +67,14 @@ TEST(InternalVarAccessor, DataMapSearchWalksBaseMapsAndEmbeddedMaps) {
     EXPECT_EQ(InternalVarAccessor::FindInDataMap(nullptr, "m_fLerpTime"), 0);
 }
 
-TEST(InternalVarAccessor, AFieldAtOffsetZeroCountsAsNotFound) {
+TEST(InternalVarAccessorUnit, AFieldAtOffsetZeroCountsAsNotFound) {
     typedescription_t fields[] = {Field("m_first", 0), Field("m_second", 8)};
     datamap_t map{fields, 2, "CThing", nullptr};
     EXPECT_EQ(InternalVarAccessor::FindInDataMap(&map, "m_first"), 0);
     EXPECT_EQ(InternalVarAccessor::FindInDataMap(&map, "m_second"), 8);
 }
 
-TEST(InternalVarAccessor, AnEmbeddedMapWithoutTheFieldLetsTheSearchGoOn) {
+TEST(InternalVarAccessorUnit, AnEmbeddedMapWithoutTheFieldLetsTheSearchGoOn) {
     typedescription_t embedded[] = {Field("m_other", 16)};
     datamap_t embeddedMap{embedded, 1, "embedded", nullptr};
     typedescription_t fields[] = {Field("m_collision", 200, &embeddedMap), Field("m_flSpeed", 96)};

@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kKicked = "Kicked by Console : ";
 
-class KickBanQueue : public ::testing::Test {
+class KickBanQueueService : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(room.started); }
 
@@ -47,7 +47,7 @@ protected:
     ::KickBanQueue queue;
 };
 
-TEST_F(KickBanQueue, APlayerGetsOneVerdictTheFirst) {
+TEST_F(KickBanQueueService, APlayerGetsOneVerdictTheFirst) {
     queue.Kick(Edict(room.alice), "first");
     queue.Kick(Edict(room.alice), "second");
     queue.Ban(Edict(room.alice), "third", "log");
@@ -59,7 +59,7 @@ TEST_F(KickBanQueue, APlayerGetsOneVerdictTheFirst) {
     EXPECT_FALSE(queue.IsOnKickBanQueue(Edict(room.alice)));
 }
 
-TEST_F(KickBanQueue, SourceTVAndAbsentPlayersAreRefusedBotsAreTaken) {
+TEST_F(KickBanQueueService, SourceTVAndAbsentPlayersAreRefusedBotsAreTaken) {
     queue.Kick(Edict(room.tv), "tv");
     queue.Kick(nullptr, "nobody");
     edict_t* gone = Edict(room.erin);
@@ -73,7 +73,7 @@ TEST_F(KickBanQueue, SourceTVAndAbsentPlayersAreRefusedBotsAreTaken) {
     EXPECT_EQ(room.bot->DisconnectReason(), "Kicked by Console");
 }
 
-TEST_F(KickBanQueue, ABanBySteamIdIsLoggedThenBannedThenKicked) {
+TEST_F(KickBanQueueService, ABanBySteamIdIsLoggedThenBannedThenKicked) {
     queue.Ban(Edict(room.alice), "Cheating", "cvar violation");
     queue.Ban(Edict(room.bob), "Cheating", nullptr);
     queue.Ban(Edict(room.carol), nullptr, nullptr);
@@ -94,7 +94,7 @@ TEST_F(KickBanQueue, ABanBySteamIdIsLoggedThenBannedThenKicked) {
 
 // On a LAN server nobody has a Steam ID: the address is banned, which
 // removes the player at once.
-TEST_F(KickBanQueue, WithoutASteamIdTheAddressIsBanned) {
+TEST_F(KickBanQueueService, WithoutASteamIdTheAddressIsBanned) {
     room.server->ExecuteConsoleLine("sv_lan 1");
     sim::Client& lan = Join("lan", "10.9.9.9:27005");
     ASSERT_STREQ(lan.NetworkId(), "STEAM_ID_LAN");
@@ -105,7 +105,7 @@ TEST_F(KickBanQueue, WithoutASteamIdTheAddressIsBanned) {
     EXPECT_FALSE(lan.IsConnected());
 }
 
-TEST_F(KickBanQueue, ABanWithNeitherSteamIdNorAddressWaitsAndSaysSoOnce) {
+TEST_F(KickBanQueueService, ABanWithNeitherSteamIdNorAddressWaitsAndSaysSoOnce) {
     queue.Ban(Edict(room.bot), "Cheating", nullptr);
     Frame();
     Frame();
@@ -116,7 +116,7 @@ TEST_F(KickBanQueue, ABanWithNeitherSteamIdNorAddressWaitsAndSaysSoOnce) {
 
 // Quotes stay (the plug-in's texts quote names and values); what would end
 // the command goes.
-TEST_F(KickBanQueue, AQueuedTextCannotAddACommandOrALogLine) {
+TEST_F(KickBanQueueService, AQueuedTextCannotAddACommandOrALogLine) {
     room.server->ExecuteConsoleLine("sv_cheats 0");
     queue.Kick(Edict(room.alice), "bye\"; quit; sv_cheats 1\nsv_cheats \"1\"\r");
     queue.Ban(Edict(room.bob), "x", "reason\nforged line");
@@ -130,7 +130,7 @@ TEST_F(KickBanQueue, AQueuedTextCannotAddACommandOrALogLine) {
 
 // The slot of a player who left unheard (while the plug-in was paused) is
 // not the newcomer's verdict.
-TEST_F(KickBanQueue, APlayerTakingAQueuedSlotIsNotKicked) {
+TEST_F(KickBanQueueService, APlayerTakingAQueuedSlotIsNotKicked) {
     edict_t* slot = Edict(room.alice);
     queue.Kick(slot, "for alice");
     room.server->Clients().Disconnect(*room.alice, "Disconnect by user.", false);
@@ -156,7 +156,7 @@ private:
     std::function<void(int)> m_OnLeave;
 };
 
-TEST_F(KickBanQueue, AKickFromInsideTheDisconnectItCausesIsSafe) {
+TEST_F(KickBanQueueService, AKickFromInsideTheDisconnectItCausesIsSafe) {
     edict_t* alice = Edict(room.alice);
     DisconnectListener listener([&](int userId) {
         if (userId != room.alice->UserId()) {

@@ -4,7 +4,7 @@
 
 #include "core/MRecipientFilter.h"
 
-TEST(MRecipientFilter, PositionsOutsideTheListAnswerMinusOne) {
+TEST(MRecipientFilterUnit, PositionsOutsideTheListAnswerMinusOne) {
     MRecipientFilter filter;
     EXPECT_EQ(filter.GetRecipientIndex(0), -1);
     filter.AddRecipient(4);
@@ -16,7 +16,7 @@ TEST(MRecipientFilter, PositionsOutsideTheListAnswerMinusOne) {
     EXPECT_EQ(filter.GetRecipientIndex(2), -1);
 }
 
-TEST(MRecipientFilter, ARecipientIsListedOnce) {
+TEST(MRecipientFilterUnit, ARecipientIsListedOnce) {
     MRecipientFilter filter;
     filter.AddRecipient(3);
     filter.AddRecipient(3);
@@ -27,7 +27,7 @@ TEST(MRecipientFilter, ARecipientIsListedOnce) {
     EXPECT_FALSE(filter.IsInitMessage());
 }
 
-TEST(MRecipientFilter, AddingAllPlayersWithoutAHostLeavesTheListEmpty) {
+TEST(MRecipientFilterUnit, AddingAllPlayersWithoutAHostLeavesTheListEmpty) {
     MRecipientFilter filter;
     filter.AddRecipient(2);
     filter.AddAllPlayers(32);

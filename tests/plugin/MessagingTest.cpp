@@ -18,7 +18,7 @@ using Texts = std::vector<std::string>;
 
 const char* const kLine = "\x03Travik:\x04 Anti-Flash Fix Enabled\n";
 
-TEST(Messaging, ChatToAllReachesEveryHumanByteForByteFromTheServer) {
+TEST(MessagingService, ChatToAllReachesEveryHumanByteForByteFromTheServer) {
     SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendAllMessage(kLine);
@@ -31,7 +31,7 @@ TEST(Messaging, ChatToAllReachesEveryHumanByteForByteFromTheServer) {
     EXPECT_EQ(entry->messageType, 3);
 }
 
-TEST(Messaging, ANullPlayerGetsNothingSentAtAll) {
+TEST(MessagingService, ANullPlayerGetsNothingSentAtAll) {
     SimRoom room;
     ASSERT_TRUE(room.started);
     const int before = room.Sent();
@@ -39,7 +39,7 @@ TEST(Messaging, ANullPlayerGetsNothingSentAtAll) {
     EXPECT_EQ(room.Sent(), before);
 }
 
-TEST(Messaging, SingleOperationsReachOnlyTheirPlayer) {
+TEST(MessagingService, SingleOperationsReachOnlyTheirPlayer) {
     SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendSingleMessage(room.EdictOf(room.carol), "to carol\n");
@@ -51,7 +51,7 @@ TEST(Messaging, SingleOperationsReachOnlyTheirPlayer) {
     EXPECT_EQ(room.bob->GetInbox().OfKind(sim::InboxKind::Center)[0]->messageType, 5);
 }
 
-TEST(Messaging, ABotOrSourceTVTargetGetsAMessageWithoutRecipients) {
+TEST(MessagingService, ABotOrSourceTVTargetGetsAMessageWithoutRecipients) {
     SimRoom room;
     ASSERT_TRUE(room.started);
     for (sim::Client* target : {room.bot, room.tv}) {
@@ -66,7 +66,7 @@ TEST(Messaging, ABotOrSourceTVTargetGetsAMessageWithoutRecipients) {
     EXPECT_TRUE(room.Received(sim::InboxKind::Chat).empty());
 }
 
-TEST(Messaging, TeamChatReachesTheHumansOfThatTeamOnly) {
+TEST(MessagingService, TeamChatReachesTheHumansOfThatTeamOnly) {
     SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendTeamMessage(room.EdictOf(room.dave), "spectators\n");
@@ -76,7 +76,7 @@ TEST(Messaging, TeamChatReachesTheHumansOfThatTeamOnly) {
                      "erin: spectators\n"}));
 }
 
-TEST(Messaging, TeamChatForAnEdictWithoutPlayerRecordSendsNothing) {
+TEST(MessagingService, TeamChatForAnEdictWithoutPlayerRecordSendsNothing) {
     SimRoom room;
     ASSERT_TRUE(room.started);
     const int before = room.Sent();
@@ -85,7 +85,7 @@ TEST(Messaging, TeamChatForAnEdictWithoutPlayerRecordSendsNothing) {
     EXPECT_EQ(room.Sent(), before);
 }
 
-TEST(Messaging, HintsAndCentredTextToAllUseTheirOwnMessages) {
+TEST(MessagingService, HintsAndCentredTextToAllUseTheirOwnMessages) {
     SimRoom room;
     ASSERT_TRUE(room.started);
     Messaging::SendAllHintMessage("TRAVIK HAS BEEN DISABLED");

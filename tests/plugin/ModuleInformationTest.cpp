@@ -19,13 +19,13 @@ Split SplitOf(const std::string& path) {
 
 }  // namespace
 
-TEST(ModuleInformation, SplitsAtTheLastSlash) {
+TEST(ModuleInformationUnit, SplitsAtTheLastSlash) {
     Split split = SplitOf("/srv/css/cstrike/addons/travik.so");
     EXPECT_EQ(split.directory, "/srv/css/cstrike/addons/");
     EXPECT_EQ(split.fileName, "travik.so");
 }
 
-TEST(ModuleInformation, ABackslashCountsOnlyWithoutAnySlash) {
+TEST(ModuleInformationUnit, ABackslashCountsOnlyWithoutAnySlash) {
     Split windows = SplitOf("C:\\srcds\\cstrike\\addons\\travik.dll");
     EXPECT_EQ(windows.directory, "C:\\srcds\\cstrike\\addons\\");
     EXPECT_EQ(windows.fileName, "travik.dll");
@@ -35,12 +35,12 @@ TEST(ModuleInformation, ABackslashCountsOnlyWithoutAnySlash) {
     EXPECT_EQ(mixed.fileName, "travik.so");
 }
 
-TEST(ModuleInformation, APathWithoutSeparatorHasNoFileName) {
+TEST(ModuleInformationUnit, APathWithoutSeparatorHasNoFileName) {
     EXPECT_TRUE(SplitOf("travik.so").fileName.empty());
     EXPECT_TRUE(SplitOf("/srv/addons/").fileName.empty());
 }
 
-TEST(ModuleInformation, TheLoaderKnowsTheFileHoldingThisCode) {
+TEST(ModuleInformationUnit, TheLoaderKnowsTheFileHoldingThisCode) {
     const std::string path = FindModulePath();
     ASSERT_FALSE(path.empty());
     Split split = SplitOf(path);

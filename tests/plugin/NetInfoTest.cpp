@@ -3,7 +3,7 @@
 
 namespace {
 
-class NetInfo : public TravikServerTest {
+class NetInfoFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -11,7 +11,7 @@ protected:
     }
 };
 
-TEST_F(NetInfo, TheTableShowsEachRealPlayersEffectiveSettings) {
+TEST_F(NetInfoFeature, TheTableShowsEachRealPlayersEffectiveSettings) {
     for (const char* line : {"sv_minrate 3500", "sv_maxrate 0", "sv_mincmdrate 10",
                              "sv_maxcmdrate 66", "sv_minupdaterate 10", "sv_maxupdaterate 66",
                              "sv_client_cmdrate_difference 0", "sv_client_predict 1"}) {

@@ -67,7 +67,7 @@ public:
     int client = -1;
 };
 
-class NetProtect : public TravikServerTest {
+class NetProtectFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -82,7 +82,7 @@ protected:
     Loopback net;
 };
 
-TEST_F(NetProtect, TheHookFollowsItsSwitchesAndLeavesWithThePlugin) {
+TEST_F(NetProtectFeature, TheHookFollowsItsSwitchesAndLeavesWithThePlugin) {
     EXPECT_EQ(ConsoleCount("[Travik] Net Hook Enabled\n"), 1);
     EXPECT_TRUE(Hooked());
     Console("tk_dosprotect 0");
@@ -103,7 +103,7 @@ TEST_F(NetProtect, TheHookFollowsItsSwitchesAndLeavesWithThePlugin) {
     EXPECT_FALSE(ConsoleHas("Net Hook")) << "unload restores silently";
 }
 
-TEST_F(NetProtect, DroppedDatagramsGiveWayToTheNextInTheSameRead) {
+TEST_F(NetProtectFeature, DroppedDatagramsGiveWayToTheNextInTheSameRead) {
     net.Send("");
     net.Send(kGamePacket);
     EXPECT_EQ(net.Read(), kGamePacket);
@@ -114,7 +114,7 @@ TEST_F(NetProtect, DroppedDatagramsGiveWayToTheNextInTheSameRead) {
     EXPECT_EQ(net.Read(), kGamePacket);
 }
 
-TEST_F(NetProtect, OnlyWholeConnectionlessPrintRequestsAreDropped) {
+TEST_F(NetProtectFeature, OnlyWholeConnectionlessPrintRequestsAreDropped) {
     const std::string shortRequest = "\xFF\xFF\xFF\xFFl";
     const std::string notConnectionless = "\xFF\xFF\xFF\xFElhello";
     for (const std::string& packet : {shortRequest, notConnectionless, kPlayerQuery}) {
@@ -123,7 +123,7 @@ TEST_F(NetProtect, OnlyWholeConnectionlessPrintRequestsAreDropped) {
     }
 }
 
-TEST_F(NetProtect, PlayerQueriesAreDroppedOnlyWhenAsked) {
+TEST_F(NetProtectFeature, PlayerQueriesAreDroppedOnlyWhenAsked) {
     Console("tk_ignoreplayerqueries 1");
     Console("tk_dosprotect 0");
     net.Send(kPlayerQuery);
@@ -140,7 +140,7 @@ int EndlessEmpty(int, char*, int, int, sockaddr*, int*) {
     return 0;
 }
 
-TEST_F(NetProtect, AnEndlessFloodEndsTheReadWithNothingWaiting) {
+TEST_F(NetProtectFeature, AnEndlessFloodEndsTheReadWithNothingWaiting) {
     Console("tk_dosprotect 0");
     g_pVCR->Hook_recvfrom = EndlessEmpty;
     Console("tk_dosprotect 1");

@@ -1,34 +1,28 @@
-// Who a client is, as the plug-in's identity operations read the host:
-// players, bots and SourceTV told apart, players found by user ID.
-#include <eiface.h>
-#include <gtest/gtest.h>
+// Player identity read from outside text alone: which Steam IDs are proven
+// and which names carry chat control bytes.
+#include "core/PlayerIdentity.h"
 
-#include "SimRoom.h"
-#include "core/travik_plugin.h"
+#include <gtest/gtest.h>
 
 namespace {
 
-TEST(TKPlayerManager, IdentityTellsPlayersBotsAndSourceTVApart) {
-    SimRoom room;
-    ASSERT_TRUE(room.started);
-    edict_t* alice = room.EdictOf(room.alice);
-    edict_t* bot = room.EdictOf(room.bot);
-    edict_t* tv = room.EdictOf(room.tv);
-    EXPECT_TRUE(Travik::IsPlayer(alice));
-    EXPECT_TRUE(Travik::IsPlayerAndConnected(alice));
-    EXPECT_FALSE(Travik::IsPlayer(bot));
-    EXPECT_TRUE(Travik::IsPlayerOrBot(bot));
-    EXPECT_FALSE(Travik::IsPlayer(tv));
-    EXPECT_FALSE(Travik::IsPlayerOrBot(tv));
-    EXPECT_EQ(Travik::getSourceTV(), tv);
-    EXPECT_EQ(Travik::GetNumRealPlayers(), 5);
-    EXPECT_EQ(Travik::GetEntityByUserID(room.bob->UserId()), room.EdictOf(room.bob));
-    EXPECT_EQ(Travik::GetEntityByUserID(room.bot->UserId()), bot);
-    EXPECT_EQ(Travik::GetEntityByUserID(9999), nullptr);
+TEST(PlayerIdentityUnit, SteamIdsAreValidOnlyOnceProven) {
+    EXPECT_TRUE(PlayerIdentity::IsSteamIDValid("STEAM_0:1:123"));
+    EXPECT_TRUE(PlayerIdentity::IsSteamIDValid("STEAM_1:0:123456"));
+    for (const char* id : {"STEAM_ID_PENDING", "STEAM_ID_LAN", "UNKNOWN", "BOT", "HLTV",
+                           "STEAM_0:1:", "STEAM_X:1:2345", ""}) {
+        EXPECT_FALSE(PlayerIdentity::IsSteamIDValid(id)) << id;
+    }
+    EXPECT_FALSE(PlayerIdentity::IsSteamIDValid(nullptr));
+}
 
-    room.server->Clients().Disconnect(*room.alice, "Disconnect by user.", false);
-    EXPECT_FALSE(Travik::IsPlayer(alice));
-    EXPECT_EQ(Travik::GetNumRealPlayers(), 4);
+TEST(PlayerIdentityUnit, NamesWithChatControlBytesAreFound) {
+    EXPECT_TRUE(PlayerIdentity::fixPlayerName("\x01\x01\x01"));
+    for (const char* name : {"a\x07", "\x03team", "x\x04y"}) {
+        EXPECT_TRUE(PlayerIdentity::fixPlayerName(name));
+    }
+    EXPECT_FALSE(PlayerIdentity::fixPlayerName("plain \x02 name\n"));
+    EXPECT_FALSE(PlayerIdentity::fixPlayerName(""));
 }
 
 }  // namespace

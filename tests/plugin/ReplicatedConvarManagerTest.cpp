@@ -55,9 +55,9 @@ void Leaver(IConVar* var, const char* old, float) {
 
 using Calls = std::vector<std::string>;
 
-class ReplicatedConvarManager : public ::testing::Test {
+class ReplicatedConvarManagerService : public ::testing::Test {
 protected:
-    ReplicatedConvarManager() : folder(SRCDS_SIM_TEMPLATE) {
+    ReplicatedConvarManagerService() : folder(SRCDS_SIM_TEMPLATE) {
         sim::ServerConfig config;
         config.gameDir = folder.GameDir();
         server = std::make_unique<sim::Server>(config);
@@ -66,7 +66,7 @@ protected:
         cheats = server->FindVar("sv_cheats");
         g_calls.clear();
     }
-    ~ReplicatedConvarManager() override {
+    ~ReplicatedConvarManagerService() override {
         manager.Unload();
         server.reset();
     }
@@ -78,7 +78,7 @@ protected:
     ConVar* cheats = nullptr;
 };
 
-TEST_F(ReplicatedConvarManager, PriorityCallbacksRunFirstLatestFirstEachOnce) {
+TEST_F(ReplicatedConvarManagerService, PriorityCallbacksRunFirstLatestFirstEachOnce) {
     manager.InstallChangeCallback(rate, First);
     manager.InstallPriorityChangeCallback(rate, Clamp);
     manager.InstallChangeCallback(rate, Second);
@@ -92,7 +92,7 @@ TEST_F(ReplicatedConvarManager, PriorityCallbacksRunFirstLatestFirstEachOnce) {
 
 // The correction runs the whole list again, nested, before the callbacks
 // after the lock hear of the first change.
-TEST_F(ReplicatedConvarManager, ACorrectionInsideTheListRunsItNestedFirst) {
+TEST_F(ReplicatedConvarManagerService, ACorrectionInsideTheListRunsItNestedFirst) {
     manager.InstallChangeCallback(rate, First);
     manager.InstallPriorityChangeCallback(rate, Clamp);
     rate->SetValue("100");
@@ -100,7 +100,7 @@ TEST_F(ReplicatedConvarManager, ACorrectionInsideTheListRunsItNestedFirst) {
     EXPECT_STREQ(rate->GetString(), "66");
 }
 
-TEST_F(ReplicatedConvarManager, RemovingTheLastCallbackEmptiesTheSlot) {
+TEST_F(ReplicatedConvarManagerService, RemovingTheLastCallbackEmptiesTheSlot) {
     manager.InstallChangeCallback(rate, First);
     manager.InstallChangeCallback(rate, Second);
     manager.RemoveChangeCallback(rate, First);
@@ -113,7 +113,7 @@ TEST_F(ReplicatedConvarManager, RemovingTheLastCallbackEmptiesTheSlot) {
     EXPECT_TRUE(g_calls.empty());
 }
 
-TEST_F(ReplicatedConvarManager, CallbacksRemovedDuringAChangeAreNotCalledAfterwards) {
+TEST_F(ReplicatedConvarManagerService, CallbacksRemovedDuringAChangeAreNotCalledAfterwards) {
     manager.InstallPriorityChangeCallback(rate, Leaver);
     manager.InstallChangeCallback(rate, First);
     manager.InstallChangeCallback(rate, Second);
@@ -123,7 +123,7 @@ TEST_F(ReplicatedConvarManager, CallbacksRemovedDuringAChangeAreNotCalledAfterwa
     EXPECT_EQ(rate->GetChangeCallback(), nullptr);
 }
 
-TEST_F(ReplicatedConvarManager, AForeignCallbackCutsTheListOffUntilReinstalled) {
+TEST_F(ReplicatedConvarManagerService, AForeignCallbackCutsTheListOffUntilReinstalled) {
     manager.InstallChangeCallback(rate, First);
     rate->InstallChangeCallback(Foreign);
     rate->SetValue("30");
@@ -132,7 +132,7 @@ TEST_F(ReplicatedConvarManager, AForeignCallbackCutsTheListOffUntilReinstalled) 
     EXPECT_EQ(g_calls, (Calls{"foreign:30<-66", "first:40<-30"}));
 }
 
-TEST_F(ReplicatedConvarManager, UnloadLeavesEveryVariableWithoutACallback) {
+TEST_F(ReplicatedConvarManagerService, UnloadLeavesEveryVariableWithoutACallback) {
     manager.InstallPriorityChangeCallback(rate, Clamp);
     manager.InstallChangeCallback(cheats, First);
     manager.Unload();

@@ -7,7 +7,7 @@ namespace {
 
 using Kind = ScanListFile::Kind;
 
-TEST(ScanListFile, EveryKindWithItsWords) {
+TEST(ScanListFileUnit, EveryKindWithItsWords) {
     std::vector<std::string> errors;
     const auto entries = ScanListFile::Parse(
         "// comment\n"
@@ -34,7 +34,7 @@ TEST(ScanListFile, EveryKindWithItsWords) {
     EXPECT_EQ(entries[4].name, "fps_max");
 }
 
-TEST(ScanListFile, EachBadLineIsNamedAndTheFileIsNotUsed) {
+TEST(ScanListFileUnit, EachBadLineIsNamedAndTheFileIsNotUsed) {
     std::vector<std::string> errors;
     const auto entries = ScanListFile::Parse(
         "plain cl_interpolate 1\n"
@@ -61,7 +61,7 @@ TEST(ScanListFile, EachBadLineIsNamedAndTheFileIsNotUsed) {
     EXPECT_EQ(errors, expected);
 }
 
-TEST(ScanListFile, AFileWithoutEntriesOrWithTooManyIsRefused) {
+TEST(ScanListFileUnit, AFileWithoutEntriesOrWithTooManyIsRefused) {
     std::vector<std::string> errors;
     EXPECT_TRUE(ScanListFile::Parse("// nothing\n\n", errors).empty());
     EXPECT_EQ(errors, std::vector<std::string>{"no entries"});

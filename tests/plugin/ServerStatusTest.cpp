@@ -17,7 +17,7 @@ namespace {
 const char* const kSecure = "./srcds_linux -game cstrike +map de_dust2";
 const char* const kInsecure = "./srcds_linux -game cstrike -insecure +map de_dust2";
 
-class ServerStatus : public ::testing::Test {
+class ServerStatusService : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(room.started);
@@ -66,7 +66,7 @@ struct Conditions {
     std::string expected;
 };
 
-TEST_F(ServerStatus, WarningsListWhatHoldsAndNothingElse) {
+TEST_F(ServerStatusService, WarningsListWhatHoldsAndNothingElse) {
     const std::string none = "[Travik] No issues identified\n";
     const std::string critical = "Critical Warnings:\n";
     const std::string notices = "Notices (Non-Critical Issues):\n";
@@ -120,7 +120,7 @@ TEST_F(ServerStatus, WarningsListWhatHoldsAndNothingElse) {
 
 // Settings of features the host does not have, tv_delay among them, show
 // as not available rather than as empty values.
-TEST_F(ServerStatus, TheStatusBlockShowsMissingSettingsAsNotAvailable) {
+TEST_F(ServerStatusService, TheStatusBlockShowsMissingSettingsAsNotAvailable) {
     g_travik.SetPure(2);
     g_serverCvars.tv_delay = nullptr;
     g_travik.changeTkState(STATE_SERVER_MODIFIED);

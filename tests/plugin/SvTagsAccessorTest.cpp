@@ -4,7 +4,7 @@
 
 namespace {
 
-class SvTagsAccessor : public TravikServerTest {
+class SvTagsAccessorFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -14,7 +14,7 @@ protected:
     void SetTags(const std::string& tags) { Console("sv_tags \"" + tags + "\""); }
 };
 
-TEST_F(SvTagsAccessor, OurTagsJoinAtTheEndAndLeaveWithOneComma) {
+TEST_F(SvTagsAccessorFeature, OurTagsJoinAtTheEndAndLeaveWithOneComma) {
     EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
     Console("tk_active 0");
     EXPECT_EQ(Var("sv_tags"), "");
@@ -36,7 +36,7 @@ TEST_F(SvTagsAccessor, OurTagsJoinAtTheEndAndLeaveWithOneComma) {
 
 // A longer tag that holds ours counts as ours being there, but is someone
 // else's and is never cut.
-TEST_F(SvTagsAccessor, LongerTagsHoldingOursAreLeftAlone) {
+TEST_F(SvTagsAccessorFeature, LongerTagsHoldingOursAreLeftAlone) {
     Console("tk_warmode 1");
     Console("tk_active 0");
     SetTags("mytravik,tk_warmodes");

@@ -9,7 +9,7 @@ cvarValueCompare_t Check(const TKCvar& entry, const char* answer) {
     return entry.CheckValue(answer, CvarAnswerValue(answer));
 }
 
-TEST(TKCvar, AnAnswerMatchesByItsNumberOrItsText) {
+TEST(TKCvarUnit, AnAnswerMatchesByItsNumberOrItsText) {
     const TKCvar one("cl_interpolate", "1", {}, false, false, nullptr);
     for (const char* answer : {"1", "1.0", "01", "1.000"}) {
         EXPECT_EQ(Check(one, answer), CVAR_ACCEPTABLE) << answer;
@@ -23,7 +23,7 @@ TEST(TKCvar, AnAnswerMatchesByItsNumberOrItsText) {
     EXPECT_EQ(Check(odd, "1"), CVAR_NOT_DEFAULT);
 }
 
-TEST(TKCvar, BoundsDecideAloneAndAreInclusive) {
+TEST(TKCvarUnit, BoundsDecideAloneAndAreInclusive) {
     const TKCvar atMost3("mat_picmip", "0", {false, 0.0f, true, 3.0f}, true, false, nullptr);
     EXPECT_EQ(Check(atMost3, "3.0"), CVAR_ACCEPTABLE);
     EXPECT_EQ(Check(atMost3, "-2"), CVAR_ACCEPTABLE);
@@ -40,7 +40,7 @@ TEST(TKCvar, BoundsDecideAloneAndAreInclusive) {
     EXPECT_EQ(Check(atMost3, "inf"), CVAR_ABOVE_MAXIMUM);
 }
 
-TEST(TKCvar, ANameIsCutToItsField) {
+TEST(TKCvarUnit, ANameIsCutToItsField) {
     const std::string longName(100, 'x');
     const TKCvar entry(longName.c_str(), nullptr, {}, false, false, nullptr);
     EXPECT_EQ(std::string(entry.GetName()), longName.substr(0, TKCvar::kNameSize - 1));

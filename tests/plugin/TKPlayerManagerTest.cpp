@@ -15,7 +15,7 @@ const std::string kWelcome =
     "Tickrate: 66\n\nTravik WarMode: ";
 const std::string kTimeOut = "Kicked by Console : Travik - STEAM Auth Timeout, Restart Steam";
 
-class TKPlayerManager : public TravikServerTest {
+class TKPlayerManagerFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -57,7 +57,7 @@ protected:
     }
 };
 
-TEST_F(TKPlayerManager, AValidatedPlayerIsWelcomedWithTheServerStatus) {
+TEST_F(TKPlayerManagerFeature, AValidatedPlayerIsWelcomedWithTheServerStatus) {
     sim::Client& alice = Join("alice", 1.0);
     server->RunSeconds(0.8);
     EXPECT_FALSE(Welcomed(alice));
@@ -71,7 +71,7 @@ TEST_F(TKPlayerManager, AValidatedPlayerIsWelcomedWithTheServerStatus) {
     EXPECT_TRUE(alice.GetInbox().OfKind(sim::InboxKind::Menu).empty());
 }
 
-TEST_F(TKPlayerManager, InWarModeAdmissionAnnouncesThePlayerAndShowsTheWarnings) {
+TEST_F(TKPlayerManagerFeature, InWarModeAdmissionAnnouncesThePlayerAndShowsTheWarnings) {
     EnterWarMode();
     Console("sv_cheats 1");  // a critical issue for the warnings
     sim::Client& bob = Join("bob", 0);
@@ -102,7 +102,7 @@ TEST_F(TKPlayerManager, InWarModeAdmissionAnnouncesThePlayerAndShowsTheWarnings)
 }
 
 // A LAN ID proves nothing on an internet server.
-TEST_F(TKPlayerManager, PlayersWithoutASteamIdAreRemovedAfterTwentySeconds) {
+TEST_F(TKPlayerManagerFeature, PlayersWithoutASteamIdAreRemovedAfterTwentySeconds) {
     sim::Client& bob = Join("bob", 0);
     sim::Client& alice = Join("alice", -1);
     sim::Client& lan = Join("lan", 0, "STEAM_ID_LAN");
@@ -121,7 +121,7 @@ TEST_F(TKPlayerManager, PlayersWithoutASteamIdAreRemovedAfterTwentySeconds) {
 
 // On a LAN server the LAN ID is all there is; an inactive plug-in holds
 // nobody at all.
-TEST_F(TKPlayerManager, LanIdsOnLanServersAndInactivePluginsAreNotHeld) {
+TEST_F(TKPlayerManagerFeature, LanIdsOnLanServersAndInactivePluginsAreNotHeld) {
     Console("sv_lan 1");
     sim::Client& alice = Join("alice", -1);
     ASSERT_STREQ(alice.NetworkId(), "STEAM_ID_LAN");
@@ -137,7 +137,7 @@ TEST_F(TKPlayerManager, LanIdsOnLanServersAndInactivePluginsAreNotHeld) {
 
 // A living player may only lower it; the dead and spectators may raise it,
 // and the raised value is what later changes are held to.
-TEST_F(TKPlayerManager, RaisingInterpolationIsForbiddenOnlyWhilePlaying) {
+TEST_F(TKPlayerManagerFeature, RaisingInterpolationIsForbiddenOnlyWhilePlaying) {
     sim::Client& alice = JoinWithInterp("alice", "0.05");
     sim::Client& bob = JoinWithInterp("bob", "0.05");
     ClientLine(alice, "jointeam 2");
@@ -164,7 +164,7 @@ TEST_F(TKPlayerManager, RaisingInterpolationIsForbiddenOnlyWhilePlaying) {
 
 // The reasons keep the double quotes of "cl_interp" as the plug-in writes
 // them; a value of exactly 0.101 is still within the limit.
-TEST_F(TKPlayerManager, InterpolationOutOfRangeIsKicked) {
+TEST_F(TKPlayerManagerFeature, InterpolationOutOfRangeIsKicked) {
     const std::string tooHigh =
         "Kicked by Console : [Travik] Please lower your \"cl_interp\" value to play on this "
         "server (0.1 max)";

@@ -7,7 +7,7 @@
 
 namespace {
 
-class TKStateChange : public ::testing::Test {
+class TKStateUnit : public ::testing::Test {
 protected:
     void SetUp() override {
         g_travik.SetActive(true);
@@ -22,7 +22,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TKStateChange, AnUpdateBeingDownloadedOrReadyOutranksOtherReports) {
+TEST_F(TKStateUnit, AnUpdateBeingDownloadedOrReadyOutranksOtherReports) {
     for (::TKState pending : {STATE_DOWNLOADING, STATE_UPDATE_READY}) {
         g_travik.changeTkState(STATE_UPDATE_FOUND);
         g_travik.changeTkState(pending);
@@ -35,7 +35,7 @@ TEST_F(TKStateChange, AnUpdateBeingDownloadedOrReadyOutranksOtherReports) {
     }
 }
 
-TEST_F(TKStateChange, UpdateStatesStillFollowEachOther) {
+TEST_F(TKStateUnit, UpdateStatesStillFollowEachOther) {
     g_travik.changeTkState(STATE_DOWNLOADING);
     g_travik.changeTkState(STATE_UPDATE_FOUND);
     EXPECT_EQ(Published(), STATE_UPDATE_FOUND);
@@ -46,14 +46,14 @@ TEST_F(TKStateChange, UpdateStatesStillFollowEachOther) {
     EXPECT_EQ(Published(), STATE_DOWNLOADING);
 }
 
-TEST_F(TKStateChange, WithoutAPendingUpdateEveryRequestIsTaken) {
+TEST_F(TKStateUnit, WithoutAPendingUpdateEveryRequestIsTaken) {
     g_travik.changeTkState(STATE_SERVER_MODIFIED);
     EXPECT_EQ(Published(), STATE_SERVER_MODIFIED);
     g_travik.changeTkState(STATE_NO_CONTACT);
     EXPECT_EQ(Published(), STATE_NO_CONTACT);
 }
 
-TEST_F(TKStateChange, AnInactivePluginKeepsTheStateButPublishesZero) {
+TEST_F(TKStateUnit, AnInactivePluginKeepsTheStateButPublishesZero) {
     g_travik.SetActive(false);
     g_travik.changeTkState(STATE_SERVER_MODIFIED);
     EXPECT_EQ(currentState, STATE_SERVER_MODIFIED);

@@ -12,7 +12,7 @@ namespace {
 
 constexpr double k2231On7December2026 = 1796682660.0;  // UTC
 
-class TkBanLog : public TravikServerTest {
+class TkBanLogFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         sim::WallClock::Set(k2231On7December2026);
@@ -56,7 +56,7 @@ protected:
     static std::string Stamp() { return "[07/12/26-22:31] "; }
 };
 
-TEST_F(TkBanLog, ALongNameNeverGluesTwoBansTogether) {
+TEST_F(TkBanLogFeature, ALongNameNeverGluesTwoBansTogether) {
     sim::Client& longName = Cheater(std::string(950, 'A'));
     sim::Client& bob = Cheater("bob");
     const std::string bobTail = Tail(bob);
@@ -76,7 +76,7 @@ TEST_F(TkBanLog, ALongNameNeverGluesTwoBansTogether) {
     EXPECT_TRUE(banOfLongName.ends_with(longTail)) << banOfLongName;
 }
 
-TEST_F(TkBanLog, ANameCannotForgeFieldsOrWriteControlBytes) {
+TEST_F(TkBanLogFeature, ANameCannotForgeFieldsOrWriteControlBytes) {
     const std::string forged = "evil\" (1.2.3.4 / 0:0:1) - Reason \"x\x1b[2J\b\\";
     sim::Client& evil = Cheater(forged);
     const std::string tail = Tail(evil);
@@ -88,7 +88,7 @@ TEST_F(TkBanLog, ANameCannotForgeFieldsOrWriteControlBytes) {
 }
 
 // Writes are buffered, so a full disk shows only when the line goes out.
-TEST_F(TkBanLog, ABanLineThatCannotBeWrittenReachesTheConsole) {
+TEST_F(TkBanLogFeature, ABanLineThatCannotBeWrittenReachesTheConsole) {
     std::error_code error;
     std::filesystem::create_directories(LogPath(""));
     std::filesystem::create_symlink("/dev/full", LogPath("tk_bans.log"), error);

@@ -15,7 +15,7 @@ void Capture(SpewType_t, const Color&, const char* text) {
     g_console += text;
 }
 
-class TkLogConsole : public ::testing::Test {
+class TkLogConsoleUnit : public ::testing::Test {
 protected:
     void SetUp() override {
         g_console.clear();
@@ -26,7 +26,7 @@ protected:
     SpewOutputFunc_t previous = nullptr;
 };
 
-TEST_F(TkLogConsole, WithoutAFileSystemALineReachesTheConsoleOnce) {
+TEST_F(TkLogConsoleUnit, WithoutAFileSystemALineReachesTheConsoleOnce) {
     tkLog(false, "no file here %d\n", 7);
     EXPECT_EQ(g_console, "no file here 7\n");
     g_console.clear();
@@ -37,7 +37,7 @@ TEST_F(TkLogConsole, WithoutAFileSystemALineReachesTheConsoleOnce) {
     EXPECT_EQ(g_console, "a ban line\n");
 }
 
-TEST_F(TkLogConsole, TextIsCutAt1022Characters) {
+TEST_F(TkLogConsoleUnit, TextIsCutAt1022Characters) {
     const std::string text(1100, 'a');
     tkLog(false, "%s", text.c_str());
     EXPECT_EQ(g_console, std::string(1022, 'a'));
@@ -46,13 +46,13 @@ TEST_F(TkLogConsole, TextIsCutAt1022Characters) {
     EXPECT_EQ(g_console, std::string(1022, 'a'));
 }
 
-TEST_F(TkLogConsole, ACutLineKeepsItsLineEnd) {
+TEST_F(TkLogConsoleUnit, ACutLineKeepsItsLineEnd) {
     const std::string text(1100, 'a');
     tkLog(false, "%s\n", text.c_str());
     EXPECT_EQ(g_console, std::string(1021, 'a') + "\n");
 }
 
-TEST_F(TkLogConsole, OutsideTextIsEscapedAndCutBetweenEscapes) {
+TEST_F(TkLogConsoleUnit, OutsideTextIsEscapedAndCutBetweenEscapes) {
     EXPECT_EQ(LogSafe("a\"b\\c\n\r\t\x1b\x7f\xc3\xa9"), "a\\\"b\\\\c\\n\\r\\t\\x1b\\x7f\xc3\xa9");
     EXPECT_EQ(LogSafe("say \"hi\"", false), "say \"hi\"");
     EXPECT_EQ(LogSafe(nullptr), "");

@@ -11,7 +11,7 @@ namespace {
 constexpr double k2231On7December2026 = 1796682660.0;  // UTC
 constexpr size_t kLimit = 409599;
 
-class TkLog : public TravikServerTest {
+class TkLogFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         sim::WallClock::Set(k2231On7December2026);
@@ -35,33 +35,33 @@ protected:
     bool warMode = false;
 };
 
-TEST_F(TkLog, LinesCarryTheLocalTimeStamp) {
+TEST_F(TkLogFeature, LinesCarryTheLocalTimeStamp) {
     LogALine();
     const std::string log = ReadLog("travik.log");
     EXPECT_NE(log.find(kLine), std::string::npos) << log;
 }
 
-TEST_F(TkLog, AnEchoedLineReachesConsoleAndFileOnceEach) {
+TEST_F(TkLogFeature, AnEchoedLineReachesConsoleAndFileOnceEach) {
     Console("plugin_pause 0");
     EXPECT_EQ(ConsoleCount("Travik: Plugin PAUSED!\n"), 1);
     EXPECT_EQ(CountOf(ReadLog("travik.log"), "[07/12/26-22:31] Travik: Plugin PAUSED!\n"), 1);
 }
 
-TEST_F(TkLog, ALogOfExactlyTheLimitIsAppendedTo) {
+TEST_F(TkLogFeature, ALogOfExactlyTheLimitIsAppendedTo) {
     WriteLog("travik.log", Filler(kLimit));
     LogALine();
     EXPECT_EQ(ReadLog("travik.log"), Filler(kLimit) + kLine);
     EXPECT_FALSE(LogExists("tk261207_2231.log"));
 }
 
-TEST_F(TkLog, ALogOneByteOverTheLimitMovesToItsDatedName) {
+TEST_F(TkLogFeature, ALogOneByteOverTheLimitMovesToItsDatedName) {
     WriteLog("travik.log", Filler(kLimit + 1));
     LogALine();
     EXPECT_EQ(ReadLog("tk261207_2231.log"), Filler(kLimit + 1));
     EXPECT_EQ(ReadLog("travik.log"), kLine);
 }
 
-TEST_F(TkLog, ASecondRotationInOneMinuteKeepsBothOldLogs) {
+TEST_F(TkLogFeature, ASecondRotationInOneMinuteKeepsBothOldLogs) {
     WriteLog("tk261207_2231.log", "the first rotation\n");
     WriteLog("travik.log", Filler(kLimit + 1));
     LogALine();
@@ -75,7 +75,7 @@ TEST_F(TkLog, ASecondRotationInOneMinuteKeepsBothOldLogs) {
     EXPECT_EQ(ReadLog("travik.log"), kLine);
 }
 
-TEST_F(TkLog, ALogFolderThatCannotBeMadeSendsLinesToTheConsole) {
+TEST_F(TkLogFeature, ALogFolderThatCannotBeMadeSendsLinesToTheConsole) {
     std::filesystem::remove_all(LogPath(""));
     ASSERT_TRUE(folder.WriteFile("addons/tk_logs", "a file where the folder belongs"));
     LogALine();
@@ -84,7 +84,7 @@ TEST_F(TkLog, ALogFolderThatCannotBeMadeSendsLinesToTheConsole) {
 
 // A name is outside text: it may not start a stamped line of its own nor
 // close the quotes it stands in.
-TEST_F(TkLog, ANameCannotForgeALineOfItsOwn) {
+TEST_F(TkLogFeature, ANameCannotForgeALineOfItsOwn) {
     const std::string loaded = "[07/12/26-22:31] [Travik] Plugin Successfully Loaded!\n";
     ASSERT_EQ(CountOf(ReadLog("travik.log"), loaded), 1);
     sim::Client& mallory = Connect("m\" x\n" + loaded + "\x1b");

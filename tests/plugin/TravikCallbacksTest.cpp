@@ -12,7 +12,7 @@
 
 namespace {
 
-class TravikCallbacks : public TravikServerTest {
+class TravikCallbacksFeature : public TravikServerTest {
 protected:
     void SetUp() override { InstallTravik(); }
 
@@ -48,7 +48,7 @@ protected:
     ISimTestPlugin* observer = nullptr;
 };
 
-TEST_F(TravikCallbacks, OwnCommandsAreAnsweredWhileActiveAndReachTheGameOtherwise) {
+TEST_F(TravikCallbacksFeature, OwnCommandsAreAnsweredWhileActiveAndReachTheGameOtherwise) {
     StartWithObserver();
     sim::Client& alice = Connect("alice");
     EXPECT_FALSE(PassedOn(alice, "tk_status"));
@@ -63,7 +63,7 @@ TEST_F(TravikCallbacks, OwnCommandsAreAnsweredWhileActiveAndReachTheGameOtherwis
     EXPECT_EQ(ClientConsole(alice), "Unknown command: tk_status\n");
 }
 
-TEST_F(TravikCallbacks, SpectatingIsRefusedToPlayersWithoutATeam) {
+TEST_F(TravikCallbacksFeature, SpectatingIsRefusedToPlayersWithoutATeam) {
     StartWithObserver();
     sim::Client& alice = Connect("alice");  // not on a team yet
     sim::Client& bob = Connect("bob");
@@ -76,7 +76,7 @@ TEST_F(TravikCallbacks, SpectatingIsRefusedToPlayersWithoutATeam) {
     EXPECT_TRUE(PassedOn(alice, "spec_next"));
 }
 
-TEST_F(TravikCallbacks, VoiceMuteListsAlwaysReachTheGameAndRadioIgnoringNever) {
+TEST_F(TravikCallbacksFeature, VoiceMuteListsAlwaysReachTheGameAndRadioIgnoringNever) {
     StartWithObserver();
     sim::Client& alice = Connect("alice");
     EXPECT_TRUE(PassedOn(alice, "vban 1 0"));
@@ -89,7 +89,7 @@ TEST_F(TravikCallbacks, VoiceMuteListsAlwaysReachTheGameAndRadioIgnoringNever) {
     EXPECT_TRUE(PassedOn(alice, "ignorerad"));
 }
 
-TEST_F(TravikCallbacks, NamesWithControlBytesAreRefusedWhileActive) {
+TEST_F(TravikCallbacksFeature, NamesWithControlBytesAreRefusedWhileActive) {
     StartServer();
     sim::Client& mallory = Connect("mal\x03lory");
     EXPECT_EQ(mallory.State(), sim::ClientState::Rejected);
@@ -100,7 +100,7 @@ TEST_F(TravikCallbacks, NamesWithControlBytesAreRefusedWhileActive) {
 
 // Settings are judged inside the host's callback; the kick comes with the
 // next frame.
-TEST_F(TravikCallbacks, BrokenNamesAndRatesAreKickedAtTheNextFrame) {
+TEST_F(TravikCallbacksFeature, BrokenNamesAndRatesAreKickedAtTheNextFrame) {
     StartServer();
     struct Case {
         const char* setting;
@@ -127,7 +127,7 @@ TEST_F(TravikCallbacks, BrokenNamesAndRatesAreKickedAtTheNextFrame) {
     EXPECT_TRUE(player.IsActive());
 }
 
-TEST_F(TravikCallbacks, WarModeRoundStartsWarnOfCheatsAndOfVacOff) {
+TEST_F(TravikCallbacksFeature, WarModeRoundStartsWarnOfCheatsAndOfVacOff) {
     StartServer("-insecure +map de_dust2");
     Console("tk_warmode 1");
     server->RunTicks(1);  // the map reloads
@@ -147,7 +147,7 @@ TEST_F(TravikCallbacks, WarModeRoundStartsWarnOfCheatsAndOfVacOff) {
 }
 
 // The listener set is rebuilt at every level: an event is heard once.
-TEST_F(TravikCallbacks, AnInactivePluginSaysSoToJoiningPlayersAndAtEachRound) {
+TEST_F(TravikCallbacksFeature, AnInactivePluginSaysSoToJoiningPlayersAndAtEachRound) {
     StartServer();
     Console("tk_active 0");
     sim::Client& alice = Connect("alice");
@@ -166,7 +166,7 @@ TEST_F(TravikCallbacks, AnInactivePluginSaysSoToJoiningPlayersAndAtEachRound) {
               1);
 }
 
-TEST_F(TravikCallbacks, APlayerLeavingForMemoryCorruptionIsLogged) {
+TEST_F(TravikCallbacksFeature, APlayerLeavingForMemoryCorruptionIsLogged) {
     StartServer();
     sim::Client& alice = Connect("alice");
     const std::string id = alice.NetworkId();
@@ -182,7 +182,7 @@ TEST_F(TravikCallbacks, APlayerLeavingForMemoryCorruptionIsLogged) {
     EXPECT_FALSE(ConsoleHas("\"bob\""));
 }
 
-TEST_F(TravikCallbacks, ALevelOnAnotherTickRateMarksTheServerModifiedAndRunsOn) {
+TEST_F(TravikCallbacksFeature, ALevelOnAnotherTickRateMarksTheServerModifiedAndRunsOn) {
     StartServer();
     server->Clock().SetTickInterval(0.01f);
     Console("changelevel de_inferno");
@@ -196,7 +196,7 @@ TEST_F(TravikCallbacks, ALevelOnAnotherTickRateMarksTheServerModifiedAndRunsOn) 
     EXPECT_EQ(Connect("alice").State(), sim::ClientState::Active);
 }
 
-TEST_F(TravikCallbacks, WarModeLevelsForceTheMapFileAndPureServers) {
+TEST_F(TravikCallbacksFeature, WarModeLevelsForceTheMapFileAndPureServers) {
     StartServer();
     EXPECT_TRUE(server->ForcedExactFiles().empty());
     Console("tk_warmode 1");
@@ -208,7 +208,7 @@ TEST_F(TravikCallbacks, WarModeLevelsForceTheMapFileAndPureServers) {
 }
 
 // A verdict queued just before a level change is forgotten with the level.
-TEST_F(TravikCallbacks, ALevelChangeEmptiesTheKickQueue) {
+TEST_F(TravikCallbacksFeature, ALevelChangeEmptiesTheKickQueue) {
     StartServer();
     sim::Client& alice = Connect("alice");
     server->Clients().SetSetting(alice, "name", "");

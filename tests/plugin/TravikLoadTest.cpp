@@ -14,7 +14,7 @@
 
 namespace {
 
-class TravikLoad : public TravikServerTest {
+class TravikLoadFeature : public TravikServerTest {
 protected:
     // plugin_load of the installed module on a server without a level.
     void LoadByCommand() { Console("plugin_load addons/travik"); }
@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(TravikLoad, LoadsThroughItsDescriptionFileAndSaysSo) {
+TEST_F(TravikLoadFeature, LoadsThroughItsDescriptionFileAndSaysSo) {
     InstallTravik();
     StartServer();
     ASSERT_EQ(server->Plugins().Count(), 1) << ConsoleText();
@@ -48,7 +48,7 @@ TEST_F(TravikLoad, LoadsThroughItsDescriptionFileAndSaysSo) {
     EXPECT_EQ(Var("sv_tags"), "travik,sv_pure2");
 }
 
-TEST_F(TravikLoad, VariablesExistWithTheirDefaultsFlagsAndBounds) {
+TEST_F(TravikLoadFeature, VariablesExistWithTheirDefaultsFlagsAndBounds) {
     InstallTravik();
     StartServer();
     struct Expected {
@@ -83,7 +83,7 @@ TEST_F(TravikLoad, VariablesExistWithTheirDefaultsFlagsAndBounds) {
     }
 }
 
-TEST_F(TravikLoad, RunsItsConfigurationFileAfterLoading) {
+TEST_F(TravikLoadFeature, RunsItsConfigurationFileAfterLoading) {
     InstallTravik();
     WriteConfig("tk_warmode 1\n");
     StartServer();
@@ -91,7 +91,7 @@ TEST_F(TravikLoad, RunsItsConfigurationFileAfterLoading) {
     EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode,sv_pure2");
 }
 
-TEST_F(TravikLoad, RefusesALevelThatIsAlreadyRunning) {
+TEST_F(TravikLoadFeature, RefusesALevelThatIsAlreadyRunning) {
     InstallModule();
     StartServer();
     server->RunTicks(3);
@@ -99,9 +99,10 @@ TEST_F(TravikLoad, RefusesALevelThatIsAlreadyRunning) {
     ExpectRefused("[Travik] This plugin must be loaded when you start the server (Unloading)\n");
 }
 
-class TravikLoadOtherGame : public TravikLoad, public ::testing::WithParamInterface<const char*> {};
+class TravikLoadOtherGameFeature : public TravikLoadFeature,
+                                   public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(TravikLoadOtherGame, IsRefusedAfterTheGameLine) {
+TEST_P(TravikLoadOtherGameFeature, IsRefusedAfterTheGameLine) {
     InstallModule();
     StartIdleServer();
     server->Game().Sim()->SetGameDescription(GetParam());
@@ -112,24 +113,24 @@ TEST_P(TravikLoadOtherGame, IsRefusedAfterTheGameLine) {
         "team at the Travik site\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(TravikLoad, TravikLoadOtherGame,
+INSTANTIATE_TEST_SUITE_P(TravikLoad, TravikLoadOtherGameFeature,
                          ::testing::Values("Counter-Strike: Source ", "counter-strike: source",
                                            "Counter-Strike", "Day of Defeat: Source"));
 
-TEST_F(TravikLoad, RefusesATickRateOtherThan66) {
+TEST_F(TravikLoadFeature, RefusesATickRateOtherThan66) {
     InstallTravik();
     StartServer("-tickrate 100 +map de_dust2");
     ExpectRefused(
         "[Travik] This server has been modified in a way which is not supported (Unloading)\n");
 }
 
-TEST_F(TravikLoad, Accepts66Point67TicksAs66) {
+TEST_F(TravikLoadFeature, Accepts66Point67TicksAs66) {
     InstallTravik();
     StartServer("-tickrate 66.67 +map de_dust2");
     EXPECT_TRUE(ConsoleHas("[Travik] Plugin Successfully Loaded!\n")) << ConsoleText();
 }
 
-TEST_F(TravikLoad, RefusesAServerWithoutOneOfItsServerVariables) {
+TEST_F(TravikLoadFeature, RefusesAServerWithoutOneOfItsServerVariables) {
     InstallModule();
     StartIdleServer();
     server->Cvar().UnregisterConCommand(FindVar("sv_pausable"));
@@ -140,7 +141,7 @@ TEST_F(TravikLoad, RefusesAServerWithoutOneOfItsServerVariables) {
         "to run this plugin\nif it is, then the plugin itself may be out-of-date\n");
 }
 
-TEST_F(TravikLoad, DoesNotNeedTvDelay) {
+TEST_F(TravikLoadFeature, DoesNotNeedTvDelay) {
     InstallModule();
     StartIdleServer();
     server->Cvar().UnregisterConCommand(FindVar("tv_delay"));
@@ -148,7 +149,7 @@ TEST_F(TravikLoad, DoesNotNeedTvDelay) {
     EXPECT_TRUE(ConsoleHas("[Travik] Plugin Successfully Loaded!\n")) << ConsoleText();
 }
 
-TEST_F(TravikLoad, ASecondLoadIsRefusedAndItsUnloadLeavesTheFirstWorking) {
+TEST_F(TravikLoadFeature, ASecondLoadIsRefusedAndItsUnloadLeavesTheFirstWorking) {
     InstallTravik();
     StartServer("");
     ASSERT_EQ(server->Plugins().Count(), 1);
@@ -222,7 +223,7 @@ std::string CallbacksInto(sim::Server& server, const void* symbol) {
 // A host may release a refused module without calling Unload: the load was
 // refused after it had hooked the server variables, forced the locks and
 // adjusted flags, and must have undone all of it itself.
-TEST_F(TravikLoad, ARefusedLoadGivesTheHostBackEverythingWithoutUnload) {
+TEST_F(TravikLoadFeature, ARefusedLoadGivesTheHostBackEverythingWithoutUnload) {
     InstallModule();
     StartServer("-tickrate 100");
     Console("sv_maxcmdrate 100");
@@ -253,7 +254,7 @@ TEST_F(TravikLoad, ARefusedLoadGivesTheHostBackEverythingWithoutUnload) {
 }
 
 // Nothing of the plug-in ran, so players hear nothing of its end.
-TEST_F(TravikLoad, ARefusedLoadDuringAMapTellsThePlayersNothing) {
+TEST_F(TravikLoadFeature, ARefusedLoadDuringAMapTellsThePlayersNothing) {
     InstallModule();
     StartServer();
     server->RunTicks(3);
@@ -268,7 +269,7 @@ TEST_F(TravikLoad, ARefusedLoadDuringAMapTellsThePlayersNothing) {
 }
 
 // travik.cfg runs before the first level: there is no map to reload.
-TEST_F(TravikLoad, WarModeInTheConfigurationFileNeedsNoLevelChange) {
+TEST_F(TravikLoadFeature, WarModeInTheConfigurationFileNeedsNoLevelChange) {
     InstallTravik();
     WriteConfig("tk_warmode 1\n");
     StartServer();
@@ -280,10 +281,10 @@ TEST_F(TravikLoad, WarModeInTheConfigurationFileNeedsNoLevelChange) {
 // A console line that removes everybody and then unloads the plug-in: the
 // removal must not run the rest of the line while plug-in code is still
 // on the stack.
-class TravikLoadRemovalThenUnload : public TravikLoad,
-                                    public ::testing::WithParamInterface<const char*> {};
+class TravikLoadRemovalThenUnloadFeature : public TravikLoadFeature,
+                                           public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(TravikLoadRemovalThenUnload, LeavesTheServerRunning) {
+TEST_P(TravikLoadRemovalThenUnloadFeature, LeavesTheServerRunning) {
     InstallTravik();
     StartServer();
     sim::Client& alice = Connect("alice");
@@ -297,7 +298,7 @@ TEST_P(TravikLoadRemovalThenUnload, LeavesTheServerRunning) {
     EXPECT_FALSE(AnyTravikVariable());
 }
 
-INSTANTIATE_TEST_SUITE_P(TravikLoad, TravikLoadRemovalThenUnload,
+INSTANTIATE_TEST_SUITE_P(TravikLoad, TravikLoadRemovalThenUnloadFeature,
                          ::testing::Values("tk_warmode 1", "tk_active 0; tk_active 1",
                                            "sv_cheats 1; sv_cheats 0", "sv_pure 1",
                                            "plugin_pause 0"));
@@ -334,10 +335,10 @@ void* GameWithoutOne(const char* name, int* returnCode) {
     return Hidden(s_gameFactory, name, returnCode);
 }
 
-class TravikLoadMissingInterface : public TravikLoad,
-                                   public ::testing::WithParamInterface<MissingInterface> {};
+class TravikLoadMissingInterfaceFeature : public TravikLoadFeature,
+                                          public ::testing::WithParamInterface<MissingInterface> {};
 
-TEST_P(TravikLoadMissingInterface, IsRefusedWithItsMessage) {
+TEST_P(TravikLoadMissingInterfaceFeature, IsRefusedWithItsMessage) {
     InstallModule();
     StartIdleServer();
     void* module = dlopen(folder.PathOf("addons/travik.so").c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -361,7 +362,7 @@ TEST_P(TravikLoadMissingInterface, IsRefusedWithItsMessage) {
 constexpr const char* kNotAll = "[Travik] Failure to retrieve all interfaces! (Unloading)\n";
 
 INSTANTIATE_TEST_SUITE_P(
-    TravikLoad, TravikLoadMissingInterface,
+    TravikLoad, TravikLoadMissingInterfaceFeature,
     ::testing::Values(
         MissingInterface{"VEngineServer021", "[Travik] Failure retrieving engine interface\n"},
         MissingInterface{"VEngineCvar004", "[Travik] Failure retrieving cvar interface\n"},
@@ -374,7 +375,7 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.version);
     });
 
-TEST_F(TravikLoad, UnloadTellsThePlayersAndGivesTheHostBackItsVariablesAndTags) {
+TEST_F(TravikLoadFeature, UnloadTellsThePlayersAndGivesTheHostBackItsVariablesAndTags) {
     InstallTravik();
     StartServer();
     Console("tk_warmode 1");
@@ -404,7 +405,7 @@ TEST_F(TravikLoad, UnloadTellsThePlayersAndGivesTheHostBackItsVariablesAndTags) 
     EXPECT_EQ(menus[0]->keys, 0xFFFF);
 }
 
-TEST_F(TravikLoad, AfterUnloadSvCheatsNoLongerReachesThePlugin) {
+TEST_F(TravikLoadFeature, AfterUnloadSvCheatsNoLongerReachesThePlugin) {
     InstallTravik();
     StartServer();
     sim::Client& alice = Connect("alice");
@@ -419,7 +420,7 @@ TEST_F(TravikLoad, AfterUnloadSvCheatsNoLongerReachesThePlugin) {
     EXPECT_TRUE(alice.GetInbox().OfKind(sim::InboxKind::Chat).empty());
 }
 
-TEST_F(TravikLoad, AReloadStartsWithFreshState) {
+TEST_F(TravikLoadFeature, AReloadStartsWithFreshState) {
     InstallTravik();
     StartServer("");
     Console("tk_warmode 1");
@@ -436,7 +437,7 @@ TEST_F(TravikLoad, AReloadStartsWithFreshState) {
 }
 
 // Real players only: bots and SourceTV stay.
-TEST_F(TravikLoad, PauseAndUnpauseRemoveThePlayersAndReloadTheMap) {
+TEST_F(TravikLoadFeature, PauseAndUnpauseRemoveThePlayersAndReloadTheMap) {
     InstallTravik();
     StartServer();
     sim::Client& bot = AddBot("bot");

@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(TravikModule, ExportsCreateInterfaceAndNothingElse) {
+TEST(TravikModuleFeature, ExportsCreateInterfaceAndNothingElse) {
     const std::string command =
         std::string(TRAVIK_NM) + " -D --defined-only " + TRAVIK_INSTALL_DIR "/addons/travik.so";
     FILE* pipe = popen(command.c_str(), "r");

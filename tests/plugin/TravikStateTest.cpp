@@ -6,7 +6,7 @@
 
 namespace {
 
-class TravikState : public TravikServerTest {
+class TravikStateFeature : public TravikServerTest {
 protected:
     void SetUp() override {
         InstallTravik();
@@ -30,7 +30,7 @@ protected:
 
 using Lines = std::vector<std::string>;
 
-TEST_F(TravikState, SwitchingOffPublishesZeroDropsTheTagsAndKicksNobody) {
+TEST_F(TravikStateFeature, SwitchingOffPublishesZeroDropsTheTagsAndKicksNobody) {
     Console("tk_warmode 1");
     Rejoin();
     Console("tk_active 0");
@@ -43,7 +43,7 @@ TEST_F(TravikState, SwitchingOffPublishesZeroDropsTheTagsAndKicksNobody) {
     EXPECT_FALSE(ConsoleHas("tk_active changed"));
 }
 
-TEST_F(TravikState, SwitchingBackOnRemovesThePlayersAndRestoresStatusAndTags) {
+TEST_F(TravikStateFeature, SwitchingBackOnRemovesThePlayersAndRestoresStatusAndTags) {
     Console("tk_warmode 1");
     Console("tk_active 0");
     Rejoin();
@@ -62,7 +62,7 @@ TEST_F(TravikState, SwitchingBackOnRemovesThePlayersAndRestoresStatusAndTags) {
     EXPECT_FALSE(ConsoleHas("Removing all players"));
 }
 
-TEST_F(TravikState, StatusCannotBeSetByAnOperator) {
+TEST_F(TravikStateFeature, StatusCannotBeSetByAnOperator) {
     Console("tk_status 5");
     EXPECT_EQ(Var("tk_status"), "1");
     Console("tk_status 1.5");
@@ -72,14 +72,14 @@ TEST_F(TravikState, StatusCannotBeSetByAnOperator) {
     EXPECT_EQ(Var("tk_status"), "0");
 }
 
-TEST_F(TravikState, VersionCannotBeSetByAnOperator) {
+TEST_F(TravikStateFeature, VersionCannotBeSetByAnOperator) {
     Console("tk_version 9.9");
     EXPECT_EQ(Var("tk_version"), "4.6Beta");
     Console("tk_version \"\"");
     EXPECT_EQ(Var("tk_version"), "4.6Beta");
 }
 
-TEST_F(TravikState, WarModeChangesRemoveThePlayersAndFollowTheTag) {
+TEST_F(TravikStateFeature, WarModeChangesRemoveThePlayersAndFollowTheTag) {
     const std::string line = "\x03Travik:\x04 War Mode changed, Removing all players\n";
     const std::string kicked =
         "Kicked by Console : tk_warmode changed, retry your connection to the server";
@@ -101,7 +101,7 @@ TEST_F(TravikState, WarModeChangesRemoveThePlayersAndFollowTheTag) {
 
 // A text that leaves the mode as it was is no change: "0.0", "" and the
 // bound printed in full are all off, as "1.0" and a clamped "2" are on.
-TEST_F(TravikState, WarModeTextsThatKeepTheModeRemoveNobody) {
+TEST_F(TravikStateFeature, WarModeTextsThatKeepTheModeRemoveNobody) {
     for (const char* text : {"0.0", "\"\"", "0.000000", "-0", "0"}) {
         Console(std::string("tk_warmode ") + text);
         EXPECT_TRUE(alice->IsActive()) << text;
@@ -128,7 +128,7 @@ TEST_F(TravikState, WarModeTextsThatKeepTheModeRemoveNobody) {
 
 // Every real player goes: none is passed over while the one before him is
 // being removed, whatever removes them all.
-TEST_F(TravikState, RemovingEverybodyRemovesEveryRealPlayer) {
+TEST_F(TravikStateFeature, RemovingEverybodyRemovesEveryRealPlayer) {
     for (const char* line : {"tk_active 0; tk_active 1", "tk_warmode 1", "sv_cheats 1; sv_cheats 0",
                              "plugin_pause 0", "plugin_unpause 0"}) {
         SCOPED_TRACE(line);
@@ -146,7 +146,7 @@ TEST_F(TravikState, RemovingEverybodyRemovesEveryRealPlayer) {
     }
 }
 
-TEST_F(TravikState, WarModeChangesWhileInactiveWaitForActivation) {
+TEST_F(TravikStateFeature, WarModeChangesWhileInactiveWaitForActivation) {
     Console("tk_active 0");
     Console("tk_warmode 1");
     EXPECT_TRUE(AliceChat().empty());
@@ -155,7 +155,7 @@ TEST_F(TravikState, WarModeChangesWhileInactiveWaitForActivation) {
     EXPECT_EQ(Var("sv_tags"), "travik,tk_warmode,sv_pure2");
 }
 
-TEST_F(TravikState, CheatsSwitchedOffRemovesPlayersAndImpacts) {
+TEST_F(TravikStateFeature, CheatsSwitchedOffRemovesPlayersAndImpacts) {
     Console("sv_cheats 1");
     Console("sv_showimpacts 1");
     EXPECT_TRUE(AliceChat().empty()) << "switching cheats on is not the plug-in's concern";
@@ -170,7 +170,7 @@ TEST_F(TravikState, CheatsSwitchedOffRemovesPlayersAndImpacts) {
               std::string::npos);
 }
 
-TEST_F(TravikState, CheatsLeftOffOrChangedWhileInactiveAreIgnored) {
+TEST_F(TravikStateFeature, CheatsLeftOffOrChangedWhileInactiveAreIgnored) {
     Console("sv_cheats 0");
     Console("tk_active 0");
     Console("sv_cheats 1");
@@ -179,7 +179,7 @@ TEST_F(TravikState, CheatsLeftOffOrChangedWhileInactiveAreIgnored) {
     EXPECT_TRUE(alice->IsActive());
 }
 
-TEST_F(TravikState, HostVariablesAreHiddenOrAnnounced) {
+TEST_F(TravikStateFeature, HostVariablesAreHiddenOrAnnounced) {
     const ConVar* coop = FindVar("coop");
     ASSERT_NE(coop, nullptr);
     EXPECT_FALSE(coop->IsFlagSet(FCVAR_NOTIFY | FCVAR_REPLICATED | FCVAR_SPONLY));

@@ -1,0 +1,34 @@
+// Who a client is, as the plug-in's identity operations read the host:
+// players, bots and SourceTV told apart, players found by user ID.
+#include <eiface.h>
+#include <gtest/gtest.h>
+
+#include "SimRoom.h"
+#include "core/PlayerIdentity.h"
+
+namespace {
+
+TEST(PlayerIdentityService, IdentityTellsPlayersBotsAndSourceTVApart) {
+    SimRoom room;
+    ASSERT_TRUE(room.started);
+    edict_t* alice = room.EdictOf(room.alice);
+    edict_t* bot = room.EdictOf(room.bot);
+    edict_t* tv = room.EdictOf(room.tv);
+    EXPECT_TRUE(PlayerIdentity::IsPlayer(alice));
+    EXPECT_TRUE(PlayerIdentity::IsPlayerAndConnected(alice));
+    EXPECT_FALSE(PlayerIdentity::IsPlayer(bot));
+    EXPECT_TRUE(PlayerIdentity::IsPlayerOrBot(bot));
+    EXPECT_FALSE(PlayerIdentity::IsPlayer(tv));
+    EXPECT_FALSE(PlayerIdentity::IsPlayerOrBot(tv));
+    EXPECT_EQ(PlayerIdentity::getSourceTV(), tv);
+    EXPECT_EQ(PlayerIdentity::GetNumRealPlayers(), 5);
+    EXPECT_EQ(PlayerIdentity::GetEntityByUserID(room.bob->UserId()), room.EdictOf(room.bob));
+    EXPECT_EQ(PlayerIdentity::GetEntityByUserID(room.bot->UserId()), bot);
+    EXPECT_EQ(PlayerIdentity::GetEntityByUserID(9999), nullptr);
+
+    room.server->Clients().Disconnect(*room.alice, "Disconnect by user.", false);
+    EXPECT_FALSE(PlayerIdentity::IsPlayer(alice));
+    EXPECT_EQ(PlayerIdentity::GetNumRealPlayers(), 4);
+}
+
+}  // namespace
