@@ -3,7 +3,11 @@
 #include <iplayerinfo.h>
 #include <shareddefs.h>
 
-#include "core/FixedBuffer.h"
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+
 #include "core/GameKind.h"
 #include "core/MRecipientFilter.h"
 #include "core/PlayerSlots.h"
@@ -66,6 +70,25 @@ void Messaging::SendSingleMenu(edict_t* player, int displayTime, const char* tex
     SendSingle(player, {Kind::Menu, text, displayTime});
 }
 
+// A user message carries at most 255 bytes: a longer menu would be dropped
+// whole by the engine, so it goes in parts, each but the last saying that
+// more follows, and the client joins them.
+void Messaging::SendMenuParts(MRecipientFilter& filter, int displayTime, const char* text) {
+    const std::string_view whole(text, std::min(std::strlen(text), kMaxMenuText));
+    std::size_t at = 0;
+    do {
+        const std::string part(whole.substr(at, kMenuPartSize));
+        at += part.size();
+        const bool more = at < whole.size();
+        SendUserMessage(filter, USERMSG_SHOWMENU, [displayTime, more, &part](bf_write& payload) {
+            payload.WriteWord(0xFFFF);
+            payload.WriteChar(displayTime);
+            payload.WriteByte(more ? 1 : 0);
+            payload.WriteString(part.c_str());
+        });
+    } while (at < whole.size());
+}
+
 void Messaging::SendAll(const Message& message) {
     if (!HostReady()) {
         return;
@@ -119,14 +142,7 @@ void Messaging::Send(MRecipientFilter& filter, const Message& message) {
             break;
         }
         case Kind::Menu: {
-            FixedBuffer<256> menu;
-            menu.Format("%s", text);
-            SendUserMessage(filter, USERMSG_SHOWMENU, [&message, &menu](bf_write& payload) {
-                payload.WriteWord(0xFFFF);
-                payload.WriteChar(message.displayTime);
-                payload.WriteByte(0);
-                payload.WriteString(menu.c_str());
-            });
+            SendMenuParts(filter, message.displayTime, text ? text : "");
             break;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 struct edict_t;
 class MRecipientFilter;
 
@@ -20,8 +22,9 @@ public:
     static void SendSingleHintMessage(edict_t* player, const char* text);
     static void SendAllCenteredMessage(const char* text);
     static void SendSingleCenteredMessage(edict_t* player, const char* text);
-    // A menu in one part with every key valid, shown for `displayTime`
-    // seconds; its text is cut at 255 bytes.
+    // A menu with every key valid, shown for `displayTime` seconds (-1: until
+    // closed). Its text, cut at 1023 bytes, goes in as many parts as the
+    // engine's user messages need; a short one in one.
     static void SendAllMenu(int displayTime, const char* text);
     static void SendSingleMenu(edict_t* player, int displayTime, const char* text);
 
@@ -39,4 +42,10 @@ private:
     // Adds `player` when it is a human player's edict.
     static void AddHumanPlayer(MRecipientFilter& filter, edict_t* player);
     static void Send(MRecipientFilter& filter, const Message& message);
+    static void SendMenuParts(MRecipientFilter& filter, int displayTime, const char* text);
+
+    static constexpr std::size_t kMaxMenuText = 1023;
+    // What fits a user message beside the mask, the time, the flag and the
+    // string's terminator.
+    static constexpr std::size_t kMenuPartSize = 250;
 };

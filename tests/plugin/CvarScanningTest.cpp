@@ -79,6 +79,76 @@ TEST_F(CvarScanningOwnListFeature, KickAndBanTextsReachThePlayersAsWritten) {
               "1.00\"");
 }
 
+// A variable the client lacks matters only for an entry that must exist; a
+// protected or not-a-variable answer is a corrupted client.
+class CvarScanningAnswersFeature : public CvarScanningFeature {
+protected:
+    void SetUp() override {
+        InstallTravik();
+        ASSERT_TRUE(folder.WriteFile("cfg/travik_scanlist.txt",
+                                     "plain cl_interpolate 1 optional\nplain cl_minmodels 0\n"));
+        StartServer();
+    }
+
+    sim::Client& Answering(const std::string& name, const char* variable, sim::QueryScript how) {
+        sim::Client& client = Connect(name);
+        client.ScriptAnswer(variable, how, "");
+        return client;
+    }
+};
+
+TEST_F(CvarScanningAnswersFeature, NotFoundMattersOnlyWhereTheEntryMustExist) {
+    sim::Client& optional = Answering("optional", "cl_interpolate", sim::QueryScript::NotFound);
+    sim::Client& required = Answering("required", "cl_minmodels", sim::QueryScript::NotFound);
+    sim::Client& isProtected = Answering("protected", "cl_minmodels", sim::QueryScript::Protected);
+    sim::Client& notACvar = Answering("command", "cl_interpolate", sim::QueryScript::NotACvar);
+    server->RunSeconds(3.0);
+    const std::string code =
+        "Kicked by Console : [Travik] Corrupted cvar responses. Please restart your game (Code ";
+    EXPECT_TRUE(optional.IsActive()) << optional.DisconnectReason();
+    EXPECT_EQ(required.DisconnectReason(), code + "2)");
+    EXPECT_EQ(isProtected.DisconnectReason(), code + "3)");
+    EXPECT_EQ(notACvar.DisconnectReason(), code + "3)");
+}
+
+// A client that never answers fills its own queue of queries and waits; the
+// others are still asked and judged on time.
+TEST_F(CvarScanningOwnListFeature, ASilentPlayerDoesNotHoldUpTheOthers) {
+    sim::Client& silent = Silent("silent");
+    server->RunSeconds(10.0);
+    sim::Client& lod = With("lod", "r_rootlod", "2");
+    server->RunSeconds(3.0);
+    EXPECT_FALSE(lod.IsConnected());
+    EXPECT_TRUE(silent.IsActive()) << silent.DisconnectReason();
+}
+
+// An operator's list with a bad line is not used at all: the console names
+// the line, and the built-in list judges the players.
+class CvarScanningBadListFeature : public CvarScanningFeature {
+protected:
+    void SetUp() override {
+        InstallTravik();
+        ASSERT_TRUE(folder.WriteFile("cfg/travik_scanlist.txt",
+                                     "cheat r_drawothermodels 0\nplain cl_minmodels\n"));
+        StartServer();
+    }
+};
+
+TEST_F(CvarScanningBadListFeature, TheBuiltInListScansInstead) {
+    EXPECT_TRUE(ConsoleHas(
+        "[Travik] cfg/travik_scanlist.txt line 2: wrong number of words for its kind\n"));
+    EXPECT_TRUE(
+        ConsoleHas("[Travik] cfg/travik_scanlist.txt not used: scanning the built-in list\n"));
+    // Its good first line, used alone, would ban every fresh client: their
+    // r_drawothermodels is 1.
+    sim::Client& alice = Connect("alice");
+    sim::Client& lod =
+        Connect("lod", [](sim::ClientSpec& spec) { spec.cvars.emplace("r_rootlod", "2"); });
+    server->RunSeconds(32.0);
+    EXPECT_TRUE(alice.IsActive()) << alice.DisconnectReason();
+    EXPECT_FALSE(lod.IsConnected());
+}
+
 TEST_F(CvarScanningFeature, CheatsOnOrTravikInactiveHoldTheScanAndItsTimeouts) {
     Console("sv_cheats 1");
     sim::Client& alice = Silent("alice");

@@ -1,7 +1,8 @@
-// Chat, hint and centred text through srcds-sim's real user-message path:
-// who receives what, byte for byte. The senders for one player and one team
-// have no caller in the plug-in yet, so this suite drives the Messaging
-// operations directly with the host's own interfaces.
+// Chat, hint, centred text and menus through srcds-sim's real user-message
+// path: who receives what, byte for byte. These senders have no caller in
+// the plug-in yet (one player's hint or centred text, team chat, menus of
+// any length), so this suite drives Messaging directly with the host's own
+// interfaces; chat and hints to all are judged by the feature tests.
 #include <eiface.h>
 #include <gtest/gtest.h>
 
@@ -17,19 +18,6 @@ namespace {
 using Texts = std::vector<std::string>;
 
 const char* const kLine = "\x03Travik:\x04 Anti-Flash Fix Enabled\n";
-
-TEST(MessagingService, ChatToAllReachesEveryHumanByteForByteFromTheServer) {
-    SimRoom room;
-    ASSERT_TRUE(room.started);
-    Messaging::SendAllMessage(kLine);
-    const Texts expected{std::string("alice: ") + kLine, std::string("bob: ") + kLine,
-                         std::string("carol: ") + kLine, std::string("dave: ") + kLine,
-                         std::string("erin: ") + kLine};
-    EXPECT_EQ(room.Received(sim::InboxKind::Chat), expected);
-    const sim::InboxEntry* entry = room.alice->GetInbox().OfKind(sim::InboxKind::Chat)[0];
-    EXPECT_EQ(entry->sender, 0);
-    EXPECT_EQ(entry->messageType, 3);
-}
 
 TEST(MessagingService, ANullPlayerGetsNothingSentAtAll) {
     SimRoom room;
@@ -85,15 +73,46 @@ TEST(MessagingService, TeamChatForAnEdictWithoutPlayerRecordSendsNothing) {
     EXPECT_EQ(room.Sent(), before);
 }
 
-TEST(MessagingService, HintsAndCentredTextToAllUseTheirOwnMessages) {
+TEST(MessagingService, CentredTextToAllUsesItsOwnMessage) {
     SimRoom room;
     ASSERT_TRUE(room.started);
-    Messaging::SendAllHintMessage("TRAVIK HAS BEEN DISABLED");
     Messaging::SendAllCenteredMessage("Match is LIVE");
-    EXPECT_EQ(room.Received(sim::InboxKind::Hint).size(), 5u);
     EXPECT_EQ(room.Received(sim::InboxKind::Center).size(), 5u);
-    EXPECT_EQ(room.erin->GetInbox().OfKind(sim::InboxKind::Hint)[0]->messageType, 22);
     EXPECT_EQ(room.erin->GetInbox().OfKind(sim::InboxKind::Center)[0]->text, "Match is LIVE");
+    EXPECT_EQ(room.erin->GetInbox().OfKind(sim::InboxKind::Center)[0]->messageType, 5);
+}
+
+// Ready-up's menus: to one human or to every human, every key valid. A user
+// message holds 255 bytes, so a longer menu goes in parts that the client
+// joins; past 1023 bytes the text is cut.
+TEST(MessagingService, MenusReachHumansOnlyAndLongOnesArriveWhole) {
+    SimRoom room;
+    ASSERT_TRUE(room.started);
+    Messaging::SendSingleMenu(room.EdictOf(room.bot), 5, "nobody");
+    Messaging::SendSingleMenu(room.EdictOf(room.carol), 5, "->1. Ready\n->2. Not ready\n");
+    EXPECT_EQ(room.Received(sim::InboxKind::Menu), Texts{"carol: ->1. Ready\n->2. Not ready\n"});
+    const sim::InboxEntry* menu = room.carol->GetInbox().OfKind(sim::InboxKind::Menu)[0];
+    EXPECT_EQ(menu->keys, 0xFFFF);
+    EXPECT_EQ(menu->displayTime, 5);
+
+    std::string panel;
+    for (int line = 0; panel.size() < 600; ++line) {
+        panel += "line " + std::to_string(line) + " of the panel\n";
+    }
+    const int before = room.Sent();
+    Messaging::SendAllMenu(8, panel.c_str());
+    EXPECT_EQ(room.Sent(), before + 3);
+    const auto menus = room.dave->GetInbox().OfKind(sim::InboxKind::Menu);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0]->text, panel);
+    EXPECT_EQ(menus[0]->displayTime, 8);
+    EXPECT_EQ(room.Received(sim::InboxKind::Menu).size(), 6u);
+
+    const std::string huge(2000, 'h');
+    Messaging::SendSingleMenu(room.EdictOf(room.erin), -1, huge.c_str());
+    const auto erins = room.erin->GetInbox().OfKind(sim::InboxKind::Menu);
+    ASSERT_EQ(erins.size(), 2u);
+    EXPECT_EQ(erins[1]->text, std::string(1023, 'h'));
 }
 
 }  // namespace
