@@ -190,6 +190,26 @@ void Server::OpenNetwork() {
         }
         return players;
     });
+    m_net.SetServerInfoSource([this] {
+        cstrike::ServerInfo info;
+        const ConVar* hostname = FindVar("hostname");
+        const ConVar* password = FindVar("sv_password");
+        const ConVar* tags = FindVar("sv_tags");
+        info.name = hostname ? hostname->GetString() : "";
+        info.map = m_levelRunning ? m_mapName : "";
+        info.folder = "cstrike";
+        info.game = m_game.IsOpen() ? m_game.Dll()->GetGameDescription() : "";
+        for (Client* client : m_clients.Connected()) {
+            ++info.players;
+            info.bots += client->Kind() == ClientKind::Bot ? 1 : 0;
+        }
+        info.maxPlayers = m_maxClients;
+        info.password = password && *password->GetString();
+        info.secure = IsSecure();
+        info.version = "1.0.0.34";
+        info.tags = tags ? tags->GetString() : "";
+        return info;
+    });
 }
 
 void Server::QueuePlusCommands() {
@@ -386,8 +406,12 @@ void Server::FireServerSpawn() {
     const ConVar* hostname = FindVar("hostname");
     const ConVar* password = FindVar("sv_password");
     event->SetString("hostname", hostname ? hostname->GetString() : "");
-    event->SetString("address", "127.0.0.1:27015");
-    event->SetString("port", "27015");
+    // The address and port the server listens on: -port's, or 27015 as the
+    // real server's default when no socket could be opened.
+    const int port =
+        m_net.IsOpen() ? m_net.Port() : CommandLine_Tier0()->ParmValue("-port", kDefaultPort);
+    event->SetString("address", ("127.0.0.1:" + std::to_string(port)).c_str());
+    event->SetInt("port", port);
     event->SetString("game", "cstrike");
     event->SetString("mapname", m_mapName.c_str());
     event->SetInt("maxplayers", m_maxClients);

@@ -56,6 +56,7 @@ struct ServerConfig {
 class Server {
 public:
     static constexpr int kDefaultMaxPlayers = 32;
+    static constexpr int kDefaultPort = 27015;
 
     explicit Server(ServerConfig config);
     ~Server();

@@ -74,8 +74,8 @@ const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
         {"client", &ScenarioRunner::ClientAction, "client NAME VERB ...",
          "a client's line (the verbs follow)"},
         {"bot", &ScenarioRunner::Bot, "bot NAME", "a bot joins"},
-        {"udp", &ScenarioRunner::Udp, "udp send empty|\"bytes\" [xN]",
-         "datagrams to the server's port (1 to 200 times)"},
+        {"udp", &ScenarioRunner::Udp, "udp send empty|\"bytes\" [challenge] [xN]",
+         "datagrams to the server's port (1 to 200 times); challenge adds the last one given"},
         {"clear", &ScenarioRunner::Clear, "clear console | clear NAME",
          "forget what was seen so far"},
         {"note", &ScenarioRunner::Note, "note \"text\"", "print a note"},
@@ -577,7 +577,16 @@ std::string ScenarioRunner::Udp(ScenarioArgs& args) {
     if (!args.Accept("send") || args.AtEnd())
         return BadLine();
     const bool empty = args.Accept("empty");
-    const std::string bytes = empty ? std::string() : args.Next();
+    std::string bytes = empty ? std::string() : args.Next();
+    if (!m_udp)
+        m_udp = std::make_unique<ScenarioUdp>();
+    // As a query tool does: the same query again with the challenge it was given.
+    if (!empty && args.Accept("challenge")) {
+        const std::string challenge = m_udp->LastChallenge();
+        if (challenge.empty())
+            return "the server has sent no challenge yet (send the query without it first)";
+        bytes += challenge;
+    }
     int times = 1;
     if (!args.AtEnd()) {
         const std::string repeat = args.Next();
@@ -589,8 +598,6 @@ std::string ScenarioRunner::Udp(ScenarioArgs& args) {
     }
     if (!args.AtEnd())
         return BadLine();
-    if (!m_udp)
-        m_udp = std::make_unique<ScenarioUdp>();
     const std::string error = m_udp->Send(m_server->Net().Port(), bytes, times);
     // What was sent waits in the server's socket before the next frame reads it.
     if (error.empty())

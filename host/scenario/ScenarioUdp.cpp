@@ -69,4 +69,14 @@ const std::vector<std::string>& ScenarioUdp::Replies() {
     return m_replies;
 }
 
+std::string ScenarioUdp::LastChallenge() {
+    const std::vector<std::string>& replies = Replies();
+    for (auto reply = replies.rbegin(); reply != replies.rend(); ++reply)
+        if (reply->size() == 9 && reply->compare(0, 5,
+                                                 "\xFF\xFF\xFF\xFF"
+                                                 "A") == 0)
+            return reply->substr(5);
+    return "";
+}
+
 }  // namespace sim

@@ -26,6 +26,8 @@ public:
     // The answers received so far, the latest kMaxReplies (read without
     // waiting).
     const std::vector<std::string>& Replies();
+    // The four bytes of the last challenge the server sent ('A'), or "".
+    std::string LastChallenge();
 
 private:
     bool Open(std::string& error);

@@ -88,6 +88,19 @@ protected:
         return size > 0 ? std::string(buffer, static_cast<size_t>(size)) : std::string();
     }
 
+    // A query as a query tool makes it: first with -1 for a challenge, then
+    // again with the challenge; answers the final reply.
+    std::string Query(char type, const std::string& body = "") {
+        Send(Connectionless(type, body + std::string("\xFF\xFF\xFF\xFF", 4)));
+        Frame();
+        const std::string challenge = Reply();
+        EXPECT_EQ(challenge.size(), 9u);
+        EXPECT_EQ(challenge.substr(0, 5), Connectionless('A'));
+        Send(Connectionless(type, body + challenge.substr(5)));
+        Frame();
+        return Reply();
+    }
+
     NetSocket server;
     int client = -1;
     std::vector<std::string> printed;
@@ -155,9 +168,7 @@ TEST_F(SrcdsSimGameNet, PlayerListQueriesAreAnswered) {
     server.SetPlayerListSource([] {
         return std::vector<cstrike::PlayerListEntry>{{"alice", 3, 60.0f}, {"bob", -1, 1.5f}};
     });
-    Send(Connectionless('U'));
-    Frame();
-    const std::string reply = Reply();
+    const std::string reply = Query('U');
     ASSERT_GE(reply.size(), 6u);
     EXPECT_EQ(reply.substr(0, 5), Connectionless('D'));
     EXPECT_EQ(reply[5], 2);
@@ -169,14 +180,83 @@ TEST_F(SrcdsSimGameNet, ALongPlayerListIsCutToOneDatagram) {
     server.SetPlayerListSource([] {
         return std::vector<cstrike::PlayerListEntry>(300, {std::string(100, 'n'), 0, 0.0f});
     });
-    Send(Connectionless('U'));
-    Frame();
-    const std::string reply = Reply();
+    const std::string reply = Query('U');
     ASSERT_FALSE(reply.empty());
     EXPECT_LE(reply.size(), static_cast<size_t>(NetSocket::kMaxReply));
     const int listed = static_cast<unsigned char>(reply[5]);
     EXPECT_EQ(reply.size(), 6u + static_cast<size_t>(listed) * (1 + 101 + 8));
     EXPECT_GT(listed, 10);
+}
+
+TEST_F(SrcdsSimGameNet, QueriesAnswerOnlyWithTheChallengeGivenToTheirAddress) {
+    server.SetPlayerListSource([] { return std::vector<cstrike::PlayerListEntry>{{"a", 0, 0}}; });
+    const std::string ask = std::string("\xFF\xFF\xFF\xFF", 4);
+    Send(Connectionless('U'));  // no challenge at all
+    Frame();
+    const std::string first = Reply();
+    ASSERT_EQ(first.size(), 9u);
+    EXPECT_EQ(first.substr(0, 5), Connectionless('A'));
+    std::string wrong = first.substr(5);
+    wrong[0] = static_cast<char>(wrong[0] ^ 1);
+    Send(Connectionless('U', wrong));
+    Frame();
+    EXPECT_EQ(Reply(), first) << "a wrong challenge gets the right one again";
+    Send(Connectionless('W'));
+    Frame();
+    EXPECT_EQ(Reply(), first) << "the same challenge for the same address";
+    Send(Connectionless('U', first.substr(5)));
+    Frame();
+    EXPECT_EQ(Reply().substr(0, 5), Connectionless('D'));
+
+    // Another port of the same host gets its own challenge.
+    const int other = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(server.Port()));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const std::string query = Connectionless('U', ask);
+    ASSERT_EQ(
+        ::sendto(other, query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+        static_cast<ssize_t>(query.size()));
+    Frame();
+    char buffer[64];
+    pollfd waiting{other, POLLIN, 0};
+    ASSERT_GT(poll(&waiting, 1, 1000), 0);
+    const ssize_t size = ::recv(other, buffer, sizeof buffer, 0);
+    ::close(other);
+    ASSERT_EQ(size, 9);
+    EXPECT_NE(std::string(buffer + 5, 4), first.substr(5));
+}
+
+TEST_F(SrcdsSimGameNet, ServerInfoIsAnsweredAfterTheChallenge) {
+    server.SetServerInfoSource([] {
+        cstrike::ServerInfo info;
+        info.name = "Match";
+        info.map = "de_nuke";
+        info.folder = "cstrike";
+        info.game = "Counter-Strike: Source";
+        info.players = 3;
+        info.maxPlayers = 16;
+        info.bots = 1;
+        info.password = true;
+        info.secure = false;
+        info.version = "1.0.0.34";
+        info.tags = "travik";
+        return info;
+    });
+    Send(Connectionless('T', "Not The Query"));
+    Frame();
+    EXPECT_TRUE(Reply().empty()) << "a 'T' without the query text is not a query";
+    const std::string reply = Query('T', std::string("Source Engine Query\0", 20));
+    const std::string port(
+        {static_cast<char>(server.Port() & 0xFF), static_cast<char>(server.Port() >> 8)});
+    EXPECT_EQ(reply, Connectionless('I', std::string("\x11Match\0de_nuke\0cstrike\0"
+                                                     "Counter-Strike: Source\0\xF0\0"
+                                                     "\x03\x10\x01"
+                                                     "dl\x01\0"
+                                                     "1.0.0.34\0\xA0",
+                                                     65) +
+                                             port + std::string("travik\0", 7)));
 }
 
 TEST_F(SrcdsSimGameNet, OpeningFailsCleanlyOnATakenOrBadPort) {

@@ -496,7 +496,11 @@ TEST_F(SrcdsSimGameServerSocket, APlayerListQueryIsAnsweredWithTheClientsAndThei
     server->Clients().ExecuteClientLine(bot, "jointeam 3");
     Game().Hurt(bot.EntityIndex(), alice.EntityIndex(), 500, "weapon_glock");
     server->RunSeconds(2.0);
-    Send(Connectionless('U'));
+    Send(Connectionless('U', std::string("\xFF\xFF\xFF\xFF", 4)));
+    server->RunFrame();
+    const std::string challenge = Reply();
+    ASSERT_EQ(challenge.substr(0, 5), Connectionless('A'));
+    Send(Connectionless('U', challenge.substr(5)));
     server->RunFrame();
     const std::string reply = Reply();
     ASSERT_GE(reply.size(), 6u);
@@ -533,6 +537,32 @@ TEST_F(SrcdsSimGameServerSocket, TheCommandLinesPortIsTakenOrTheServerRunsWithou
     EXPECT_TRUE(ConsoleHas("ports " + std::to_string(port) + " SV"));
     Console("status");
     EXPECT_TRUE(ConsoleHas("udp/ip  :  127.0.0.1:" + std::to_string(port)));
+    const auto spawns = Events("server_spawn");
+    ASSERT_EQ(spawns.size(), 1u);
+    EXPECT_EQ(spawns[0].values.at("address"), "127.0.0.1:" + std::to_string(port));
+    EXPECT_EQ(spawns[0].values.at("port"), std::to_string(port));
+}
+
+TEST_F(SrcdsSimGameServerSocket, ServerInfoTellsTheRunningServer) {
+    StartGame("+maxplayers 12 +map de_dust2");
+    Console("hostname \"Info Test\"");
+    Console("sv_tags \"alpha,beta\"");
+    Player("alice", 2);
+    server->Clients().AddFakeClient("Carl", sim::ClientKind::Bot);
+    const std::string query = Connectionless('T', std::string("Source Engine Query\0", 20));
+    Send(query + std::string("\xFF\xFF\xFF\xFF", 4));
+    server->RunFrame();
+    const std::string challenge = Reply();
+    ASSERT_EQ(challenge.substr(0, 5), Connectionless('A'));
+    Send(query + challenge.substr(5));
+    server->RunFrame();
+    const std::string reply = Reply();
+    const std::string start = Connectionless('I', "\x11Info Test") + std::string(1, '\0') +
+                              "de_dust2" + std::string(1, '\0') + "cstrike" + std::string(1, '\0') +
+                              "Counter-Strike: Source" + std::string("\0\xF0\0\x02\x0C\x01", 6) +
+                              "dl";
+    EXPECT_EQ(reply.substr(0, start.size()), start) << "2 players of 12, 1 of them a bot";
+    EXPECT_NE(reply.find(std::string("alpha,beta\0", 11)), std::string::npos);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -29,6 +30,25 @@ void AppendInt32(std::string& out, std::uint32_t value) {
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
     }
 }
+
+// At most 255 bytes of each text, so the six of a server-info answer always
+// fit one datagram.
+void AppendString(std::string& out, const std::string& text) {
+    const size_t length = std::min<size_t>(std::strlen(text.c_str()), 255);
+    Append(out, text.c_str(), length);
+    out.push_back('\0');
+}
+
+std::uint32_t ReadInt32(const unsigned char* data) {
+    return static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+           static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+}
+
+const char kHeader[] = "\xFF\xFF\xFF\xFF";
+// The text every server-info query carries before its challenge.
+const char kInfoQuery[] = "Source Engine Query";
+constexpr int kProtocol = 17;
+constexpr int kAppId = 240;
 
 }  // namespace
 
@@ -96,6 +116,42 @@ void NetSocket::SetPlayerListSource(std::function<std::vector<PlayerListEntry>()
     m_PlayerList = std::move(source);
 }
 
+void NetSocket::SetServerInfoSource(std::function<ServerInfo()> source) {
+    m_Info = std::move(source);
+}
+
+std::uint32_t NetSocket::ChallengeFor(const sockaddr_in& from) const {
+    // Stable per address, port and server, so a repeated query matches; a
+    // mix of all three keeps it unguessable from another address.
+    std::uint64_t mixed = (std::uint64_t{ntohl(from.sin_addr.s_addr)} << 16) ^
+                          ntohs(from.sin_port) ^
+                          (std::uint64_t{static_cast<std::uint32_t>(m_Port)} << 48);
+    mixed += 0x9E3779B97F4A7C15ull;
+    mixed = (mixed ^ (mixed >> 30)) * 0xBF58476D1CE4E5B9ull;
+    mixed = (mixed ^ (mixed >> 27)) * 0x94D049BB133111EBull;
+    mixed ^= mixed >> 31;
+    const auto challenge = static_cast<std::uint32_t>(mixed);
+    // -1 is how a client asks for a challenge, so it never is one.
+    return challenge == 0xFFFFFFFFu ? 1u : challenge;
+}
+
+bool NetSocket::HasChallenge(const unsigned char* data, int size, const sockaddr_in& from) {
+    const std::uint32_t expected = ChallengeFor(from);
+    if (size >= 4 && ReadInt32(data) == expected) {
+        return true;
+    }
+    std::string reply(kHeader, 4);
+    reply.push_back('A');
+    AppendInt32(reply, expected);
+    Reply(reply, from);
+    return false;
+}
+
+void NetSocket::Reply(const std::string& reply, const sockaddr_in& from) {
+    g_pVCR->Hook_sendto(m_Socket, reply.data(), static_cast<int>(reply.size()), 0,
+                        reinterpret_cast<const sockaddr*>(&from), sizeof from);
+}
+
 int NetSocket::ReadFrame() {
     ++m_Frame;
     int handled = 0;
@@ -131,8 +187,52 @@ void NetSocket::Handle(const unsigned char* data, int size, const sockaddr_in& f
         const size_t length = strnlen(text, static_cast<size_t>(size - 5));
         m_Print(std::string_view(text, length));
     } else if (type == 'U') {
-        AnswerPlayerList(from);
+        if (HasChallenge(data + 5, size - 5, from)) {
+            AnswerPlayerList(from);
+        }
+    } else if (type == 'T') {
+        // Anything but the query's text is not a query.
+        const size_t textSize = sizeof kInfoQuery;
+        if (static_cast<size_t>(size - 5) < textSize ||
+            std::memcmp(data + 5, kInfoQuery, textSize) != 0) {
+            return;
+        }
+        const int rest = size - 5 - static_cast<int>(textSize);
+        if (HasChallenge(data + 5 + textSize, rest, from)) {
+            AnswerInfo(from);
+        }
+    } else if (type == 'W') {
+        HasChallenge(data, 0, from);
     }
+}
+
+void NetSocket::AnswerInfo(const sockaddr_in& from) {
+    const ServerInfo info = m_Info ? m_Info() : ServerInfo();
+    std::string reply(kHeader, 4);
+    reply.push_back('I');
+    reply.push_back(static_cast<char>(kProtocol));
+    AppendString(reply, info.name);
+    AppendString(reply, info.map);
+    AppendString(reply, info.folder);
+    AppendString(reply, info.game);
+    reply.push_back(static_cast<char>(kAppId & 0xFF));
+    reply.push_back(static_cast<char>(kAppId >> 8));
+    reply.push_back(static_cast<char>(std::min(info.players, 255)));
+    reply.push_back(static_cast<char>(std::min(info.maxPlayers, 255)));
+    reply.push_back(static_cast<char>(std::min(info.bots, 255)));
+    reply.push_back('d');  // dedicated
+    reply.push_back('l');  // Linux
+    reply.push_back(info.password ? 1 : 0);
+    reply.push_back(info.secure ? 1 : 0);
+    AppendString(reply, info.version);
+    // Extra data: the game port, then the tags when there are any.
+    reply.push_back(static_cast<char>(info.tags.empty() ? 0x80 : 0xA0));
+    reply.push_back(static_cast<char>(m_Port & 0xFF));
+    reply.push_back(static_cast<char>((m_Port >> 8) & 0xFF));
+    if (!info.tags.empty()) {
+        AppendString(reply, info.tags);
+    }
+    Reply(reply, from);
 }
 
 void NetSocket::AnswerPlayerList(const sockaddr_in& from) {
@@ -159,8 +259,7 @@ void NetSocket::AnswerPlayerList(const sockaddr_in& from) {
         ++listed;
     }
     reply[5] = static_cast<char>(listed);
-    g_pVCR->Hook_sendto(m_Socket, reply.data(), static_cast<int>(reply.size()), 0,
-                        reinterpret_cast<const sockaddr*>(&from), sizeof from);
+    Reply(reply, from);
 }
 
 void NetSocket::Record(PacketKind kind, unsigned char type, int size) {

@@ -4,7 +4,9 @@
 // sees), until none is waiting or an empty datagram arrives, which ends the
 // frame's reading: a flood of empty datagrams delays the real ones by a
 // frame each. Connectionless packets (four 0xFF bytes, then the type) are
-// counted by type; 'l' prints its text, 'U' (the player list) is answered.
+// counted by type; 'l' prints its text; 'T' (server info) and 'U' (the
+// player list) are answered once the query carries the challenge the
+// server gave that address ('A' answers a query without it, and 'W').
 // What got through, and in which frame, is recorded.
 #pragma once
 
@@ -24,6 +26,21 @@ struct PlayerListEntry {
     std::string name;
     int score = 0;
     float duration = 0.0f;  // seconds connected
+};
+
+// What the answer to a server-info query tells.
+struct ServerInfo {
+    std::string name;
+    std::string map;
+    std::string folder;
+    std::string game;
+    int players = 0;  // bots included
+    int maxPlayers = 0;
+    int bots = 0;
+    bool password = false;
+    bool secure = false;
+    std::string version;
+    std::string tags;
 };
 
 enum class PacketKind { Empty, Game, Connectionless };
@@ -62,6 +79,10 @@ public:
     void SetPrintHandler(std::function<void(std::string_view)> handler);
     // The players to list in the answer to 'U'.
     void SetPlayerListSource(std::function<std::vector<PlayerListEntry>()> source);
+    // What the answer to 'T' tells.
+    void SetServerInfoSource(std::function<ServerInfo()> source);
+    // The challenge this server gives an address and port.
+    std::uint32_t ChallengeFor(const sockaddr_in& from) const;
 
     // One frame's read loop; answers the datagrams it handled.
     int ReadFrame();
@@ -75,6 +96,11 @@ public:
 private:
     void Handle(const unsigned char* data, int size, const sockaddr_in& from);
     void AnswerPlayerList(const sockaddr_in& from);
+    void AnswerInfo(const sockaddr_in& from);
+    // Whether the four bytes at data are this address's challenge; else
+    // the address is sent one.
+    bool HasChallenge(const unsigned char* data, int size, const sockaddr_in& from);
+    void Reply(const std::string& reply, const sockaddr_in& from);
     void Record(PacketKind kind, unsigned char type, int size);
 
     int m_Socket = -1;
@@ -82,6 +108,7 @@ private:
     int m_Frame = 0;
     std::function<void(std::string_view)> m_Print;
     std::function<std::vector<PlayerListEntry>()> m_PlayerList;
+    std::function<ServerInfo()> m_Info;
     std::array<int, 3> m_KindCounts{};
     std::array<int, 256> m_TypeCounts{};
     std::deque<PacketRecord> m_Records;
