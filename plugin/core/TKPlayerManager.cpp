@@ -156,8 +156,7 @@ void TKPlayerManager::CheckLerp(edict_t* edict) {
 }
 
 bool TKPlayerManager::JudgeLerpChange(edict_t* edict, int slot, float lerp) {
-    IPlayerInfo* info =
-        g_host.playerInfoManager ? g_host.playerInfoManager->GetPlayerInfo(edict) : nullptr;
+    IPlayerInfo* info = PlayerInfoOf(edict);
     const bool playing = info && info->IsPlayer() && !info->IsObserver() && !info->IsDead();
     if (lerp > m_LastLerp[slot] && playing) {
         KickForLerp(edict, "[Travik] Increasing cl_interp whilst playing is forbidden");

@@ -16,6 +16,7 @@
 #include "core/FixedBuffer.h"
 #include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
+#include "core/PlayerSlots.h"
 #include "core/travik_plugin.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
@@ -163,7 +164,7 @@ void Travik::ClientSettingsChanged(edict_t* edict) {
 // Names and rates that players use to break chat, logs or the server's
 // own parsing.
 void Travik::CheckClientSettings(edict_t* edict) {
-    const char* name = ClientSetting(edict, "name");
+    const char* name = Name(edict);
     if (name && !*name) {
         kickBanQueue.Kick(edict, "Travik - Name Exploit");
     } else if (name && fixPlayerName(name)) {
@@ -230,7 +231,7 @@ PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) 
     if (IsNamed(command, "spec_mode") || IsNamed(command, "spec_next") ||
         IsNamed(command, "spec_prev")) {
         // Players not yet on a team must not look around the map.
-        IPlayerInfo* info = g_host.playerInfoManager->GetPlayerInfo(edict);
+        IPlayerInfo* info = PlayerInfoOf(edict);
         const bool unassigned =
             info && info->IsPlayer() && !info->IsHLTV() && info->GetTeamIndex() == 0;
         return unassigned ? PLUGIN_STOP : PLUGIN_CONTINUE;

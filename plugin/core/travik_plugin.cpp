@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "core/GameClock.h"
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
@@ -168,7 +169,7 @@ bool Travik::CheckGame() {
         description = "";
     }
     Msg("[Travik] Game: \"%s\"\n", description);
-    if (std::strcmp(description, kGameDescription) != 0) {
+    if (!HostCommands::IsNamed(description, kGameDescription)) {
         tkLog(true,
               "[Travik] Does not support this game/mod currently\nPlease contact the "
               "development team at the Travik site\n");

@@ -12,6 +12,7 @@
 
 #include "core/FixedBuffer.h"
 #include "core/GameClock.h"
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "core/PlayerIdentity.h"
 #include "core/PlayerSlots.h"
@@ -312,7 +313,7 @@ void CvarScanner::OnQueryCvarValueFinished(int cookie, edict_t* player,
         return;
     }
     const char* asked = scan.GetName();
-    if (!cvarName || !asked || std::strcmp(cvarName, asked) != 0) {
+    if (!HostCommands::IsNamed(cvarName, asked)) {
         KickUnlessQueued(player, kCode1);
         return;
     }

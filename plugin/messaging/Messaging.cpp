@@ -31,7 +31,7 @@ void Messaging::SendTeamMessage(edict_t* player, const char* text) {
     if (!HostReady()) {
         return;
     }
-    IPlayerInfo* sender = g_host.playerInfoManager->GetPlayerInfo(player);
+    IPlayerInfo* sender = PlayerInfoOf(player);
     if (!sender) {
         return;
     }

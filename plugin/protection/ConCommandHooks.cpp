@@ -182,7 +182,7 @@ bool CEntCreateHook::Allow(const CCommand& args) {
         return true;
     }
     for (const char* entity : kForbiddenEntities) {
-        if (std::strcmp(args.Arg(1), entity) == 0) {
+        if (HostCommands::IsNamed(args.Arg(1), entity)) {
             return false;
         }
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/GameKind.h"
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "messaging/tkLog.h"
 #include "protection/SilentLockConfig.h"
@@ -161,7 +162,7 @@ CvarLock* CvarLocker::getCvarLock(const char* name) const {
         return nullptr;
     }
     for (const std::unique_ptr<CvarLock>& lock : m_Locks) {
-        if (std::strcmp(lock->GetName(), name) == 0) {
+        if (HostCommands::IsNamed(lock->GetName(), name)) {
             return lock.get();
         }
     }

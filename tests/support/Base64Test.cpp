@@ -26,19 +26,19 @@ constexpr Vector kRfc4648[] = {
     {"foobar", "Zm9vYmFy"},
 };
 
-TEST(Base64, Rfc4648VectorsEncode) {
+TEST(Base64Unit, Rfc4648VectorsEncode) {
     for (const Vector& v : kRfc4648) {
         EXPECT_EQ(Encode(v.plain), v.encoded) << "plain '" << v.plain << "'";
     }
 }
 
-TEST(Base64, Rfc4648VectorsDecode) {
+TEST(Base64Unit, Rfc4648VectorsDecode) {
     for (const Vector& v : kRfc4648) {
         EXPECT_EQ(base64_decode(v.encoded), v.plain) << "encoded '" << v.encoded << "'";
     }
 }
 
-TEST(Base64, EveryByteValueSurvivesARoundTrip) {
+TEST(Base64Unit, EveryByteValueSurvivesARoundTrip) {
     std::string all;
     for (int i = 0; i < 256; ++i) {
         all.push_back(static_cast<char>(i));
@@ -50,7 +50,7 @@ TEST(Base64, EveryByteValueSurvivesARoundTrip) {
     EXPECT_EQ(Encode(std::string("\xFB\xFF\xBF", 3)), "+/+/");
 }
 
-TEST(Base64, DecodingStopsAtTheFirstCharacterOutsideTheAlphabet) {
+TEST(Base64Unit, DecodingStopsAtTheFirstCharacterOutsideTheAlphabet) {
     EXPECT_EQ(base64_decode("QUJD"), "ABC");
     EXPECT_EQ(base64_decode("QUI="), "AB");
     EXPECT_EQ(base64_decode("QUJD\nREVG"), "ABC");
@@ -62,14 +62,14 @@ TEST(Base64, DecodingStopsAtTheFirstCharacterOutsideTheAlphabet) {
     EXPECT_EQ(base64_decode(std::string("QUJD\0REVG", 9)), "ABC");
 }
 
-TEST(Base64, ShortFinalGroups) {
+TEST(Base64Unit, ShortFinalGroups) {
     EXPECT_EQ(base64_decode("Q"), "");
     EXPECT_EQ(base64_decode("QUJDR"), "ABC");
     EXPECT_EQ(base64_decode("QUJDRE"), "ABCD");
     EXPECT_EQ(base64_decode("QUJDREV"), "ABCDE");
 }
 
-TEST(Base64, IsBase64AcceptsExactlyTheAlphabet) {
+TEST(Base64Unit, IsBase64AcceptsExactlyTheAlphabet) {
     std::string accepted;
     for (int c = 0; c < 256; ++c) {
         if (is_base64(static_cast<unsigned char>(c))) {

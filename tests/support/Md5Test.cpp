@@ -70,13 +70,13 @@ constexpr Vector kRfc1321[] = {
      "57edf4a22be3c955ac49da2e2107b67a"},
 };
 
-TEST(Md5, Rfc1321TestSuite) {
+TEST(Md5Unit, Rfc1321TestSuite) {
     for (const Vector& v : kRfc1321) {
         EXPECT_EQ(Hex(MD5String(v.text)), v.digest) << "text '" << v.text << "'";
     }
 }
 
-TEST(Md5, SplitUpdatesMatchOneUpdate) {
+TEST(Md5Unit, SplitUpdatesMatchOneUpdate) {
     // Pieces that end before, on and across the 64-byte block edges.
     const std::string bytes = PseudoRandomBytes(1000);
     for (size_t piece : {1u, 3u, 55u, 56u, 63u, 64u, 65u, 127u, 999u}) {
@@ -90,14 +90,14 @@ TEST(Md5, SplitUpdatesMatchOneUpdate) {
     }
 }
 
-TEST(Md5, PaddingEdgesAroundOneBlock) {
+TEST(Md5Unit, PaddingEdgesAroundOneBlock) {
     // 55 bytes still fit the length in the same block; 56 need another.
     EXPECT_EQ(DigestOf(std::string(55, 'a')), "ef1772b6dff9a122358552954ad0df65");
     EXPECT_EQ(DigestOf(std::string(56, 'a')), "3b0c8ac703f828b04c6c197006d17218");
     EXPECT_EQ(DigestOf(std::string(64, 'a')), "014842d480b571495a4a0363793f7367");
 }
 
-TEST(Md5, ContextIsReusableAfterInit) {
+TEST(Md5Unit, ContextIsReusableAfterInit) {
     md5 context;
     context.Update(reinterpret_cast<const unsigned char*>("junk"), 4);
     context.Finalize();
@@ -107,7 +107,7 @@ TEST(Md5, ContextIsReusableAfterInit) {
     EXPECT_EQ(Hex(PrintMD5(context.Digest())), "900150983cd24fb0d6963f7d28e17f72");
 }
 
-TEST(Md5, SecondFinalizeKeepsTheDigest) {
+TEST(Md5Unit, SecondFinalizeKeepsTheDigest) {
     md5 context;
     context.Update(reinterpret_cast<const unsigned char*>("abc"), 3);
     context.Finalize();
@@ -116,29 +116,29 @@ TEST(Md5, SecondFinalizeKeepsTheDigest) {
     EXPECT_EQ(Hex(PrintMD5(context.Digest())), "900150983cd24fb0d6963f7d28e17f72");
 }
 
-TEST(Md5, FileOfSeveralMegabytesMatchesItsBytes) {
+TEST(Md5Unit, FileOfSeveralMegabytesMatchesItsBytes) {
     // Not a multiple of the 1024-byte read block.
     const std::string bytes = PseudoRandomBytes(5 * 1024 * 1024 + 777);
     TempFile file(bytes);
     EXPECT_EQ(Hex(MD5File(file.path().c_str())), DigestOf(bytes));
 }
 
-TEST(Md5, FileOfOneMillionLetters) {
+TEST(Md5Unit, FileOfOneMillionLetters) {
     TempFile file(std::string(1000000, 'a'));
     EXPECT_EQ(Hex(MD5File(file.path().c_str())), "7707d6ae4e027c70eea2a935c2296f21");
 }
 
-TEST(Md5, EmptyFileHasTheDigestOfTheEmptyMessage) {
+TEST(Md5Unit, EmptyFileHasTheDigestOfTheEmptyMessage) {
     TempFile file("");
     EXPECT_EQ(Hex(MD5File(file.path().c_str())), "d41d8cd98f00b204e9800998ecf8427e");
 }
 
-TEST(Md5, FileIsReadInBinaryMode) {
+TEST(Md5Unit, FileIsReadInBinaryMode) {
     TempFile file("a\r\nb\x1A\0c" + std::string(1, '\0'));
     EXPECT_EQ(Hex(MD5File(file.path().c_str())), DigestOf("a\r\nb\x1A\0c" + std::string(1, '\0')));
 }
 
-TEST(Md5, UnreadableSourcesGiveNull) {
+TEST(Md5Unit, UnreadableSourcesGiveNull) {
     EXPECT_EQ(MD5File("/nonexistent/tk_no_such_file"), nullptr);
     EXPECT_EQ(MD5File(nullptr), nullptr);
     // A directory opens for reading but every read fails: not an empty file.
@@ -146,7 +146,7 @@ TEST(Md5, UnreadableSourcesGiveNull) {
     EXPECT_EQ(MD5String(nullptr), nullptr);
 }
 
-TEST(Md5, StreamPullsFixedBlocksUntilTheEnd) {
+TEST(Md5Unit, StreamPullsFixedBlocksUntilTheEnd) {
     const std::string bytes = PseudoRandomBytes(3000);
     size_t at = 0;
     std::vector<size_t> asked;
@@ -161,7 +161,7 @@ TEST(Md5, StreamPullsFixedBlocksUntilTheEnd) {
     EXPECT_EQ(asked, (std::vector<size_t>{1024, 1024, 1024, 1024}));
 }
 
-TEST(Md5, StreamReadErrorOrOverlongReadGivesNull) {
+TEST(Md5Unit, StreamReadErrorOrOverlongReadGivesNull) {
     int calls = 0;
     EXPECT_EQ(MD5Stream([&](unsigned char*, size_t size) -> long {
                   return ++calls == 1 ? static_cast<long>(size) : -1;

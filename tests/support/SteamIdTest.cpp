@@ -18,13 +18,13 @@ void ExpectTrimmed(const std::string& id, const std::string& expected) {
     EXPECT_EQ(std::string(buffer), expected) << "buffer form of '" << id << "'";
 }
 
-TEST(SteamId, DropsTheSixCharacterPrefix) {
+TEST(SteamIdUnit, DropsTheSixCharacterPrefix) {
     ExpectTrimmed("STEAM_0:0:11", "0:0:11");
     ExpectTrimmed("STEAM_0:1:123456789", "0:1:123456789");
     ExpectTrimmed("STEAM_ID_PENDING", "ID_PENDING");
 }
 
-TEST(SteamId, SixCharactersOrFewerBecomeEmpty) {
+TEST(SteamIdUnit, SixCharactersOrFewerBecomeEmpty) {
     ExpectTrimmed("BOT", "");
     ExpectTrimmed("HLTV", "");
     ExpectTrimmed("STEAM_", "");

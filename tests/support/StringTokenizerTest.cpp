@@ -28,7 +28,7 @@ Tokens Split(const std::string& text, const std::string& delimiter) {
     return Drain(tokenizer);
 }
 
-TEST(StringTokenizer, EmptyTextOrDelimiterYieldsNothing) {
+TEST(StringTokenizerUnit, EmptyTextOrDelimiterYieldsNothing) {
     for (const auto& [text, delimiter] :
          {std::pair<std::string, std::string>{"", ","}, {"a,b", ""}, {"", ""}}) {
         StringTokenizer tokenizer(text, delimiter);
@@ -39,7 +39,7 @@ TEST(StringTokenizer, EmptyTextOrDelimiterYieldsNothing) {
     }
 }
 
-TEST(StringTokenizer, RunsAndEndsOfDelimitersGiveNoEmptyTokens) {
+TEST(StringTokenizerUnit, RunsAndEndsOfDelimitersGiveNoEmptyTokens) {
     EXPECT_EQ(Split("a,,b", ","), (Tokens{"a", "b"}));
     EXPECT_EQ(Split(",a,", ","), (Tokens{"a"}));
     EXPECT_EQ(Split(",,,", ","), Tokens{});
@@ -47,7 +47,7 @@ TEST(StringTokenizer, RunsAndEndsOfDelimitersGiveNoEmptyTokens) {
     EXPECT_EQ(Split("1,QUJD,", ","), (Tokens{"1", "QUJD"}));
 }
 
-TEST(StringTokenizer, CountDropsAsTokensAreTaken) {
+TEST(StringTokenizerUnit, CountDropsAsTokensAreTaken) {
     StringTokenizer tokenizer("1,QUJD,", ",");
     EXPECT_EQ(tokenizer.countTokens(), 2);
     EXPECT_EQ(tokenizer.nextToken(), "1");
@@ -55,17 +55,17 @@ TEST(StringTokenizer, CountDropsAsTokensAreTaken) {
     EXPECT_EQ(tokenizer.remainingString(), "QUJD");
 }
 
-TEST(StringTokenizer, TextWithoutDelimiterIsOneToken) {
+TEST(StringTokenizerUnit, TextWithoutDelimiterIsOneToken) {
     EXPECT_EQ(Split("plain", ","), (Tokens{"plain"}));
 }
 
-TEST(StringTokenizer, MultiCharacterDelimiterMatchesOnlyAsAWhole) {
+TEST(StringTokenizerUnit, MultiCharacterDelimiterMatchesOnlyAsAWhole) {
     EXPECT_EQ(Split("a:b::c", "::"), (Tokens{"a:b", "c"}));
     EXPECT_EQ(Split("::a::::b:::", "::"), (Tokens{"a", "b:"}));
     EXPECT_EQ(Split("x<>y><z", "<>"), (Tokens{"x", "y><z"}));
 }
 
-TEST(StringTokenizer, SelfOverlappingDelimiterIsCountedWithoutOverlap) {
+TEST(StringTokenizerUnit, SelfOverlappingDelimiterIsCountedWithoutOverlap) {
     StringTokenizer tokenizer("xaaay", "aa");
     EXPECT_EQ(tokenizer.countTokens(), 2);
     EXPECT_EQ(tokenizer.nextToken(), "x");
@@ -73,11 +73,11 @@ TEST(StringTokenizer, SelfOverlappingDelimiterIsCountedWithoutOverlap) {
     EXPECT_FALSE(tokenizer.hasMoreTokens());
 }
 
-TEST(StringTokenizer, QuotesDoNotProtectADelimiter) {
+TEST(StringTokenizerUnit, QuotesDoNotProtectADelimiter) {
     EXPECT_EQ(Split("\"my host\" extra", " "), (Tokens{"\"my", "host\"", "extra"}));
 }
 
-TEST(StringTokenizer, OtherDelimiterForOneCallDoesNotCollapseOrReplaceStored) {
+TEST(StringTokenizerUnit, OtherDelimiterForOneCallDoesNotCollapseOrReplaceStored) {
     StringTokenizer tokenizer("a;;b,c;d", ",");
     EXPECT_EQ(tokenizer.nextToken(";"), "a");
     EXPECT_EQ(tokenizer.nextToken(";"), "");
@@ -86,13 +86,13 @@ TEST(StringTokenizer, OtherDelimiterForOneCallDoesNotCollapseOrReplaceStored) {
     EXPECT_FALSE(tokenizer.hasMoreTokens());
 }
 
-TEST(StringTokenizer, EmptyDelimiterForOneCallTakesTheRest) {
+TEST(StringTokenizerUnit, EmptyDelimiterForOneCallTakesTheRest) {
     StringTokenizer tokenizer("a,b", ",");
     EXPECT_EQ(tokenizer.nextToken(""), "a,b");
     EXPECT_FALSE(tokenizer.hasMoreTokens());
 }
 
-TEST(StringTokenizer, FilterRemovesEveryOccurrenceFromTheTokenOnly) {
+TEST(StringTokenizerUnit, FilterRemovesEveryOccurrenceFromTheTokenOnly) {
     StringTokenizer tokenizer("\"a\"b\",\"c\"", ",");
     EXPECT_EQ(tokenizer.filterNextToken("\""), "ab");
     EXPECT_EQ(tokenizer.remainingString(), "\"c\"");

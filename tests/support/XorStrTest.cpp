@@ -14,12 +14,12 @@ std::string AllBytes(size_t size) {
     return bytes;
 }
 
-TEST(XorStr, KeyRepeatsFromItsStart) {
+TEST(XorStrUnit, KeyRepeatsFromItsStart) {
     // 'a'^'1', 'b'^'2', 'c'^'1': the key restarts after its last byte.
     EXPECT_EQ(XORSTR("abc", "12"), std::string("\x50\x50\x52", 3));
 }
 
-TEST(XorStr, IsItsOwnInverse) {
+TEST(XorStrUnit, IsItsOwnInverse) {
     const std::string data = AllBytes(1000);
     for (const std::string& key :
          {std::string("7"), std::string("12345678"), std::string("k\0y", 3), AllBytes(1500)}) {
@@ -30,12 +30,12 @@ TEST(XorStr, IsItsOwnInverse) {
     }
 }
 
-TEST(XorStr, EmptyKeyLeavesDataAsItIs) {
+TEST(XorStrUnit, EmptyKeyLeavesDataAsItIs) {
     EXPECT_EQ(XORSTR("sv_cheats", ""), "sv_cheats");
     EXPECT_EQ(XORSTR("", "12345678"), "");
 }
 
-TEST(XorStr, DataBeyondSixteenBitsIsRefused) {
+TEST(XorStrUnit, DataBeyondSixteenBitsIsRefused) {
     const std::string largest = AllBytes(kXorStrMaxLength);
     const std::string scrambled = XORSTR(largest, "12345678");
     ASSERT_EQ(scrambled.size(), largest.size());
@@ -43,7 +43,7 @@ TEST(XorStr, DataBeyondSixteenBitsIsRefused) {
     EXPECT_EQ(XORSTR(AllBytes(kXorStrMaxLength + 1), "12345678"), "");
 }
 
-TEST(XorStr, InitEncMakesAnEightDigitKey) {
+TEST(XorStrUnit, InitEncMakesAnEightDigitKey) {
     InitEnc();
     const std::string first = encKey;
     ASSERT_EQ(first.size(), 8u);
@@ -53,14 +53,14 @@ TEST(XorStr, InitEncMakesAnEightDigitKey) {
     EXPECT_EQ(encKey, first);
 }
 
-TEST(XorStr, CompileTimeScramblingMatchesRunTimeKey) {
+TEST(XorStrUnit, CompileTimeScramblingMatchesRunTimeKey) {
     static constexpr auto kCheats = StringCrypt::Scramble("sv_cheats");
     InitEnc();
     EXPECT_NE(std::string(kCheats.bytes.begin(), kCheats.bytes.end()), "sv_cheats");
     EXPECT_EQ(kCheats.unscramble(), "sv_cheats");
 }
 
-TEST(XorStr, ScrambledNulBytesDoNotCutTheName) {
+TEST(XorStrUnit, ScrambledNulBytesDoNotCutTheName) {
     // A digit of the name that meets the same key digit scrambles to NUL.
     static constexpr auto kDigits = StringCrypt::Scramble("73918264_name");
     InitEnc();
