@@ -59,6 +59,7 @@ void Travik::LevelInit(const char*) {
 void Travik::ServerActivate(edict_t*, int, int) {
     crashBlock.Configure();
     netProtect.Configure();
+    antiAntiFlash.Configure();
     if (!active || !g_host.engine) {
         return;
     }
@@ -131,6 +132,7 @@ void Travik::ClientActive(edict_t* entity) {
                                     "currently disabled! [tk_active 0]\n\n");
     }
     playerManager.OnClientActive(entity);
+    antiAntiFlash.OnClientActive(entity);
 }
 
 // Order: player manager, auth hosts, crash block, queue, movement hook, cvar
@@ -140,6 +142,7 @@ void Travik::ClientDisconnect(edict_t* entity) {
     crashBlock.OnClientDisconnect(entity);
     kickBanQueue.OnDisconnect(entity);
     cvarScanner.OnClientDisconnect(entity);
+    antiAntiFlash.OnClientDisconnect(entity);
 }
 
 // The crash block lets the player's commands through from here on.
@@ -279,6 +282,9 @@ void Travik::FireGameEvent(IGameEvent* event) {
         OnPlayerDisconnect(event);
     } else if (IsNamed(name, "server_spawn")) {
         OnServerSpawn(event);
+    } else if (IsNamed(name, "player_spawn") || IsNamed(name, "player_death") ||
+               IsNamed(name, "player_blind")) {
+        antiAntiFlash.OnEvent(event);
     }
 }
 

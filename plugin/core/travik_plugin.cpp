@@ -308,6 +308,7 @@ void Travik::UnloadFeatures() {
     netProtect.Unload();
     crashBlock.Unload();
     cvarScanner.Unload();
+    antiAntiFlash.Unload();
     replicatedConvarManager.Unload();
     cvarLocker.UnHookAll();
     ReleaseServerCvarCallbacks();

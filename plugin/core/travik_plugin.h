@@ -15,6 +15,7 @@
 #include "core/svtagsaccessor.h"
 #include "enforcement/CvarScanner.h"
 #include "enforcement/KickBanQueue.h"
+#include "fixes/AntiAntiFlash.h"
 #include "protection/CrashBlock.h"
 #include "protection/CvarLocker.h"
 #include "protection/NetProtect.h"
@@ -77,6 +78,7 @@ public:
     CrashBlock* getCrashBlock() { return &crashBlock; }
     NetProtect* getNetProtect() { return &netProtect; }
     ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
+    AntiAntiFlash* getAntiAntiFlash() { return &antiAntiFlash; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -176,6 +178,7 @@ private:
     InternalVarAccessor internalVarAccessor;
     NetProtect netProtect;
     CvarScanner cvarScanner;
+    AntiAntiFlash antiAntiFlash;
 
     // Fields.
     // Load completed; Unload has something to undo.

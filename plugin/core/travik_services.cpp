@@ -20,6 +20,7 @@ std::string GetGamePort() { return g_travik.GetGamePort(); }
 void KickAllPlayers(const char* reason, bool reloadMap) { g_travik.KickAllPlayers(reason, reloadMap); }
 void AnnouncePlayer(edict_t* edict) { Travik::AnnouncePlayer(edict); }
 void BeginPlayerAuth(edict_t* edict) { g_travik.BeginPlayerAuth(edict); }
+AntiAntiFlash* getAntiAntiFlash() { return g_travik.getAntiAntiFlash(); }
 CrashBlock* getCrashBlock() { return g_travik.getCrashBlock(); }
 CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
 CvarScanner* getCvarScanner() { return g_travik.getCvarScanner(); }

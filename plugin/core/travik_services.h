@@ -7,6 +7,7 @@
 // core/travik_plugin.h, so that a feature depends on the narrow set below
 // and not on every member of the plug-in object.
 
+class AntiAntiFlash;
 class CrashBlock;
 class CvarLocker;
 class CvarScanner;
@@ -46,6 +47,7 @@ void AnnouncePlayer(edict_t* edict);
 void BeginPlayerAuth(edict_t* edict);
 
 // The other features, owned by the plug-in object.
+AntiAntiFlash* getAntiAntiFlash();
 CrashBlock* getCrashBlock();
 CvarLocker* getCvarLocker();
 CvarScanner* getCvarScanner();

@@ -151,6 +151,7 @@ void Travik::OnActivated() {
     cvarLocker.ReConfigureAll();
     crashBlock.Configure();
     netProtect.Configure();
+    antiAntiFlash.Configure();
     cvarScanner.Reset();
     ConfigureSvTags();
 }
@@ -159,6 +160,7 @@ void Travik::OnActivated() {
 void Travik::OnDeactivated() {
     netProtect.Configure();
     crashBlock.Configure();
+    antiAntiFlash.Configure();
     cvarScanner.Reset();
     ConfigureSvTags();
     cvarLocker.ReConfigureAll();
