@@ -1,0 +1,232 @@
+// The game's transmit check for 64 clients on a full server of 64 armed
+// players, as the engine asks it every snapshot: without the anti-flash hook
+// (the baseline), with it while nobody is blinded, and with everybody
+// blinded, when each client's check also takes the 63 others and their
+// weapons out. The figures kept are the hooked times as ratios to the
+// baseline of the same run; a counting allocator shows the hook allocates
+// nothing.
+#include <benchmark/benchmark.h>
+#include <edict.h>
+#include <eiface.h>
+#include <iplayerinfo.h>
+#include <iservernetworkable.h>
+#include <shareddefs.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "InterleavedMain.h"
+#include "core/HostInterfaces.h"
+#include "engine/Server.h"
+#include "fixes/AntiAntiFlash.h"
+#include "scenario/GameFolder.h"
+
+namespace {
+
+constexpr int kPlayers = 64;
+
+std::atomic<long> g_allocations{0};
+
+struct Room {
+    Room() : folder(SRCDS_SIM_TEMPLATE) {
+        sim::ServerConfig config;
+        config.gameDir = folder.GameDir();
+        config.commandLine = "+maxplayers 64 +map de_dust2";
+        server = std::make_unique<sim::Server>(config);
+        server->Start();
+        for (int i = 0; i < kPlayers; ++i) {
+            sim::ClientSpec spec;
+            spec.name = "player" + std::to_string(i);
+            spec.signOn = 0.0;
+            spec.validateAfter = 0.0;
+            sim::Client& client = server->Clients().Connect(spec);
+            server->Game().Sim()->SetTeam(client.EntityIndex(), i % 2 ? TEAM_CT : TEAM_TERRORIST);
+            clients.push_back(server->Edicts().Get(client.EntityIndex()));
+        }
+        server->RunFrame();
+        CreateInterfaceFn game = server->Game().Factory();
+        g_host.engine = static_cast<IVEngineServer*>(
+            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
+        g_host.playerInfoManager =
+            static_cast<IPlayerInfoManager*>(game(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
+        g_host.gameEnts =
+            static_cast<IServerGameEnts*>(game(INTERFACEVERSION_SERVERGAMEENTS, nullptr));
+        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
+        for (int index = 0; index < MAX_EDICTS; ++index) {
+            const edict_t* edict = server->Edicts().Get(index);
+            if (edict && !edict->IsFree()) {
+                candidates.push_back(static_cast<unsigned short>(index));
+            }
+        }
+    }
+    ~Room() {
+        flash.Unload();
+        g_host = HostInterfaces{};
+    }
+
+    bool Ready() const {
+        int alive = 0;
+        for (edict_t* client : clients) {
+            IPlayerInfo* info = g_host.playerInfoManager->GetPlayerInfo(client);
+            alive += info && !info->IsDead() ? 1 : 0;
+        }
+        return alive == kPlayers;
+    }
+
+    // One snapshot: every client's transmit set, built afresh.
+    int Snapshot() {
+        int sent = 0;
+        for (edict_t* client : clients) {
+            transmit.ClearAll();
+            always.ClearAll();
+            CCheckTransmitInfo info;
+            info.m_pClientEnt = client;
+            info.m_pTransmitEdict = &transmit;
+            info.m_pTransmitAlways = &always;
+            g_host.gameEnts->CheckTransmit(&info, candidates.data(),
+                                           static_cast<int>(candidates.size()));
+            sent += transmit.IsBitSet(1) ? 1 : 0;
+        }
+        return sent;
+    }
+
+    void Run(benchmark::State& state) {
+        // Warm-up: the entity fields are found on first use.
+        Snapshot();
+        const long before = g_allocations.load();
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(Snapshot());
+        }
+        const long allocations = g_allocations.load() - before;
+        state.counters["allocs"] = static_cast<double>(allocations);
+        state.counters["candidates"] = static_cast<double>(candidates.size());
+        state.counters["sent"] = static_cast<double>(transmit.CountSetBits());
+    }
+
+    sim::GameFolder folder;
+    std::unique_ptr<sim::Server> server;
+    std::vector<edict_t*> clients;
+    std::vector<unsigned short> candidates;
+    TransmitBitVec transmit;
+    TransmitBitVec always;
+    AntiAntiFlash flash;
+};
+
+void BM_CheckTransmit64Unhooked(benchmark::State& state) {
+    Room room;
+    if (!room.Ready()) {
+        state.SkipWithError("not every player is in the game");
+        return;
+    }
+    room.Run(state);
+}
+
+void Hooked(benchmark::State& state, bool blinded) {
+    Room room;
+    if (!room.Ready() || !room.flash.Configure()) {
+        state.SkipWithError("no game with 64 players to hook");
+        return;
+    }
+    for (edict_t* client : room.clients) {
+        if (blinded) {
+            room.flash.Flash(client, 10.0f, 255.0f);  // the clock stands still
+        }
+        if (room.flash.IsBlinded(client) != blinded) {
+            state.SkipWithError("a blinding was not recorded as wanted");
+            return;
+        }
+    }
+    room.Run(state);
+    // What the last client was sent shows the hook's work.
+    const bool seesOthers = room.transmit.IsBitSet(1);
+    if (seesOthers == blinded) {
+        state.SkipWithError("the hook did not do what the blinding asks");
+    }
+}
+
+void BM_CheckTransmit64NoneBlinded(benchmark::State& state) {
+    Hooked(state, false);
+}
+
+void BM_CheckTransmit64AllBlinded(benchmark::State& state) {
+    Hooked(state, true);
+}
+
+BENCHMARK(BM_CheckTransmit64Unhooked)->Repetitions(7);
+BENCHMARK(BM_CheckTransmit64NoneBlinded)->Repetitions(7);
+BENCHMARK(BM_CheckTransmit64AllBlinded)->Repetitions(7);
+
+// Passes every run on to the console and, at the end, prints each hooked
+// snapshot's time as a ratio to the unhooked one.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const char* const baseline = "BM_CheckTransmit64Unhooked";
+        if (times_.count(baseline) == 0) {
+            return;
+        }
+        const double plain = Median(times_[baseline]);
+        std::printf("\nOne snapshot for 64 clients, median of repetitions:\n");
+        for (const char* name :
+             {baseline, "BM_CheckTransmit64NoneBlinded", "BM_CheckTransmit64AllBlinded"}) {
+            if (times_.count(name) != 0) {
+                const double time = Median(times_[name]);
+                std::printf("  %-30s %10.0f ns  %5.2fx\n", name, time, time / plain);
+            }
+        }
+    }
+
+private:
+    static double Median(std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    }
+
+    std::map<std::string, std::vector<double>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!InitInterleaved(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+// The counting allocator: malloc and free under the global new and delete.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size ? size : 1)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
