@@ -45,6 +45,7 @@ void Travik::LevelInit(const char*) {
     kickBanQueue.Reset();
     if (g_host.gameDll) {
         tickRate = TicksPerSecond(g_host.gameDll->GetTickInterval());
+        movementHook.SetTickRate(static_cast<float>(tickRate));
     }
     if (!ValidateServer(false)) {
         tkLog(true, "[Travik] This server has been modified in a way which is not supported\n");
@@ -59,6 +60,7 @@ void Travik::LevelInit(const char*) {
 void Travik::ServerActivate(edict_t*, int, int) {
     crashBlock.Configure();
     netProtect.Configure();
+    movementHook.ConfigureHook();
     antiAntiFlash.Configure();
     if (!active || !g_host.engine) {
         return;
@@ -131,6 +133,7 @@ void Travik::ClientActive(edict_t* entity) {
                                     "\n[Travik] NOTICE: Travik is installed on this server but is "
                                     "currently disabled! [tk_active 0]\n\n");
     }
+    movementHook.OnClientActive(entity);
     playerManager.OnClientActive(entity);
     antiAntiFlash.OnClientActive(entity);
 }
@@ -141,6 +144,7 @@ void Travik::ClientDisconnect(edict_t* entity) {
     playerManager.OnClientDisconnect(entity);
     crashBlock.OnClientDisconnect(entity);
     kickBanQueue.OnDisconnect(entity);
+    movementHook.OnClientDisconnect(entity);
     cvarScanner.OnClientDisconnect(entity);
     antiAntiFlash.OnClientDisconnect(entity);
 }
@@ -282,9 +286,25 @@ void Travik::FireGameEvent(IGameEvent* event) {
         OnPlayerDisconnect(event);
     } else if (IsNamed(name, "server_spawn")) {
         OnServerSpawn(event);
+    } else if (IsNamed(name, "player_hurt")) {
+        OnPlayerHurt(event);
     } else if (IsNamed(name, "player_spawn") || IsNamed(name, "player_death") ||
                IsNamed(name, "player_blind")) {
+        movementHook.OnEvent(event);
         antiAntiFlash.OnEvent(event);
+    }
+}
+
+// A hurt player still in the game is slowed when he lands, while tagging is on.
+void Travik::OnPlayerHurt(IGameEvent* event) {
+    const int userId = event->GetInt("userid", 0);
+    if (!tk_beta_tagging.GetBool() || userId <= 0) {
+        return;
+    }
+    edict_t* victim = GetEntityByUserID(userId);
+    IPlayerInfo* info = PlayerInfoOf(victim);
+    if (info && info->IsConnected() && info->IsPlayer() && !info->IsDead() && !info->IsObserver()) {
+        movementHook.TagPlayer(victim);
     }
 }
 

@@ -87,6 +87,7 @@ bool Travik::LoadPrimary(CreateInterfaceFn interfaceFactory, CreateInterfaceFn g
         return false;
     }
     tickRate = TicksPerSecond(g_host.gameDll->GetTickInterval());
+    movementHook.SetTickRate(static_cast<float>(tickRate));
     if (!ValidateServer(true)) {
         tkLog(true,
               "[Travik] This server has been modified in a way which is not supported "
@@ -305,6 +306,7 @@ void Travik::TellPlayersUnloaded() {
 
 // Features leave in a fixed order, each removing what it installed.
 void Travik::UnloadFeatures() {
+    movementHook.Unload();
     netProtect.Unload();
     crashBlock.Unload();
     cvarScanner.Unload();

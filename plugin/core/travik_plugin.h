@@ -16,6 +16,7 @@
 #include "enforcement/CvarScanner.h"
 #include "enforcement/KickBanQueue.h"
 #include "fixes/AntiAntiFlash.h"
+#include "fixes/MovementHook.h"
 #include "protection/CrashBlock.h"
 #include "protection/CvarLocker.h"
 #include "protection/NetProtect.h"
@@ -76,6 +77,7 @@ public:
     SvTagsAccessor* getSvTagsAccessor() { return &svTagsAccessor; }
     CvarLocker* getCvarLocker() { return &cvarLocker; }
     CrashBlock* getCrashBlock() { return &crashBlock; }
+    MovementHook* getMovementHook() { return &movementHook; }
     NetProtect* getNetProtect() { return &netProtect; }
     ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
     AntiAntiFlash* getAntiAntiFlash() { return &antiAntiFlash; }
@@ -161,6 +163,7 @@ private:
     void OnRoundStart();
     void OnPlayerSay(IGameEvent* event);
     void OnPlayerDisconnect(IGameEvent* event);
+    void OnPlayerHurt(IGameEvent* event);
     void OnServerSpawn(IGameEvent* event);
     void PrintCriticalWarnings(edict_t* edict);
     void PrintNotices(edict_t* edict);
@@ -176,6 +179,7 @@ private:
     CvarLocker cvarLocker;
     CrashBlock crashBlock;
     InternalVarAccessor internalVarAccessor;
+    MovementHook movementHook;
     NetProtect netProtect;
     CvarScanner cvarScanner;
     AntiAntiFlash antiAntiFlash;

@@ -26,6 +26,7 @@ CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
 CvarScanner* getCvarScanner() { return g_travik.getCvarScanner(); }
 InternalVarAccessor* getInternalVarAccessor() { return g_travik.getInternalVarAccessor(); }
 KickBanQueue* getKickBanQueue() { return g_travik.getKickBanQueue(); }
+MovementHook* getMovementHook() { return g_travik.getMovementHook(); }
 NetProtect* getNetProtect() { return g_travik.getNetProtect(); }
 ReplicatedConvarManager* getReplicatedConvarManager() { return g_travik.getReplicatedConvarManager(); }
 SvTagsAccessor* getSvTagsAccessor() { return g_travik.getSvTagsAccessor(); }

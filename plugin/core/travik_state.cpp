@@ -151,6 +151,7 @@ void Travik::OnActivated() {
     cvarLocker.ReConfigureAll();
     crashBlock.Configure();
     netProtect.Configure();
+    movementHook.ConfigureHook();
     antiAntiFlash.Configure();
     cvarScanner.Reset();
     ConfigureSvTags();
@@ -158,6 +159,7 @@ void Travik::OnActivated() {
 
 // Each feature removes its hooks; nobody is kicked.
 void Travik::OnDeactivated() {
+    movementHook.ConfigureHook();
     netProtect.Configure();
     crashBlock.Configure();
     antiAntiFlash.Configure();
