@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/GameClock.h"
+#include "core/HostCommands.h"
 #include "core/HostInterfaces.h"
 #include "core/InternalVarAccessor.h"
 #include "core/PlayerIdentity.h"
@@ -113,7 +114,7 @@ void MovementHook::Remove() {
 }
 
 void MovementHook::OnEvent(IGameEvent* event) {
-    if (!event || std::strcmp(event->GetName(), "player_spawn") != 0) {
+    if (!event || !HostCommands::IsNamed(event->GetName(), "player_spawn")) {
         return;
     }
     const int userId = event->GetInt("userid", 0);
