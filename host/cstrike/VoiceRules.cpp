@@ -83,7 +83,9 @@ void VoiceRules::Update() {
     ++m_Updates;
     for (CBasePlayer* player : players) {
         const int index = player->entindex();
+        // Sent reliably, so once: a client that never answers hears nobody.
         if (ValidIndex(index) && m_Clients[index].wantState) {
+            m_Clients[index].wantState = false;
             m_Host.RequestState(index);
         }
     }

@@ -1,6 +1,6 @@
-// The game's voice manager. Every 0.3 s of game time it asks each client
-// that has not yet told its voice state for it (the RequestState user
-// message; the client answers "VModEnable 1"), and tells the engine for
+// The game's voice manager. Every 0.3 s of game time it asks each new client
+// once for its voice state (the RequestState user message; the client
+// answers "VModEnable 1"), and tells the engine for
 // every pair of players whether the receiver hears the sender, through
 // IVoiceServer::SetClientListening, called through the interface pointer so
 // a hook on it sees every pair. A receiver who has not enabled voice hears
@@ -57,7 +57,7 @@ public:
     void LevelInit() { m_NextUpdate = 0.0f; }
     // Updates when the interval has passed.
     void Think();
-    // Asks for the voice states still unknown and tells the engine about
+    // Asks new clients for their voice state and tells the engine about
     // every pair of players now.
     void Update();
     int Updates() const { return m_Updates; }

@@ -52,9 +52,10 @@ Server::Server(ServerConfig config)
       m_objects(*m_cvar),
       m_messages(
           [this](int index) -> Client* {
+              // Bots have no connection to send to; SourceTV receives what names it.
               Client* client = m_clients.At(index);
-              return client && client->Kind() == ClientKind::Human && client->IsActive() ? client
-                                                                                         : nullptr;
+              return client && client->Kind() != ClientKind::Bot && client->IsActive() ? client
+                                                                                       : nullptr;
           },
           [this](const std::string& message) { FatalError(message); }),
       m_plugins(m_config.gameDir, &Server::EngineFactory, m_events) {
@@ -71,6 +72,10 @@ Server::Server(ServerConfig config)
     m_banCommands = std::make_unique<BanCommands>(*this);
     m_pluginCommands = std::make_unique<PluginCommands>(*this);
     m_dispatcher.SetCommandClientHook([this](int index) { SetCommandClient(index); });
+    m_messages.SetSentListener(
+        [this](const std::vector<int>& recipients, int type, const DecodedMessage& message) {
+            m_tv.OnUserMessage(recipients, type, message);
+        });
 }
 
 Server::~Server() {

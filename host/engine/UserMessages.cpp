@@ -107,6 +107,8 @@ void UserMessages::End() {
     for (int index : m_recipients)
         if (Client* client = m_clientAt(index))
             Deliver(*client, message);
+    if (m_onSent)
+        m_onSent(m_recipients, m_type, message);
 }
 
 DecodedMessage UserMessages::Decode(int messageType, const unsigned char* data, int bits) {

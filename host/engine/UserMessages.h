@@ -46,15 +46,20 @@ public:
     void End();
 
     static DecodedMessage Decode(int messageType, const unsigned char* data, int bits);
+    // Puts the message into the client's inbox (and has the client answer
+    // what it answers).
+    static void Deliver(Client& client, const DecodedMessage& message);
+    // Told of every message sent: its recipients, index and decoding.
+    using SentListener = std::function<void(const std::vector<int>&, int, const DecodedMessage&)>;
+    void SetSentListener(SentListener listener) { m_onSent = std::move(listener); }
 
     int SentCount() const { return m_sent; }
     int DroppedCount() const { return m_dropped; }
 
 private:
-    void Deliver(Client& client, const DecodedMessage& message);
-
     std::function<Client*(int)> m_clientAt;
     std::function<void(const std::string&)> m_fatal;
+    SentListener m_onSent;
     unsigned char m_data[MAX_USER_MSG_DATA] = {};
     bf_write m_buffer;
     // What a caller writes after a fatal Begin goes here and nowhere.

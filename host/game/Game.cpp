@@ -170,7 +170,9 @@ void Game::ClientPutInServer(edict_t* edict, const char* playerName) {
     const int index = m_engine->IndexOfEdict(edict);
     if (player)
         m_voice->ClientConnected(index);
-    // SourceTV watches; humans and bots send usercmds.
+    // SourceTV watches from the spectators; humans and bots send usercmds.
+    if (player && IsSourceTV(index))
+        m_rules->JoinTeam(player, TEAM_SPECTATOR);
     if (!player || IsSourceTV(index))
         return;
     const ClientUsercmds& settings = m_usercmdSettings[index];
@@ -224,7 +226,8 @@ std::vector<int> Game::ChatRecipients(const CCSPlayer* sender, bool team) const 
     std::vector<int> recipients;
     for (int i = 1; i <= ABSOLUTE_PLAYER_LIMIT; ++i) {
         const CCSPlayer* player = Player(i);
-        if (!player || IsFakeClient(i))
+        // SourceTV hears what a spectator hears; bots nothing.
+        if (!player || (IsFakeClient(i) && !IsSourceTV(i)))
             continue;
         if (team && sender && player->GetTeamNumber() != sender->GetTeamNumber())
             continue;

@@ -25,10 +25,11 @@ private:
     std::vector<int> m_indexes;
 };
 
+// Every player but the bots, SourceTV included, as the game's broadcasts go.
 std::vector<int> HumanPlayers() {
     std::vector<int> indexes;
     for (int i = 1; i <= ABSOLUTE_PLAYER_LIMIT; ++i)
-        if (Game::Get().Player(i) && !Game::Get().IsFakeClient(i))
+        if (Game::Get().Player(i) && (!Game::Get().IsFakeClient(i) || Game::Get().IsSourceTV(i)))
             indexes.push_back(i);
     return indexes;
 }
