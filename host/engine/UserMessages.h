@@ -36,7 +36,7 @@ public:
     static constexpr int kRequestState = 18;
     static constexpr int kHintText = 22;
 
-    // clientAt answers the connected human client of an entity index, or
+    // clientAt answers the connected client (a human or SourceTV) of an entity index, or
     // null; fatal stops the server with a message.
     UserMessages(std::function<Client*(int)> clientAt,
                  std::function<void(const std::string&)> fatal)
