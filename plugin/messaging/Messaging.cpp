@@ -73,7 +73,8 @@ void Messaging::SendSingleMenu(edict_t* player, int displayTime, const char* tex
 // A user message carries at most 255 bytes: a longer menu would be dropped
 // whole by the engine, so it goes in parts, each but the last saying that
 // more follows, and the client joins them.
-void Messaging::SendMenuParts(MRecipientFilter& filter, int displayTime, const char* text) {
+void Messaging::SendMenu(MRecipientFilter& filter, int displayTime, const char* text) {
+    text = text ? text : "";
     const std::string_view whole(text, std::min(std::strlen(text), kMaxMenuText));
     std::size_t at = 0;
     do {
@@ -142,7 +143,7 @@ void Messaging::Send(MRecipientFilter& filter, const Message& message) {
             break;
         }
         case Kind::Menu: {
-            SendMenuParts(filter, message.displayTime, text ? text : "");
+            SendMenu(filter, message.displayTime, text);
             break;
         }
     }

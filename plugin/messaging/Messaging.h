@@ -24,7 +24,9 @@ public:
     static void SendSingleCenteredMessage(edict_t* player, const char* text);
     // A menu with every key valid, shown for `displayTime` seconds (-1: until
     // closed). Its text, cut at 1023 bytes, goes in as many parts as the
-    // engine's user messages need; a short one in one.
+    // engine's user messages need; a short one in one. SendMenu goes to the
+    // filter's recipients as they are (ready-up leaves SourceTV out).
+    static void SendMenu(MRecipientFilter& filter, int displayTime, const char* text);
     static void SendAllMenu(int displayTime, const char* text);
     static void SendSingleMenu(edict_t* player, int displayTime, const char* text);
 
@@ -42,7 +44,6 @@ private:
     // Adds `player` when it is a human player's edict.
     static void AddHumanPlayer(MRecipientFilter& filter, edict_t* player);
     static void Send(MRecipientFilter& filter, const Message& message);
-    static void SendMenuParts(MRecipientFilter& filter, int displayTime, const char* text);
 
     static constexpr std::size_t kMaxMenuText = 1023;
     // What fits a user message beside the mask, the time, the flag and the
