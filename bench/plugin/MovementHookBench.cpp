@@ -1,0 +1,213 @@
+// One usercmd of a running player through the game's movement, as the game
+// runs it: without the movement hook (the baseline) and with it, the speed,
+// view-angle and tagging checks all on, at one usercmd per tick of game
+// time so that windows close and angle checks run as on a server. The
+// figures kept are the hooked time as a ratio to the plain one of the same
+// run and the nanoseconds the hook adds; a counting allocator shows that the
+// hook allocates nothing.
+#include <benchmark/benchmark.h>
+#include <edict.h>
+#include <eiface.h>
+#include <igamemovement.h>
+#include <iplayerinfo.h>
+#include <shareddefs.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "InterleavedMain.h"
+#include "core/HostInterfaces.h"
+#include "core/InternalVarAccessor.h"
+#include "core/travik_services.h"
+#include "engine/Server.h"
+#include "fixes/MovementHook.h"
+#include "scenario/GameFolder.h"
+
+namespace {
+
+constexpr int kBatch = 256;
+constexpr float kTick = 0.015f;
+// Game time goes back to here before float steps grow coarse.
+constexpr float kClockStart = 100.0f;
+constexpr float kClockEnd = 5000.0f;
+
+std::atomic<long> g_allocations{0};
+
+struct Room {
+    Room() : folder(SRCDS_SIM_TEMPLATE) {
+        sim::ServerConfig config;
+        config.gameDir = folder.GameDir();
+        config.commandLine = "-insecure +mp_freezetime 0 +map de_dust2";
+        server = std::make_unique<sim::Server>(config);
+        server->Start();
+        sim::ClientSpec spec;
+        spec.name = "runner";
+        spec.signOn = 0.0;
+        spec.validateAfter = 0.0;
+        sim::Client& client = server->Clients().Connect(spec);
+        server->Game().Sim()->SetTeam(client.EntityIndex(), TEAM_TERRORIST);
+        server->RunFrame();
+        CreateInterfaceFn game = server->Game().Factory();
+        g_host.engine = static_cast<IVEngineServer*>(
+            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
+        g_host.playerInfoManager =
+            static_cast<IPlayerInfoManager*>(game(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
+        g_host.gameDll =
+            static_cast<IServerGameDLL*>(game(INTERFACEVERSION_SERVERGAMEDLL, nullptr));
+        g_host.gameEnts =
+            static_cast<IServerGameEnts*>(game(INTERFACEVERSION_SERVERGAMEENTS, nullptr));
+        g_host.gameMovement =
+            static_cast<IGameMovement*>(game(INTERFACENAME_GAMEMOVEMENT, nullptr));
+        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
+        edict = server->Edicts().Get(client.EntityIndex());
+        player = reinterpret_cast<CBasePlayer*>(g_host.gameEnts->EdictToBaseEntity(edict));
+        move.m_flMaxSpeed = 250.0f;
+        move.m_flForwardMove = 400.0f;
+        g_host.globals->curtime = kClockStart;
+    }
+    ~Room() {
+        travik::getMovementHook()->Unload();
+        g_host = HostInterfaces{};
+    }
+
+    bool Ready() const {
+        IPlayerInfo* info = edict ? g_host.playerInfoManager->GetPlayerInfo(edict) : nullptr;
+        return player && g_host.gameMovement && info && !info->IsDead() &&
+               travik::getInternalVarAccessor()->Init();
+    }
+
+    // A batch of usercmds, one a tick; the player runs in place.
+    float Batch() {
+        for (int i = 0; i < kBatch; ++i) {
+            move.m_vecVelocity = Vector(250.0f, 0.0f, 0.0f);
+            move.SetAbsOrigin(Vector());
+            g_host.gameMovement->ProcessMovement(player, &move);
+            g_host.globals->curtime += kTick;
+        }
+        if (g_host.globals->curtime > kClockEnd) {
+            g_host.globals->curtime = kClockStart;
+            travik::getMovementHook()->InitialiseMovementStateAllClients();
+        }
+        return move.m_vecVelocity.x;
+    }
+
+    void Run(benchmark::State& state) {
+        Batch();
+        const long before = g_allocations.load();
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(Batch());
+        }
+        state.counters["allocs"] = static_cast<double>(g_allocations.load() - before);
+        state.SetItemsProcessed(state.iterations() * kBatch);
+    }
+
+    sim::GameFolder folder;
+    std::unique_ptr<sim::Server> server;
+    edict_t* edict = nullptr;
+    CBasePlayer* player = nullptr;
+    CMoveData move;
+};
+
+void BM_ProcessMovementPlain(benchmark::State& state) {
+    Room room;
+    travik::getMovementHook()->Unload();
+    if (!room.Ready()) {
+        state.SkipWithError("no running player");
+        return;
+    }
+    room.Run(state);
+}
+
+void BM_ProcessMovementHooked(benchmark::State& state) {
+    Room room;
+    // The variables' callbacks install the plug-in's own hook.
+    tk_antispeedhack.SetValue(1);
+    tk_checkviewangles.SetValue(1);
+    tk_beta_tagging.SetValue(1);
+    MovementHook* hook = travik::getMovementHook();
+    hook->ConfigureHook();
+    if (!room.Ready() || !hook->IsHooked()) {
+        state.SkipWithError("the game's movement could not be hooked");
+        return;
+    }
+    room.Run(state);
+    // An honest runner is never slowed: the checks ran and let him be.
+    if (room.move.m_vecVelocity.x < 249.0f) {
+        state.SkipWithError("the hook slowed an honest runner");
+    }
+}
+
+BENCHMARK(BM_ProcessMovementPlain)->Repetitions(9);
+BENCHMARK(BM_ProcessMovementHooked)->Repetitions(9);
+
+// Passes every run on to the console and, at the end, prints the hooked
+// usercmd's time as a ratio to the plain one and the time the hook adds.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime() / kBatch);
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        if (times_.count("BM_ProcessMovementPlain") == 0 ||
+            times_.count("BM_ProcessMovementHooked") == 0) {
+            return;
+        }
+        const double plain = Median(times_["BM_ProcessMovementPlain"]);
+        const double hooked = Median(times_["BM_ProcessMovementHooked"]);
+        std::printf("\nOne usercmd through the game's movement, median of repetitions:\n");
+        std::printf("  BM_ProcessMovementPlain   %8.2f ns  1.00x\n", plain);
+        std::printf("  BM_ProcessMovementHooked  %8.2f ns  %5.2fx  (+%.2f ns)\n", hooked,
+                    hooked / plain, hooked - plain);
+    }
+
+private:
+    static double Median(std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    }
+
+    std::map<std::string, std::vector<double>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!InitInterleaved(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+// The counting allocator: malloc and free under the global new and delete.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size ? size : 1)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
