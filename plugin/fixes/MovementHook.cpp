@@ -29,8 +29,6 @@ ConVar tk_beta_tagging("tk_beta_tagging", "0", 0,
                        "Enable/Disable CS style movement restriction when a player is hurt", true,
                        0.0f, true, 1.0f, MovementHook::OnTKBetaTaggingChange);
 
-namespace hook = travik::hook;
-
 namespace {
 
 constexpr int kMoveTypeWalk = 2;
@@ -102,15 +100,11 @@ bool MovementHook::Install() {
         return false;
     }
     InitialiseMovementStateAllClients();
-    return hook::add<&IGameMovement::ProcessMovement>(g_host.gameMovement, hook::Pre, this,
-                                                      &MovementHook::OnProcessMovementHook);
+    return processMovement.Install(g_host.gameMovement);
 }
 
 void MovementHook::Remove() {
-    if (g_host.gameMovement) {
-        hook::remove<&IGameMovement::ProcessMovement>(g_host.gameMovement, hook::Pre, this,
-                                                      &MovementHook::OnProcessMovementHook);
-    }
+    processMovement.Remove();
 }
 
 void MovementHook::OnEvent(IGameEvent* event) {

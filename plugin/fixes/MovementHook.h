@@ -8,7 +8,7 @@
 
 #include "core/PlayerSlots.h"
 #include "core/SwitchedHook.h"
-#include "hook/Hook.h"
+#include "core/VirtualHook.h"
 
 class IGameEvent;
 class IPlayerInfo;
@@ -36,7 +36,8 @@ struct MovementState {
 // moment after they land.
 class MovementHook {
 public:
-    using ProcessMovementCall = travik::hook::CallFor<&IGameMovement::ProcessMovement>;
+    using ProcessMovementHook = VirtualHook<&IGameMovement::ProcessMovement, MovementHook>;
+    using ProcessMovementCall = ProcessMovementHook::Call;
 
     // Seconds of game time a usercmd window lasts, and between two checks
     // of a player's view angles.
@@ -98,6 +99,8 @@ private:
                                const char* disabled);
 
     SwitchedHook hook{"Movement"};
+    ProcessMovementHook processMovement{travik::hook::Pre, this,
+                                        &MovementHook::OnProcessMovementHook};
     MovementState states[kMaxPlayerSlots];
     float tickRate = 66.0f;
 };
