@@ -12,17 +12,13 @@
 #include <iservernetworkable.h>
 #include <shareddefs.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "CountingAllocator.h"
 #include "InterleavedMain.h"
+#include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
 #include "engine/Server.h"
 #include "fixes/AntiAntiFlash.h"
@@ -31,8 +27,6 @@
 namespace {
 
 constexpr int kPlayers = 64;
-
-std::atomic<long> g_allocations{0};
 
 struct Room {
     Room() : folder(SRCDS_SIM_TEMPLATE) {
@@ -100,11 +94,11 @@ struct Room {
     void Run(benchmark::State& state) {
         // Warm-up: the entity fields are found on first use.
         Snapshot();
-        const long before = g_allocations.load();
+        const long before = AllocationCount();
         for (auto _ : state) {
             benchmark::DoNotOptimize(Snapshot());
         }
-        const long allocations = g_allocations.load() - before;
+        const long allocations = AllocationCount() - before;
         state.counters["allocs"] = static_cast<double>(allocations);
         state.counters["candidates"] = static_cast<double>(candidates.size());
         state.counters["sent"] = static_cast<double>(transmit.CountSetBits());
@@ -163,70 +157,10 @@ BENCHMARK(BM_CheckTransmit64Unhooked)->Repetitions(7);
 BENCHMARK(BM_CheckTransmit64NoneBlinded)->Repetitions(7);
 BENCHMARK(BM_CheckTransmit64AllBlinded)->Repetitions(7);
 
-// Passes every run on to the console and, at the end, prints each hooked
-// snapshot's time as a ratio to the unhooked one.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const char* const baseline = "BM_CheckTransmit64Unhooked";
-        if (times_.count(baseline) == 0) {
-            return;
-        }
-        const double plain = Median(times_[baseline]);
-        std::printf("\nOne snapshot for 64 clients, median of repetitions:\n");
-        for (const char* name :
-             {baseline, "BM_CheckTransmit64NoneBlinded", "BM_CheckTransmit64AllBlinded"}) {
-            if (times_.count(name) != 0) {
-                const double time = Median(times_[name]);
-                std::printf("  %-30s %10.0f ns  %5.2fx\n", name, time, time / plain);
-            }
-        }
-    }
-
-private:
-    static double Median(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!InitInterleaved(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
-
-// The counting allocator: malloc and free under the global new and delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size ? size : 1)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
+    TimeRatioReporter reporter("One snapshot for 64 clients", "BM_CheckTransmit64Unhooked",
+                               {"BM_CheckTransmit64NoneBlinded", "BM_CheckTransmit64AllBlinded"});
+    return RunInterleaved(argc, argv, reporter);
 }

@@ -6,15 +6,13 @@
 #include <edict.h>
 #include <tier1/convar.h>
 
-#include <algorithm>
 #include <climits>
-#include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "FakeEngine.h"
 #include "InterleavedMain.h"
+#include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_plugin.h"
 #include "hook/Hook.h"
@@ -91,48 +89,10 @@ void BM_DispatchHooked(benchmark::State& state) {
 BENCHMARK(BM_DispatchPlain)->Repetitions(9);
 BENCHMARK(BM_DispatchHooked)->Repetitions(9);
 
-// Passes every run on to the console and, at the end, prints the hooked
-// dispatch's time per command as a ratio to the plain one.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime() / kBatch);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        if (times_.count("BM_DispatchPlain") == 0 || times_.count("BM_DispatchHooked") == 0) {
-            return;
-        }
-        const double plain = Median(times_["BM_DispatchPlain"]);
-        const double hooked = Median(times_["BM_DispatchHooked"]);
-        std::printf("\nDispatch time per command, median of repetitions:\n");
-        std::printf("  BM_DispatchPlain   %8.2f ns  1.00x\n", plain);
-        std::printf("  BM_DispatchHooked  %8.2f ns  %5.2fx\n", hooked, hooked / plain);
-    }
-
-private:
-    static double Median(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!InitInterleaved(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    TimeRatioReporter reporter("Dispatch time per command", "BM_DispatchPlain",
+                               {"BM_DispatchHooked"}, kBatch);
+    return RunInterleaved(argc, argv, reporter);
 }

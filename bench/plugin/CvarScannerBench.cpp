@@ -10,11 +10,9 @@
 #include <iplayerinfo.h>
 #include <iserverplugin.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 
+#include "CountingAllocator.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_plugin.h"
 #include "enforcement/CvarScanner.h"
@@ -23,8 +21,6 @@
 #include "support/StringCrypt.h"
 
 namespace {
-
-std::atomic<long> g_allocations{0};
 
 // Hands out cookies and never answers; the sim's own helper would keep
 // every query in a list of its own, which is the host's cost, not ours.
@@ -95,14 +91,14 @@ void BM_ScannerFrame64(benchmark::State& state) {
     for (int i = 0; i < 4 * 100; ++i) {
         room.ScannerFrame();
     }
-    const long before = g_allocations.load();
+    const long before = AllocationCount();
     long frames = 0;
     for (auto _ : state) {
         room.ScannerFrame();
         ++frames;
     }
     // Read before the counters below allocate their own entries.
-    const long allocations = g_allocations.load() - before;
+    const long allocations = AllocationCount() - before;
     state.counters["allocs"] = static_cast<double>(allocations);
     state.counters["frames"] = static_cast<double>(frames);
     state.counters["outstanding"] = static_cast<double>(room.scanner.GetScans().size());
@@ -112,20 +108,3 @@ BENCHMARK(BM_SlotWalk64);
 BENCHMARK(BM_ScannerFrame64);
 
 }  // namespace
-
-// The counting allocator: malloc and free under the global new and delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size ? size : 1)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}

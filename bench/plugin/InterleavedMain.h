@@ -15,3 +15,14 @@ inline bool InitInterleaved(int argc, char** argv) {
     benchmark::Initialize(&count, args.data());
     return !benchmark::ReportUnrecognizedArguments(count, args.data());
 }
+
+// A benchmark program's main: every registered benchmark, interleaved, told
+// to the reporter; the program's exit status.
+inline int RunInterleaved(int argc, char** argv, benchmark::BenchmarkReporter& reporter) {
+    if (!InitInterleaved(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -12,17 +12,13 @@
 #include <iplayerinfo.h>
 #include <shareddefs.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "CountingAllocator.h"
 #include "InterleavedMain.h"
+#include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
 #include "core/InternalVarAccessor.h"
 #include "core/travik_services.h"
@@ -37,8 +33,6 @@ constexpr float kTick = 0.015f;
 // Game time goes back to here before float steps grow coarse.
 constexpr float kClockStart = 100.0f;
 constexpr float kClockEnd = 5000.0f;
-
-std::atomic<long> g_allocations{0};
 
 struct Room {
     Room() : folder(SRCDS_SIM_TEMPLATE) {
@@ -100,11 +94,11 @@ struct Room {
 
     void Run(benchmark::State& state) {
         Batch();
-        const long before = g_allocations.load();
+        const long before = AllocationCount();
         for (auto _ : state) {
             benchmark::DoNotOptimize(Batch());
         }
-        state.counters["allocs"] = static_cast<double>(g_allocations.load() - before);
+        state.counters["allocs"] = static_cast<double>(AllocationCount() - before);
         state.SetItemsProcessed(state.iterations() * kBatch);
     }
 
@@ -147,67 +141,10 @@ void BM_ProcessMovementHooked(benchmark::State& state) {
 BENCHMARK(BM_ProcessMovementPlain)->Repetitions(9);
 BENCHMARK(BM_ProcessMovementHooked)->Repetitions(9);
 
-// Passes every run on to the console and, at the end, prints the hooked
-// usercmd's time as a ratio to the plain one and the time the hook adds.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime() / kBatch);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        if (times_.count("BM_ProcessMovementPlain") == 0 ||
-            times_.count("BM_ProcessMovementHooked") == 0) {
-            return;
-        }
-        const double plain = Median(times_["BM_ProcessMovementPlain"]);
-        const double hooked = Median(times_["BM_ProcessMovementHooked"]);
-        std::printf("\nOne usercmd through the game's movement, median of repetitions:\n");
-        std::printf("  BM_ProcessMovementPlain   %8.2f ns  1.00x\n", plain);
-        std::printf("  BM_ProcessMovementHooked  %8.2f ns  %5.2fx  (+%.2f ns)\n", hooked,
-                    hooked / plain, hooked - plain);
-    }
-
-private:
-    static double Median(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!InitInterleaved(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
-
-// The counting allocator: malloc and free under the global new and delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size ? size : 1)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
+    TimeRatioReporter reporter("One usercmd through the game's movement", "BM_ProcessMovementPlain",
+                               {"BM_ProcessMovementHooked"}, kBatch);
+    return RunInterleaved(argc, argv, reporter);
 }

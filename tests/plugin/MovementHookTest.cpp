@@ -6,6 +6,7 @@
 #include <in_buttons.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <vector>
@@ -47,6 +48,13 @@ protected:
         input.viewangles[2] = roll;
         input.forwardmove = forward;
         Game().SetUsercmdInput(client.EntityIndex(), input);
+    }
+    // The players run ahead for a second, long enough to reach full speed.
+    void RunAtFullSpeed(std::initializer_list<const sim::Client*> clients) {
+        for (const sim::Client* client : clients) {
+            Input(*client);
+        }
+        server->RunSeconds(1.0);
     }
     void Rate(const sim::Client& client, float perSecond) {
         Game().SetUsercmdRate(client.EntityIndex(), perSecond);
@@ -94,9 +102,7 @@ TEST_F(MovementHookFeature, ASpeedHackerIsSlowedFromHisSecondWindowAndKickedAtTh
     sim::Client& alice = Player("alice", 2);
     sim::Client& bob = Player("bob", 3);
     Commence();
-    Input(alice);
-    Input(bob);
-    server->RunSeconds(1.0);
+    RunAtFullSpeed({&alice, &bob});
     ASSERT_GE(Speed(alice), kSlowed);
 
     const float start = Now();
@@ -220,9 +226,7 @@ TEST_F(MovementHookFeature, TaggingSlowsAHurtPlayerForAMomentOnly) {
     sim::Client& alice = Player("alice", 2);
     sim::Client& bob = Player("bob", 3);
     Commence();
-    Input(alice);
-    Input(bob);
-    server->RunSeconds(1.0);
+    RunAtFullSpeed({&alice, &bob});
     Game().Hurt(alice.EntityIndex(), bob.EntityIndex(), 10, "usp");
     server->RunTicks(2);
     EXPECT_LT(Speed(alice), 0.5f * kRunSpeed);
