@@ -57,9 +57,11 @@ void Travik::LevelInit(const char*) {
 // Order: dead voice takes the client count, then the features configure
 // themselves: crash block, net protection, dead voice, movement, match
 // commands, defuse fix, anti-flash, map entities.
-void Travik::ServerActivate(edict_t*, int, int) {
+void Travik::ServerActivate(edict_t*, int, int clientMax) {
+    deadvoice.Init(clientMax);
     crashBlock.Configure();
     netProtect.Configure();
+    deadvoice.Configure();
     movementHook.ConfigureHook();
     antiAntiFlash.Configure();
     if (!active || !g_host.engine) {
@@ -139,7 +141,8 @@ void Travik::ClientActive(edict_t* entity) {
 }
 
 // Order: player manager, auth hosts, crash block, queue, movement hook, cvar
-// scanner, defuse fix, anti-flash, updater.
+// scanner, defuse fix, anti-flash, updater; dead voice forgets the slot's
+// mutes and voice state last, as nothing before it reads them.
 void Travik::ClientDisconnect(edict_t* entity) {
     playerManager.OnClientDisconnect(entity);
     crashBlock.OnClientDisconnect(entity);
@@ -147,6 +150,7 @@ void Travik::ClientDisconnect(edict_t* entity) {
     movementHook.OnClientDisconnect(entity);
     cvarScanner.OnClientDisconnect(entity);
     antiAntiFlash.OnClientDisconnect(entity);
+    deadvoice.OnClientDisconnect(entity);
 }
 
 // The crash block lets the player's commands through from here on.
@@ -208,6 +212,7 @@ PLUGIN_RESULT Travik::ClientCommand(edict_t* entity, const CCommand& args) {
     }
     const char* command = args.Arg(0);
     if ((IsNamed(command, "vban") || IsNamed(command, "VModEnable")) && args.ArgC() > 1) {
+        deadvoice.ClientCommand(command, entity, args);
         return PLUGIN_CONTINUE;
     }
     if (!active) {

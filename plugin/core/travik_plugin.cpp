@@ -306,6 +306,7 @@ void Travik::TellPlayersUnloaded() {
 
 // Features leave in a fixed order, each removing what it installed.
 void Travik::UnloadFeatures() {
+    deadvoice.Unload();
     movementHook.Unload();
     netProtect.Unload();
     crashBlock.Unload();

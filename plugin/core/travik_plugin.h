@@ -17,6 +17,7 @@
 #include "enforcement/KickBanQueue.h"
 #include "fixes/AntiAntiFlash.h"
 #include "fixes/MovementHook.h"
+#include "fixes/deadvoice.h"
 #include "protection/CrashBlock.h"
 #include "protection/CvarLocker.h"
 #include "protection/NetProtect.h"
@@ -81,6 +82,7 @@ public:
     NetProtect* getNetProtect() { return &netProtect; }
     ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
     AntiAntiFlash* getAntiAntiFlash() { return &antiAntiFlash; }
+    Deadvoice* getDeadvoice() { return &deadvoice; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -174,6 +176,7 @@ private:
     moduleInfo_t moduleInfo;
     TKPlayerManager playerManager;
     KickBanQueue kickBanQueue;
+    Deadvoice deadvoice;
     SvTagsAccessor svTagsAccessor;
     ReplicatedConvarManager replicatedConvarManager;
     CvarLocker cvarLocker;

@@ -24,6 +24,7 @@ AntiAntiFlash* getAntiAntiFlash() { return g_travik.getAntiAntiFlash(); }
 CrashBlock* getCrashBlock() { return g_travik.getCrashBlock(); }
 CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
 CvarScanner* getCvarScanner() { return g_travik.getCvarScanner(); }
+Deadvoice* getDeadvoice() { return g_travik.getDeadvoice(); }
 InternalVarAccessor* getInternalVarAccessor() { return g_travik.getInternalVarAccessor(); }
 KickBanQueue* getKickBanQueue() { return g_travik.getKickBanQueue(); }
 MovementHook* getMovementHook() { return g_travik.getMovementHook(); }

@@ -151,6 +151,7 @@ void Travik::OnActivated() {
     cvarLocker.ReConfigureAll();
     crashBlock.Configure();
     netProtect.Configure();
+    deadvoice.Configure();
     movementHook.ConfigureHook();
     antiAntiFlash.Configure();
     cvarScanner.Reset();
@@ -159,6 +160,7 @@ void Travik::OnActivated() {
 
 // Each feature removes its hooks; nobody is kicked.
 void Travik::OnDeactivated() {
+    deadvoice.Configure();
     movementHook.ConfigureHook();
     netProtect.Configure();
     crashBlock.Configure();
