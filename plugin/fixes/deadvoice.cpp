@@ -18,7 +18,6 @@ ConVar tk_deadvoice("tk_deadvoice", "1", 0, "Enable/Disable voice communication 
 
 namespace {
 
-namespace hook = travik::hook;
 using HostCommands::IsNamed;
 
 // A client's mute word: hexadecimal, 0 when it does not read as a number;
@@ -43,16 +42,11 @@ void Deadvoice::Unload() {
 }
 
 bool Deadvoice::Install() {
-    return g_host.voiceServer &&
-           hook::add<&IVoiceServer::SetClientListening>(g_host.voiceServer, hook::Pre, this,
-                                                        &Deadvoice::OnSetClientListeningHook);
+    return listening.Install(g_host.voiceServer);
 }
 
 void Deadvoice::Remove() {
-    if (g_host.voiceServer) {
-        hook::remove<&IVoiceServer::SetClientListening>(g_host.voiceServer, hook::Pre, this,
-                                                        &Deadvoice::OnSetClientListeningHook);
-    }
+    listening.Remove();
 }
 
 // Kept whether the hook is installed or not, so that switching it on later

@@ -7,6 +7,7 @@
 
 #include "core/PlayerSlots.h"
 #include "core/SwitchedHook.h"
+#include "core/VirtualHook.h"
 #include "hook/Hook.h"
 
 class CCommand;
@@ -74,6 +75,8 @@ private:
     void Remove();
 
     SwitchedHook hook{"Voice"};
+    VirtualHook<&IVoiceServer::SetClientListening, Deadvoice> listening{
+        travik::hook::Pre, this, &Deadvoice::OnSetClientListeningHook};
     int maxClients = 0;
     SlotBits banMasks[kMaxPlayerSlots];
     SlotBits voiceEnabled;
