@@ -14,17 +14,13 @@
 #include <shareddefs.h>
 #include <tier1/convar.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "CountingAllocator.h"
 #include "InterleavedMain.h"
+#include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
 #include "engine/Server.h"
 #include "fixes/deadvoice.h"
@@ -33,8 +29,6 @@
 namespace {
 
 constexpr int kPlayers = 64;
-
-std::atomic<long> g_allocations{0};
 
 struct Room {
     Room() : folder(SRCDS_SIM_TEMPLATE) {
@@ -108,11 +102,11 @@ struct Room {
 
     void Run(benchmark::State& state) {
         Sweep();
-        const long before = g_allocations.load();
+        const long before = AllocationCount();
         for (auto _ : state) {
             benchmark::DoNotOptimize(Sweep());
         }
-        state.counters["allocs"] = static_cast<double>(g_allocations.load() - before);
+        state.counters["allocs"] = static_cast<double>(AllocationCount() - before);
         int heard = 0;
         for (int receiver = 1; receiver <= kPlayers; ++receiver) {
             for (int sender = 1; sender <= kPlayers; ++sender) {
@@ -153,67 +147,10 @@ void BM_SetClientListening64x64(benchmark::State& state) {
 BENCHMARK(BM_SetClientListening64x64Plain)->Repetitions(7);
 BENCHMARK(BM_SetClientListening64x64)->Repetitions(7);
 
-// Passes every run on to the console and, at the end, prints the hooked
-// sweep's time as a ratio to the plain one.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const char* const baseline = "BM_SetClientListening64x64Plain";
-        const char* const hooked = "BM_SetClientListening64x64";
-        if (times_.count(baseline) == 0 || times_.count(hooked) == 0) {
-            return;
-        }
-        const double plain = Median(times_[baseline]);
-        const double time = Median(times_[hooked]);
-        std::printf("\nOne 64 x 64 voice update, median of repetitions:\n");
-        std::printf("  %-34s %10.0f ns  1.00x\n", baseline, plain);
-        std::printf("  %-34s %10.0f ns  %5.2fx\n", hooked, time, time / plain);
-    }
-
-private:
-    static double Median(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-
-    std::map<std::string, std::vector<double>> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!InitInterleaved(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
-
-// The counting allocator: malloc and free under the global new and delete.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size ? size : 1)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
+    TimeRatioReporter reporter("One 64 x 64 voice update", "BM_SetClientListening64x64Plain",
+                               {"BM_SetClientListening64x64"});
+    return RunInterleaved(argc, argv, reporter);
 }
