@@ -107,6 +107,12 @@ void MovementHook::Remove() {
     processMovement.Remove();
 }
 
+void MovementHook::SetTickRate(float rate) {
+    if (rate > 0.0f && std::isfinite(rate)) {
+        tickRate = rate;
+    }
+}
+
 void MovementHook::OnEvent(IGameEvent* event) {
     if (!event || !HostCommands::IsNamed(event->GetName(), "player_spawn")) {
         return;

@@ -64,8 +64,10 @@ public:
     void Unload();
     bool IsHooked() const { return hook.IsInstalled(); }
 
-    // The usercmds per second an honest client sends.
-    void SetTickRate(float rate) { tickRate = rate; }
+    // The usercmds per second an honest client sends. A rate that is not a
+    // positive number is refused: with a limit of 0 every player would be
+    // slowed to a standstill.
+    void SetTickRate(float rate);
     float GetTickRate() const { return tickRate; }
 
     // "player_spawn" starts the player's record again.

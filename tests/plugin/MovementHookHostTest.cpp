@@ -206,6 +206,15 @@ TEST_F(MovementHookService, AWindowUnderTheLimitResetsTheCount) {
     EXPECT_EQ(Windows(room.alice, {80, 80, 60, 80, 80}), (Slowed{0, 0, 60, 0, 0}));
 }
 
+// A tick interval the server cannot have gives no rate: the last one stays.
+TEST_F(MovementHookService, ATickRateThatIsNotAPositiveNumberIsRefused) {
+    for (float rate : {0.0f, -66.0f, kNaN, std::numeric_limits<float>::infinity()}) {
+        hook->SetTickRate(rate);
+        EXPECT_EQ(hook->GetTickRate(), 66.0f) << rate;
+    }
+    EXPECT_EQ(Windows(room.alice, {66, 66, 66}), (Slowed{0, 0, 0}));
+}
+
 TEST_F(MovementHookService, KickModeKicksAtTheCloseOfTheFifthWindowOverTheThreshold) {
     Switches(2, 0, 0);
     Windows(room.alice, {93, 93, 93, 93, 93});
