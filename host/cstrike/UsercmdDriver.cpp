@@ -14,6 +14,8 @@ namespace {
 
 // Bounds what one tick may run, whatever rate a client claims.
 constexpr float kMaxCommandsPerTick = 64.0f;
+// Bounds the backlog of a stalled client: a few seconds of a fast sender.
+constexpr float kMaxBacklog = 1024.0f;
 
 }  // namespace
 
@@ -59,6 +61,12 @@ void UsercmdDriver::SetInput(CBasePlayer* player, const CUserCmd& input) {
     }
 }
 
+void UsercmdDriver::Stall(CBasePlayer* player, int ticks) {
+    if (ClientRecord* record = FindRecord(player)) {
+        record->stalledTicks = std::max(record->stalledTicks, ticks);
+    }
+}
+
 void UsercmdDriver::RunTick() {
     std::erase_if(m_Clients,
                   [this](const ClientRecord& record) { return !m_Entities.Lookup(record.player); });
@@ -66,7 +74,15 @@ void UsercmdDriver::RunTick() {
         const float perTick = record.commandsPerSecond > 0.0f
                                   ? record.commandsPerSecond * m_Globals.interval_per_tick
                                   : 1.0f;
-        record.owed = std::min(record.owed + perTick, kMaxCommandsPerTick);
+        if (record.stalledTicks > 0) {
+            --record.stalledTicks;
+            record.owed = std::min(record.owed + perTick, kMaxBacklog);
+            continue;
+        }
+        // A backlog that just arrived is run whole; otherwise the cap holds.
+        record.owed = record.owed > kMaxCommandsPerTick
+                          ? record.owed + perTick
+                          : std::min(record.owed + perTick, kMaxCommandsPerTick);
         auto* player = static_cast<CBasePlayer*>(m_Entities.Lookup(record.player));
         for (; record.owed >= 1.0f; record.owed -= 1.0f) {
             CUserCmd command = record.input;

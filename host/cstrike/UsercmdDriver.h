@@ -29,7 +29,8 @@ public:
         float owed = 0.0f;               // commands due but not yet sent
         CUserCmd input;                  // what the client's next commands carry
         int commandsRun = 0;
-        Vector lastVelocity;  // velocity applied by the last command
+        int stalledTicks = 0;  // ticks its packets still stall; the backlog waits
+        Vector lastVelocity;   // velocity applied by the last command
     };
 
     UsercmdDriver(EntityList& entities, IGameMovement* movement, const CGlobalVars& globals);
@@ -40,6 +41,9 @@ public:
     void RemoveClient(CBasePlayer* player);
     // The input every later command of the client carries.
     void SetInput(CBasePlayer* player, const CUserCmd& input);
+    // Its packets stall for that many ticks; the commands sent meanwhile all
+    // arrive, and run, in the tick the stall ends.
+    void Stall(CBasePlayer* player, int ticks);
 
     // One tick: runs every command that arrived during it. Clients whose
     // player is gone are dropped.

@@ -83,7 +83,8 @@ void BanCommands::KickId(const CCommand& args) {
         ReportNotFound(target);
         return;
     }
-    const std::string message = CommandArgs::RestFrom(args, target.nextArg);
+    // The message is the rest of the line as typed, quotes and all.
+    const std::string message = CommandArgs::RawRestFrom(args, target.nextArg);
     std::string reason = "Kicked by " + m_server.CommandIssuer();
     if (!message.empty())
         reason += " : " + message;

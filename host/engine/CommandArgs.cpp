@@ -26,7 +26,7 @@ CommandTarget CommandArgs::Target(const CCommand& args, int first) {
     return target;
 }
 
-std::string CommandArgs::RestFrom(const CCommand& args, int index) {
+std::string CommandArgs::RawRestFrom(const CCommand& args, int index) {
     if (index >= args.ArgC())
         return "";
     std::string_view raw = args.ArgS();
@@ -43,7 +43,11 @@ std::string CommandArgs::RestFrom(const CCommand& args, int index) {
     }
     while (pos < raw.size() && static_cast<unsigned char>(raw[pos]) <= ' ')
         ++pos;
-    std::string rest(raw.substr(pos));
+    return std::string(raw.substr(pos));
+}
+
+std::string CommandArgs::RestFrom(const CCommand& args, int index) {
+    std::string rest = RawRestFrom(args, index);
     while (!rest.empty() && static_cast<unsigned char>(rest.back()) <= ' ')
         rest.pop_back();
     // One quoted section is its text.

@@ -19,8 +19,10 @@ class CommandArgs {
 public:
     // The target starting at argument first.
     static CommandTarget Target(const CCommand& args, int first);
-    // The raw rest of the line from argument index on, quotes kept, ""
-    // when there is none.
+    // The rest of the line from argument index on exactly as typed (quotes
+    // and trailing blanks kept), "" when there is none.
+    static std::string RawRestFrom(const CCommand& args, int index);
+    // The same without trailing blanks, and one quoted section as its text.
     static std::string RestFrom(const CCommand& args, int index);
     // A whole non-negative number (for plug-in indexes and the like).
     static bool ParseIndex(const char* text, int& value);

@@ -269,8 +269,7 @@ bool FileSystem::RenameFile(const char* oldPath, const char* newPath, const char
             IsAbsolute(Normalized(oldPath)) ? nullptr : FindIn(oldPath, pathID);
         to = (entry ? entry->path : WritePath("", pathID)) + newName;
     }
-    if (Exists(to))
-        return false;
+    // An existing file of the new name is replaced, as the C library's rename does.
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

@@ -5,6 +5,7 @@
 #include <tier1/convar.h>
 #include <tier1/tier1.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -157,6 +158,14 @@ void Game::SetUsercmdInput(int index, const CUserCmd& input) {
     m_usercmdSettings[index].input = input;
     if (CCSPlayer* player = Player(index))
         m_usercmds->SetInput(player, input);
+}
+
+void Game::StallUsercmds(int index, float seconds) {
+    if (!ValidIndex(index) || !m_usercmds || !std::isfinite(seconds) || seconds <= 0.0f)
+        return;
+    if (CCSPlayer* player = Player(index))
+        m_usercmds->Stall(player,
+                          static_cast<int>(std::ceil(seconds / m_globals->interval_per_tick)));
 }
 
 const cstrike::UsercmdDriver::ClientRecord* Game::UsercmdsOf(const CCSPlayer& player) const {

@@ -65,6 +65,7 @@ public:
     // the player entity across level changes, until the client leaves.
     void SetUsercmdRate(int index, float commandsPerSecond);
     void SetUsercmdInput(int index, const CUserCmd& input);
+    void StallUsercmds(int index, float seconds);
     const cstrike::UsercmdDriver::ClientRecord* UsercmdsOf(const CCSPlayer& player) const;
 
     // The game's side of a client entering and leaving.

@@ -76,6 +76,10 @@ void SimGame::SetUsercmdInput(int entityIndex, const SimUsercmd& input) {
     Game::Get().SetUsercmdInput(entityIndex, command);
 }
 
+void SimGame::StallUsercmds(int entityIndex, float seconds) {
+    Game::Get().StallUsercmds(entityIndex, seconds);
+}
+
 bool SimGame::SetMoveType(int entityIndex, int moveType) {
     CCSPlayer* player = Game::Get().Player(entityIndex);
     if (!player || !player->IsAlive() || !IsPlayerMoveType(moveType))

@@ -15,6 +15,7 @@ public:
     int LastMenuSelection(int entityIndex) override;
     void SetUsercmdRate(int entityIndex, float commandsPerSecond) override;
     void SetUsercmdInput(int entityIndex, const SimUsercmd& input) override;
+    void StallUsercmds(int entityIndex, float seconds) override;
     bool SetMoveType(int entityIndex, int moveType) override;
     bool Teleport(int entityIndex, const float origin[3]) override;
     bool GetPlayerState(int entityIndex, SimPlayerState* state) override;

@@ -32,6 +32,8 @@ constexpr Named kMoveTypes[] = {
 using scenario_words::BadLine;
 
 constexpr float kMaxDamage = 100000.0f;
+// A longer stall would time the client out on a real server.
+constexpr float kMaxLag = 10.0f;
 
 // Any float a hostile client may send: NaN and infinities included.
 bool ParseAnyFloat(const std::string& text, float& value) {
@@ -103,6 +105,8 @@ const std::vector<PlayerControls::Verb>& PlayerControls::Verbs() {
     static const std::vector<Verb> verbs = {
         {"usercmds", &PlayerControls::Usercmds, "client NAME usercmds RATE",
          "usercmds per second (0: one per tick; more: a speed hack)"},
+        {"lag", &PlayerControls::Lag, "client NAME lag SECONDS",
+         "its packets stall; then the backlog of usercmds runs in one tick"},
         {"input", &PlayerControls::Input,
          "client NAME input [angles=P,Y,R] [forward=F] [side=S] [up=U] "
          "[buttons=use+jump|none] | none",
@@ -128,6 +132,14 @@ std::string PlayerControls::Usercmds(Line& line) {
     if (!ParseFinite(line.args.Next(), rate) || rate < 0.0f)
         return BadLine();
     line.server.Game().Sim()->SetUsercmdRate(line.client.EntityIndex(), rate);
+    return "";
+}
+
+std::string PlayerControls::Lag(Line& line) {
+    float seconds = 0.0f;
+    if (!ParseFinite(line.args.Next(), seconds) || seconds <= 0.0f || seconds > kMaxLag)
+        return BadLine();
+    line.server.Game().Sim()->StallUsercmds(line.client.EntityIndex(), seconds);
     return "";
 }
 

@@ -47,6 +47,7 @@ public:
 
 private:
     std::string Usercmds(Line& line);
+    std::string Lag(Line& line);
     std::string Input(Line& line);
     std::string MoveType(Line& line);
     std::string Teleport(Line& line);

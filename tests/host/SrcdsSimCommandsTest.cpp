@@ -154,6 +154,19 @@ TEST_F(SrcdsSimCommands, KickIdByUserIdOrSteamIdWithAMessage) {
               "Kicked by Console : Banned: cheating");
 }
 
+TEST_F(SrcdsSimCommands, KickIdShowsTheRestOfTheLineAsTyped) {
+    sim::Client& alice = Player("alice", "STEAM_0:1:123");
+    sim::Client& bob = Player("bob", "STEAM_0:0:456");
+    sim::Client& carol = Player("carol", "STEAM_0:0:789");
+    Console("kickid " + std::to_string(alice.UserId()) + " \"Take a break\"");
+    EXPECT_EQ(alice.DisconnectReason(), "Kicked by Console : \"Take a break\"");
+    Console("kickid \"STEAM_0:0:456\"   two  spaces ( and : signs )");
+    EXPECT_EQ(bob.DisconnectReason(), "Kicked by Console : two  spaces ( and : signs )");
+    Console("kickid " + std::to_string(carol.UserId()) + " " + std::to_string(carol.UserId()));
+    EXPECT_EQ(carol.DisconnectReason(), "Kicked by Console : " + std::to_string(carol.UserId()))
+        << "a message equal to the id is the message";
+}
+
 TEST_F(SrcdsSimCommands, KickIdWithoutMessageAndUnknownIds) {
     sim::Client& alice = Player("alice", "STEAM_0:1:123");
     Console("kickid 99");

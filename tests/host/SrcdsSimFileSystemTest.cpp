@@ -92,13 +92,16 @@ TEST_F(SrcdsSimFileSystem, ReadModesNeedAnExistingFileAndWriteModesTruncate) {
     EXPECT_EQ(fs.Open("cfg", "r", "GAME"), FILESYSTEM_INVALID_HANDLE) << "a folder is no file";
 }
 
-TEST_F(SrcdsSimFileSystem, RenameRefusesToReplaceAndStaysInTheSamePath) {
+TEST_F(SrcdsSimFileSystem, RenameReplacesAnExistingFileAndStaysInTheSamePath) {
     const std::string logs = folder.GameDir() + "/logs";
     fs.AddSearchPath(logs.c_str(), "TK_LOGS", PATH_ADD_TO_TAIL);
     folder.WriteFile("logs/travik.log", "full");
     folder.WriteFile("logs/tk261207_2231.log", "earlier");
-    EXPECT_FALSE(fs.RenameFile("travik.log", "tk261207_2231.log", "TK_LOGS"));
-    EXPECT_EQ(Read("logs/tk261207_2231.log"), "earlier") << "never truncated";
+    EXPECT_TRUE(fs.RenameFile("travik.log", "tk261207_2231.log", "TK_LOGS"));
+    EXPECT_EQ(Read("logs/tk261207_2231.log"), "full") << "the earlier file is replaced";
+    EXPECT_FALSE(fs.FileExists("travik.log", "TK_LOGS"));
+    EXPECT_FALSE(fs.RenameFile("travik.log", "tk261207_2232.log", "TK_LOGS")) << "gone already";
+    folder.WriteFile("logs/travik.log", "full");
     EXPECT_TRUE(fs.RenameFile("travik.log", "tk261207_2232.log", "TK_LOGS"));
     EXPECT_EQ(Read("logs/tk261207_2232.log"), "full");
     EXPECT_FALSE(fs.FileExists("travik.log", "TK_LOGS"));

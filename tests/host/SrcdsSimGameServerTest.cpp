@@ -49,6 +49,37 @@ TEST_F(SrcdsSimGameServerUsercmds, ASpeedHackerRunsMoreUsercmdsThanTicksAndGetsF
     EXPECT_LE(State(hacker).velocity[0], 250.5f);
 }
 
+// An honest client behind a stalled connection: nothing for a while, then the
+// backlog in one tick. Over the whole time still one command per tick, but a
+// window that ends just after the stall holds more than its ticks.
+TEST_F(SrcdsSimGameServerUsercmds, ALaggingClientsBacklogRunsInOneTick) {
+    StartGame();
+    sim::Client& honest = Player("honest", 2);
+    sim::Client& lagging = Player("lagging", 2);
+    Input(lagging, 0.0f, 450.0f);
+    server->RunTicks(10);
+    ASSERT_EQ(State(lagging).usercmds, 10);
+    const Vector before = Origin(lagging);
+    Game().StallUsercmds(lagging.EntityIndex(), 0.2f);  // 14 ticks
+    server->RunTicks(14);
+    EXPECT_EQ(State(lagging).usercmds, 10) << "nothing arrives while the packets stall";
+    EXPECT_FLOAT_EQ((Origin(lagging) - before).Length(), 0.0f);
+    server->RunTicks(1);
+    EXPECT_EQ(State(lagging).usercmds, 25) << "the backlog and this tick's command at once";
+    EXPECT_GT((Origin(lagging) - before).Length(), 30.0f) << "and the player moved for them";
+    server->RunTicks(5);
+    EXPECT_EQ(State(lagging).usercmds, State(honest).usercmds);
+
+    // A speed hacker's backlog is his rate's, not a tick's worth.
+    Game().SetUsercmdRate(lagging.EntityIndex(), 200.0f);
+    const int start = State(lagging).usercmds;
+    Game().StallUsercmds(lagging.EntityIndex(), 1.0f);
+    server->RunTicks(67);
+    EXPECT_EQ(State(lagging).usercmds, start);
+    server->RunTicks(1);
+    EXPECT_NEAR(State(lagging).usercmds - start, 3 * 68, 1);
+}
+
 TEST_F(SrcdsSimGameServerUsercmds, HostileNumbersNeitherMoveAPlayerOffTheMapNorStopTheServer) {
     StartGame();
     sim::Client& alice = Player("alice", 2);

@@ -187,6 +187,8 @@ TEST_F(SrcdsSimScenario, MalformedGameLinesAreErrors) {
         {"client a usercmds -5", "client NAME usercmds"},
         {"client a teleport 1 2 nan", "client NAME teleport X Y Z"},
         {"client a hurt 1e9", "client NAME hurt"},
+        {"client a lag 0", "client NAME lag SECONDS"},
+        {"client a lag 11", "client NAME lag SECONDS"},
         {"udp send empty x201", "1 to 200 times"},
         {"udp send \"x\" times3", "udp send"},
         {"expect a money about 5", "expected a number, not \"about\""},

@@ -64,6 +64,9 @@ public:
     // belong to the client slot and outlast level changes.
     virtual void SetUsercmdRate(int entityIndex, float commandsPerSecond) = 0;
     virtual void SetUsercmdInput(int entityIndex, const SimUsercmd& input) = 0;
+    // The client's packets stall for that long: its usercmds pile up, then
+    // the whole backlog arrives and runs in one tick, as after lag.
+    virtual void StallUsercmds(int entityIndex, float seconds) = 0;
     // MOVETYPE_WALK, _NOCLIP, _LADDER, ... for a living player.
     virtual bool SetMoveType(int entityIndex, int moveType) = 0;
     virtual bool Teleport(int entityIndex, const float origin[3]) = 0;
