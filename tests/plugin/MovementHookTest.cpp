@@ -161,6 +161,44 @@ TEST_F(MovementHookFeature, AClientAtTheTickRateIsNeverSlowed) {
     EXPECT_GT(respawns, 0) << "no round ended in ten minutes: the pacer proves nothing";
 }
 
+// A client whose packets stall for 200 ms every two seconds, the backlog
+// arriving at once, for ten minutes of game time in kick mode: a second
+// holding a backlog may be over the limit, the next never is, so he is
+// neither slowed nor kicked. His speed is compared with a bot's beside him
+// outside the stalls (while stalled he runs no usercmds at all).
+TEST_F(MovementHookFeature, AnHonestClientWhosePacketsStallIsNeitherSlowedNorKicked) {
+    Start();
+    Console("tk_antispeedhack 2");
+    sim::Client& alice = Player("alice", 2);
+    Player("bob", 3);
+    sim::Client& pacer = AddBot("pacer");
+    Game().SetTeam(pacer.EntityIndex(), 2);
+    Commence();
+    RunAtFullSpeed({&alice, &pacer});
+    constexpr float kPeriod = 2.0f;
+    constexpr float kStall = 0.2f;
+    const float end = Now() + 10.0f * 60.0f;
+    float stalled = Now();
+    int stalls = 0;
+    int judged = 0;
+    int slowed = 0;
+    while (Now() < end && alice.IsConnected()) {
+        if (Now() >= stalled + kPeriod || stalls == 0) {
+            stalled = Now();
+            Game().StallUsercmds(alice.EntityIndex(), kStall);
+            ++stalls;
+        }
+        server->RunTicks(1);
+        if (Now() > stalled + kStall + 0.02f) {
+            ++judged;
+            slowed += Speed(alice) < Speed(pacer) - 1.0f ? 1 : 0;
+        }
+    }
+    EXPECT_TRUE(alice.IsConnected()) << alice.DisconnectReason();
+    EXPECT_EQ(slowed, 0) << "of " << judged << " ticks judged";
+    EXPECT_GE(stalls, 290);
+}
+
 TEST_F(MovementHookFeature, PreventModeSlowsASpeedHackerForAsLongAsHeCheats) {
     Start();
     sim::Client& alice = Player("alice", 2);
