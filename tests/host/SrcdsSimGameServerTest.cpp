@@ -390,6 +390,32 @@ TEST_F(SrcdsSimGameServerTrace, TheFactorysTraceStopsAtTheWorldsBoxes) {
     EXPECT_TRUE(Trace(Vector(0, 0, -8), Vector(0, 0, 8), MASK_OPAQUE).startsolid) << "the ground";
 }
 
+// The cars standing on de_train's bomb sites are brush entities: the world's
+// trace passes through them, so a player beside one sees its deck through
+// the car, while the yard's ground and walls stop a trace.
+TEST_F(SrcdsSimGameServerTrace, DeTrainsCarsAreNotPartOfItsWorld) {
+    StartGame("-insecure +mp_freezetime 0 +map de_train");
+    EXPECT_EQ(Game().CountEntities("info_player_counterterrorist"), 5);
+    sim::Client& alice = Player("alice", 2);
+    sim::Client& carol = Player("carol", 3);
+    EXPECT_EQ(Origin(alice), Vector(-576, -1408, -352)) << "the lower tracks";
+    EXPECT_EQ(Origin(carol), Vector(1856, -256, -216)) << "the yard";
+    // Site A: from the yard's ground beside the car to its deck, and across it.
+    EXPECT_EQ(Trace(Vector(1300, -260, -153), Vector(1300, -161, -144), MASK_OPAQUE).fraction,
+              1.0f);
+    EXPECT_EQ(Trace(Vector(1300, -300, -180), Vector(1300, 0, -180), MASK_SOLID).fraction, 1.0f);
+    EXPECT_TRUE(Trace(Vector(1300, -260, -220), Vector(1300, -260, -100), MASK_OPAQUE).startsolid)
+        << "the yard's ground";
+    EXPECT_LT(Trace(Vector(1300, 300, -100), Vector(1300, 360, -100), MASK_OPAQUE).fraction, 1.0f)
+        << "the yard's north wall";
+    EXPECT_EQ(Trace(Vector(1300, 300, 0), Vector(1300, 360, 0), MASK_OPAQUE).fraction, 1.0f)
+        << "its window";
+    // Site B: the lower tracks' car, and the tunnel wall east of them.
+    EXPECT_EQ(Trace(Vector(33, -1380, -289), Vector(33, -1279, -280), MASK_OPAQUE).fraction, 1.0f);
+    EXPECT_LT(Trace(Vector(690, -1279, -300), Vector(740, -1279, -300), MASK_OPAQUE).fraction,
+              1.0f);
+}
+
 TEST_F(SrcdsSimGameServerTrace, LivingPlayersStopShotsButNotSight) {
     StartGame();
     sim::Client& alice = Player("alice", 2);
