@@ -63,6 +63,8 @@ void Travik::ServerActivate(edict_t*, int, int clientMax) {
     netProtect.Configure();
     deadvoice.Configure();
     movementHook.ConfigureHook();
+    defuseFix.Configure();
+    defuseFix.OnServerActivate();
     antiAntiFlash.Configure();
     if (!active || !g_host.engine) {
         return;
@@ -106,6 +108,8 @@ void Travik::LevelShutdown() {
     cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
+    // The level's entities go after this: no hook may stay on them.
+    defuseFix.OnLevelShutdown();
     ListenForServerSpawn();
 }
 
@@ -137,6 +141,7 @@ void Travik::ClientActive(edict_t* entity) {
     }
     movementHook.OnClientActive(entity);
     playerManager.OnClientActive(entity);
+    defuseFix.OnClientActive(entity);
     antiAntiFlash.OnClientActive(entity);
 }
 
@@ -149,6 +154,7 @@ void Travik::ClientDisconnect(edict_t* entity) {
     kickBanQueue.OnDisconnect(entity);
     movementHook.OnClientDisconnect(entity);
     cvarScanner.OnClientDisconnect(entity);
+    defuseFix.OnClientDisconnect(entity);
     antiAntiFlash.OnClientDisconnect(entity);
     deadvoice.OnClientDisconnect(entity);
 }
@@ -296,6 +302,7 @@ void Travik::FireGameEvent(IGameEvent* event) {
     } else if (IsNamed(name, "player_spawn") || IsNamed(name, "player_death") ||
                IsNamed(name, "player_blind")) {
         movementHook.OnEvent(event);
+        defuseFix.OnEvent(event);
         antiAntiFlash.OnEvent(event);
     }
 }

@@ -311,6 +311,7 @@ void Travik::UnloadFeatures() {
     netProtect.Unload();
     crashBlock.Unload();
     cvarScanner.Unload();
+    defuseFix.Unload();
     antiAntiFlash.Unload();
     replicatedConvarManager.Unload();
     cvarLocker.UnHookAll();

@@ -16,6 +16,7 @@
 #include "enforcement/CvarScanner.h"
 #include "enforcement/KickBanQueue.h"
 #include "fixes/AntiAntiFlash.h"
+#include "fixes/DefuseFix.h"
 #include "fixes/MovementHook.h"
 #include "fixes/deadvoice.h"
 #include "protection/CrashBlock.h"
@@ -83,6 +84,7 @@ public:
     ReplicatedConvarManager* getReplicatedConvarManager() { return &replicatedConvarManager; }
     AntiAntiFlash* getAntiAntiFlash() { return &antiAntiFlash; }
     Deadvoice* getDeadvoice() { return &deadvoice; }
+    DefuseFix* getDefuseFix() { return &defuseFix; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -185,6 +187,7 @@ private:
     MovementHook movementHook;
     NetProtect netProtect;
     CvarScanner cvarScanner;
+    DefuseFix defuseFix;
     AntiAntiFlash antiAntiFlash;
 
     // Fields.

@@ -25,6 +25,7 @@ CrashBlock* getCrashBlock() { return g_travik.getCrashBlock(); }
 CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
 CvarScanner* getCvarScanner() { return g_travik.getCvarScanner(); }
 Deadvoice* getDeadvoice() { return g_travik.getDeadvoice(); }
+DefuseFix* getDefuseFix() { return g_travik.getDefuseFix(); }
 InternalVarAccessor* getInternalVarAccessor() { return g_travik.getInternalVarAccessor(); }
 KickBanQueue* getKickBanQueue() { return g_travik.getKickBanQueue(); }
 MovementHook* getMovementHook() { return g_travik.getMovementHook(); }

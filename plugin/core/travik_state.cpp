@@ -153,6 +153,7 @@ void Travik::OnActivated() {
     netProtect.Configure();
     deadvoice.Configure();
     movementHook.ConfigureHook();
+    defuseFix.Configure();
     antiAntiFlash.Configure();
     cvarScanner.Reset();
     ConfigureSvTags();
@@ -164,6 +165,7 @@ void Travik::OnDeactivated() {
     movementHook.ConfigureHook();
     netProtect.Configure();
     crashBlock.Configure();
+    defuseFix.Configure();
     antiAntiFlash.Configure();
     cvarScanner.Reset();
     ConfigureSvTags();
