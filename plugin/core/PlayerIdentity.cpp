@@ -64,6 +64,15 @@ int PlayerIdentity::GetNumRealPlayers() {
     return count;
 }
 
+int PlayerIdentity::GetNumActualPlayersOnTeam(int team) {
+    int count = 0;
+    for (int index = 1; index <= GetMaxClients(); ++index) {
+        IPlayerInfo* info = GetRealPlayerInfo(index);
+        count += info && info->GetTeamIndex() == team ? 1 : 0;
+    }
+    return count;
+}
+
 edict_t* PlayerIdentity::getSourceTV() {
     return FindSlot([](edict_t* edict) {
         IPlayerInfo* info = PlayerInfoOf(edict);

@@ -17,6 +17,8 @@ public:
     static bool IsPlayerOrBot(edict_t* edict);
     static edict_t* GetEntityByUserID(int userID);
     static int GetNumRealPlayers();
+    // Humans (no bots, no SourceTV) whose team index is `team`.
+    static int GetNumActualPlayersOnTeam(int team);
     static edict_t* getSourceTV();
     // Whether the name holds a byte that players could use to fake colours
     // or sounds in chat.

@@ -227,8 +227,8 @@ PLUGIN_RESULT Travik::ClientCommand(edict_t* entity, const CCommand& args) {
     return AnswerClientCommand(entity, args);
 }
 
-// The plug-in's own commands; "tk_readylist", "tk_teamcash" and
-// "tk_players" join with ready-up, cash calling and the auth hosts.
+// The plug-in's own commands; "tk_readylist" and "tk_players" join with
+// ready-up and the auth hosts.
 PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) {
     struct OwnCommand {
         const char* name;
@@ -245,6 +245,10 @@ PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) 
             (this->*entry.answer)(edict);
             return PLUGIN_STOP;
         }
+    }
+    if (IsNamed(command, "tk_teamcash")) {
+        cashCalling.CallCash(edict);
+        return PLUGIN_STOP;
     }
     if (IsNamed(command, "spec_mode") || IsNamed(command, "spec_next") ||
         IsNamed(command, "spec_prev")) {
@@ -321,11 +325,13 @@ void Travik::OnPlayerHurt(IGameEvent* event) {
 }
 
 // A running live/knives-on-three sequence takes the round start, with war
-// mode off for it; otherwise cash calling does. Ready-up hears it last.
+// mode off for it; otherwise cash calling does, inactive or not (it checks
+// for itself). Ready-up hears it last.
 void Travik::OnRoundStart() {
     const bool warMode = tk_warmode.GetBool();
     roundEnd = false;
     freezeTime = true;
+    cashCalling.OnRoundStart();
     if (!active) {
         WarnAllPlayersTravikInactive();
         return;

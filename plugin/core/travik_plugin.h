@@ -16,6 +16,7 @@
 #include "enforcement/CvarScanner.h"
 #include "enforcement/KickBanQueue.h"
 #include "fixes/AntiAntiFlash.h"
+#include "fixes/CashCalling.h"
 #include "fixes/DefuseFix.h"
 #include "fixes/MovementHook.h"
 #include "fixes/deadvoice.h"
@@ -186,6 +187,7 @@ private:
     InternalVarAccessor internalVarAccessor;
     MovementHook movementHook;
     NetProtect netProtect;
+    CashCalling cashCalling;
     CvarScanner cvarScanner;
     DefuseFix defuseFix;
     AntiAntiFlash antiAntiFlash;
