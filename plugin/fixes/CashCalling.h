@@ -36,7 +36,7 @@ public:
     // The tk_teamcash client command.
     void CallCash(edict_t* player);
     // At round start, after the freeze-time flag is set: the automatic list
-    // for every living player of a team of 2 to 6 who asks for it.
+    // for every player of a team of 2 to 6 humans who asks for it.
     void OnRoundStart();
 
     // More cash first; with equal cash, a primary weapon first.

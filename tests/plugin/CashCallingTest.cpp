@@ -259,8 +259,10 @@ TEST_F(CashCallingFeature, AutomaticListAtRoundStartForThoseWhoAskInQualifyingTe
             << "the automatic call refuses nobody aloud: " << client->Name();
     }
 
-    // Every round start again, with the money of the moment.
+    // Every round start again, with the money of the moment; one killed in
+    // the round before is about to respawn and asks like the rest.
     ClientLine(asks, "buy ak47");
+    ClientLine(asks, "kill");
     Console("mp_restartgame 1");
     server->RunSeconds(2.5);
     ASSERT_TRUE(Frozen());
