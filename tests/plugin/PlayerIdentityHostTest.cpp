@@ -22,6 +22,12 @@ TEST(PlayerIdentityService, IdentityTellsPlayersBotsAndSourceTVApart) {
     EXPECT_FALSE(PlayerIdentity::IsPlayerOrBot(tv));
     EXPECT_EQ(PlayerIdentity::getSourceTV(), tv);
     EXPECT_EQ(PlayerIdentity::GetNumRealPlayers(), 5);
+    // The bot plays for the terrorists and SourceTV sits with the spectators:
+    // neither counts.
+    EXPECT_EQ(PlayerIdentity::GetNumActualPlayersOnTeam(2), 2);
+    EXPECT_EQ(PlayerIdentity::GetNumActualPlayersOnTeam(3), 1);
+    EXPECT_EQ(PlayerIdentity::GetNumActualPlayersOnTeam(1), 2);
+    EXPECT_EQ(PlayerIdentity::GetNumActualPlayersOnTeam(0), 0);
     EXPECT_EQ(PlayerIdentity::GetEntityByUserID(room.bob->UserId()), room.EdictOf(room.bob));
     EXPECT_EQ(PlayerIdentity::GetEntityByUserID(room.bot->UserId()), bot);
     EXPECT_EQ(PlayerIdentity::GetEntityByUserID(9999), nullptr);
@@ -29,6 +35,7 @@ TEST(PlayerIdentityService, IdentityTellsPlayersBotsAndSourceTVApart) {
     room.server->Clients().Disconnect(*room.alice, "Disconnect by user.", false);
     EXPECT_FALSE(PlayerIdentity::IsPlayer(alice));
     EXPECT_EQ(PlayerIdentity::GetNumRealPlayers(), 4);
+    EXPECT_EQ(PlayerIdentity::GetNumActualPlayersOnTeam(2), 1);
 }
 
 }  // namespace
