@@ -9,10 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "EngineTrace.h"
 #include "EntityList.h"
 #include "FakeEngine.h"
-#include "World.h"
+#include "SolidEntities.h"
+#include "engine/EngineTrace.h"
+#include "engine/World.h"
 
 namespace {
 
@@ -26,9 +27,9 @@ void Check(bool holds) {
 // the world file.
 constexpr size_t kRayBytes = 6 * sizeof(float);
 
-void CheckBoxes(const cstrike::World& world) {
-    Check(world.Boxes().size() <= cstrike::World::kMaxBoxes);
-    for (const cstrike::World::Box& box : world.Boxes()) {
+void CheckBoxes(const sim::World& world) {
+    Check(world.Boxes().size() <= sim::World::kMaxBoxes);
+    for (const sim::World::Box& box : world.Boxes()) {
         Check(box.mins.IsValid() && box.maxs.IsValid() && box.contents != 0);
         for (int i = 0; i < 3; ++i) {
             Check(box.mins[i] <= box.maxs[i]);
@@ -46,7 +47,7 @@ bool InRange(const Vector& point) {
     return true;
 }
 
-void CheckTrace(cstrike::CEngineTrace& trace, const float ends[6]) {
+void CheckTrace(sim::CEngineTrace& trace, const float ends[6]) {
     const Vector start(ends[0], ends[1], ends[2]);
     const Vector end(ends[3], ends[4], ends[5]);
     Ray_t ray;
@@ -75,15 +76,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= kRayBytes;
     }
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    cstrike::World world;
+    sim::World world;
     std::string error;
     if (world.LoadText(text, &error)) {
         Check(error.empty());
     } else {
-        Check(error.rfind("line ", 0) == 0 || size > cstrike::World::kMaxFileSize);
+        Check(error.rfind("line ", 0) == 0 || size > sim::World::kMaxFileSize);
     }
     CheckBoxes(world);
-    cstrike::CEngineTrace trace(world, entities);
+    sim::CEngineTrace trace(world, [&entities](SimSolid* solids, int maxSolids) {
+        return cstrike::CollectSolids(entities, solids, maxSolids);
+    });
     CheckTrace(trace, ends);
     return 0;
 }

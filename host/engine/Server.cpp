@@ -168,9 +168,10 @@ bool Server::StartGame() {
     m_game.Dll()->GameInit();
     // Traces see the game's solid entities; snapshots ask the game's entity
     // services the plug-ins hold, so that their hooks see every call.
-    if (cstrike::EntityList* entities = m_game.Sim()->Entities())
-        m_trace.emplace(m_world, *entities);
-    m_snapshots = std::make_unique<cstrike::SnapshotDriver>(m_engine, m_game.Ents());
+    m_trace.emplace(m_world, [this](SimSolid* solids, int maxSolids) {
+        return m_game.IsOpen() ? m_game.Sim()->GetSolids(solids, maxSolids) : 0;
+    });
+    m_snapshots = std::make_unique<SnapshotDriver>(m_engine, m_game.Ents());
     return true;
 }
 
@@ -186,7 +187,7 @@ void Server::OpenNetwork() {
     m_net.SetPrintHandler(
         [](std::string_view text) { Msg("%.*s", static_cast<int>(text.size()), text.data()); });
     m_net.SetPlayerListSource([this] {
-        std::vector<cstrike::PlayerListEntry> players;
+        std::vector<PlayerListEntry> players;
         for (Client* client : m_clients.Connected()) {
             IPlayerInfo* info =
                 m_game.PlayerInfo()->GetPlayerInfo(m_edicts.Get(client->EntityIndex()));
@@ -196,7 +197,7 @@ void Server::OpenNetwork() {
         return players;
     });
     m_net.SetServerInfoSource([this] {
-        cstrike::ServerInfo info;
+        ServerInfo info;
         const ConVar* hostname = FindVar("hostname");
         const ConVar* password = FindVar("sv_password");
         const ConVar* tags = FindVar("sv_tags");

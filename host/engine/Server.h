@@ -33,11 +33,11 @@
 #include "engine/StringTables.h"
 #include "engine/UserMessages.h"
 
-#include "cstrike/EngineTrace.h"
-#include "cstrike/SnapshotDriver.h"
-#include "cstrike/VoiceServer.h"
-#include "cstrike/World.h"
-#include "cstrike/net/NetSocket.h"
+#include "engine/EngineTrace.h"
+#include "engine/NetSocket.h"
+#include "engine/SnapshotDriver.h"
+#include "engine/VoiceServer.h"
+#include "engine/World.h"
 
 namespace sim {
 
@@ -150,18 +150,18 @@ public:
     SourceTV& TV() { return m_tv; }
     EngineServer& Engine() { return m_engine; }
     // Who hears whom ("VoiceServer002"), as the game's voice rule set it.
-    cstrike::CVoiceServer& Voice() { return m_voice; }
+    CVoiceServer& Voice() { return m_voice; }
     // The level's boxes (maps/NAME.world) and the traces through them and
     // the game's solid entities ("EngineTraceServer003"; null until the game
     // library is initialised).
-    cstrike::World& World() { return m_world; }
+    sim::World& World() { return m_world; }
     IEngineTrace* Trace() { return m_trace ? &*m_trace : nullptr; }
     // What each client was sent in its last snapshot (null until the game
     // library is initialised).
-    const cstrike::SnapshotDriver* Snapshots() const { return m_snapshots.get(); }
+    const SnapshotDriver* Snapshots() const { return m_snapshots.get(); }
     // The UDP socket on 127.0.0.1 (its port: -port N, a free one without)
     // and what reached the engine through it.
-    cstrike::NetSocket& Net() { return m_net; }
+    NetSocket& Net() { return m_net; }
 
 private:
     void* EngineInterface(const char* name);
@@ -196,11 +196,11 @@ private:
     GameLibrary m_game;
     SourceTV m_tv{*this};
     EngineServer m_engine{*this};
-    cstrike::CVoiceServer m_voice;
-    cstrike::World m_world;
-    std::optional<cstrike::CEngineTrace> m_trace;
-    std::unique_ptr<cstrike::SnapshotDriver> m_snapshots;
-    cstrike::NetSocket m_net;
+    CVoiceServer m_voice;
+    sim::World m_world;
+    std::optional<CEngineTrace> m_trace;
+    std::unique_ptr<SnapshotDriver> m_snapshots;
+    NetSocket m_net;
     StringTables m_stringTables;
     std::unique_ptr<ServerCommands> m_serverCommands;
     std::unique_ptr<BanCommands> m_banCommands;

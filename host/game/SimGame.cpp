@@ -1,5 +1,6 @@
 #include "game/SimGame.h"
 
+#include "cstrike/SolidEntities.h"
 #include "game/Game.h"
 
 namespace {
@@ -152,6 +153,7 @@ int SimGame::CountEntitiesByModel(const char* model) {
     return entities && model ? entities->CountByModel(model) : 0;
 }
 
-cstrike::EntityList* SimGame::Entities() {
-    return Game::Get().Entities();
+int SimGame::GetSolids(SimSolid* solids, int maxSolids) {
+    const cstrike::EntityList* entities = Game::Get().Entities();
+    return entities ? cstrike::CollectSolids(*entities, solids, maxSolids) : 0;
 }

@@ -24,5 +24,5 @@ public:
     void Hurt(int victimIndex, int attackerIndex, int damage, const char* weapon) override;
     int GetTeamScore(int team) override;
     int CountEntitiesByModel(const char* model) override;
-    cstrike::EntityList* Entities() override;
+    int GetSolids(SimSolid* solids, int maxSolids) override;
 };

@@ -428,16 +428,15 @@ std::optional<ExpectationResult> GameExpectations::Udp() {
         return Done(met, "a reply {to} contain " + Quote(text),
                     replies.empty() ? "no reply" : Quote(replies.back()));
     }
-    const cstrike::NetSocket& net = m_world.server->Net();
+    const NetSocket& net = m_world.server->Net();
     const std::string kind = m_args.Next();
     if (kind == "empty")
-        return Compare("empty datagrams", net.Count(cstrike::PacketKind::Empty));
+        return Compare("empty datagrams", net.Count(PacketKind::Empty));
     if (kind == "game")
-        return Compare("game datagrams", net.Count(cstrike::PacketKind::Game));
+        return Compare("game datagrams", net.Count(PacketKind::Game));
     if (kind == "total")
-        return Compare("datagrams", net.Count(cstrike::PacketKind::Empty) +
-                                        net.Count(cstrike::PacketKind::Game) +
-                                        net.Count(cstrike::PacketKind::Connectionless));
+        return Compare("datagrams", net.Count(PacketKind::Empty) + net.Count(PacketKind::Game) +
+                                        net.Count(PacketKind::Connectionless));
     std::string type;
     if (kind != "type" || !Take(type, "the packet type") || type.size() != 1)
         return Fail(BadLine());

@@ -8,8 +8,8 @@
 #include "GameFixture.h"
 #include "GameMovement.h"
 #include "ServerGameEnts.h"
-#include "SnapshotDriver.h"
 #include "UsercmdDriver.h"
+#include "engine/SnapshotDriver.h"
 #include "hook/Hook.h"
 
 namespace hook = travik::hook;
@@ -167,7 +167,7 @@ TEST(SrcdsSimGameHooked, AHookOnOnePlayersFindUseEntityDeniesOnlyHim) {
 TEST(SrcdsSimGameHooked, ATransmitHookAfterTheGameDecidesWhatIsSent) {
     Match match;
     cstrike::CServerGameEnts gameEnts(match.entities);
-    cstrike::SnapshotDriver snapshots(match.engine, &gameEnts);
+    sim::SnapshotDriver snapshots(match.engine, &gameEnts);
     const std::vector<edict_t*> clients{match.t->edict(), match.ct->edict()};
     IServerGameEnts* ents = &gameEnts;
     ASSERT_TRUE(hook::add<&IServerGameEnts::CheckTransmit>(ents, hook::Post, &HideFirstClient));

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "net/NetSocket.h"
+#include "engine/NetSocket.h"
 
-using cstrike::NetSocket;
-using cstrike::PacketKind;
+using sim::NetSocket;
+using sim::PacketKind;
 
 namespace {
 
@@ -166,7 +166,7 @@ TEST_F(SrcdsSimGameNet, AFloodOfEmptyDatagramsDelaysRealPacketsUnlessFiltered) {
 
 TEST_F(SrcdsSimGameNet, PlayerListQueriesAreAnswered) {
     server.SetPlayerListSource([] {
-        return std::vector<cstrike::PlayerListEntry>{{"alice", 3, 60.0f}, {"bob", -1, 1.5f}};
+        return std::vector<sim::PlayerListEntry>{{"alice", 3, 60.0f}, {"bob", -1, 1.5f}};
     });
     const std::string reply = Query('U');
     ASSERT_GE(reply.size(), 6u);
@@ -178,7 +178,7 @@ TEST_F(SrcdsSimGameNet, PlayerListQueriesAreAnswered) {
 
 TEST_F(SrcdsSimGameNet, ALongPlayerListIsCutToOneDatagram) {
     server.SetPlayerListSource([] {
-        return std::vector<cstrike::PlayerListEntry>(300, {std::string(100, 'n'), 0, 0.0f});
+        return std::vector<sim::PlayerListEntry>(300, {std::string(100, 'n'), 0, 0.0f});
     });
     const std::string reply = Query('U');
     ASSERT_FALSE(reply.empty());
@@ -189,7 +189,7 @@ TEST_F(SrcdsSimGameNet, ALongPlayerListIsCutToOneDatagram) {
 }
 
 TEST_F(SrcdsSimGameNet, QueriesAnswerOnlyWithTheChallengeGivenToTheirAddress) {
-    server.SetPlayerListSource([] { return std::vector<cstrike::PlayerListEntry>{{"a", 0, 0}}; });
+    server.SetPlayerListSource([] { return std::vector<sim::PlayerListEntry>{{"a", 0, 0}}; });
     const std::string ask = std::string("\xFF\xFF\xFF\xFF", 4);
     Send(Connectionless('U'));  // no challenge at all
     Frame();
@@ -230,7 +230,7 @@ TEST_F(SrcdsSimGameNet, QueriesAnswerOnlyWithTheChallengeGivenToTheirAddress) {
 
 TEST_F(SrcdsSimGameNet, ServerInfoIsAnsweredAfterTheChallenge) {
     server.SetServerInfoSource([] {
-        cstrike::ServerInfo info;
+        sim::ServerInfo info;
         info.name = "Match";
         info.map = "de_nuke";
         info.folder = "cstrike";

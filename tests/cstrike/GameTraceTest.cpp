@@ -10,9 +10,10 @@
 #include <limits>
 #include <random>
 
-#include "EngineTrace.h"
 #include "GameFixture.h"
-#include "World.h"
+#include "SolidEntities.h"
+#include "engine/EngineTrace.h"
+#include "engine/World.h"
 
 namespace {
 
@@ -52,8 +53,10 @@ protected:
         return trace;
     }
 
-    cstrike::World world;
-    cstrike::CEngineTrace engineTrace{world, entities};
+    sim::World world;
+    sim::CEngineTrace engineTrace{world, [this](SimSolid* solids, int maxSolids) {
+                                      return cstrike::CollectSolids(entities, solids, maxSolids);
+                                  }};
     CTraceFilterWorldAndPropsOnly sight;
 };
 
@@ -159,7 +162,7 @@ TEST_F(SrcdsSimGameTrace, TheUseKeyFindsTheBombThroughAWall) {
 
 class SrcdsSimGameWorldFile : public ::testing::Test {
 protected:
-    cstrike::World world;
+    sim::World world;
     std::string error;
 };
 
@@ -208,7 +211,7 @@ TEST_F(SrcdsSimGameWorldFile, ArbitraryBytesNeverBreakTheReader) {
             c = alphabet[random() % alphabet.size()];
         }
         if (world.LoadText(text, &error)) {
-            for (const cstrike::World::Box& box : world.Boxes()) {
+            for (const sim::World::Box& box : world.Boxes()) {
                 EXPECT_TRUE(box.mins.IsValid() && box.maxs.IsValid());
             }
         } else {
@@ -225,13 +228,13 @@ TEST_F(SrcdsSimGameWorldFile, FilesAreReadWithinBounds) {
     EXPECT_EQ(world.Boxes().size(), 1u);
     {
         std::ofstream file(path);
-        file << std::string(cstrike::World::kMaxFileSize + 1, '\n');
+        file << std::string(sim::World::kMaxFileSize + 1, '\n');
     }
     EXPECT_FALSE(world.LoadFile(path, &error));
     EXPECT_TRUE(world.Boxes().empty());
     std::remove(path.c_str());
     // Text that came another way (the engine's file system) is bounded too.
-    EXPECT_FALSE(world.LoadText(std::string(cstrike::World::kMaxFileSize + 1, '\n'), &error));
+    EXPECT_FALSE(world.LoadText(std::string(sim::World::kMaxFileSize + 1, '\n'), &error));
     EXPECT_NE(error.find("larger than"), std::string::npos);
 }
 

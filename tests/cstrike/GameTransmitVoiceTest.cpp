@@ -6,9 +6,9 @@
 
 #include "GameFixture.h"
 #include "ServerGameEnts.h"
-#include "SnapshotDriver.h"
 #include "VoiceRules.h"
-#include "VoiceServer.h"
+#include "engine/SnapshotDriver.h"
+#include "engine/VoiceServer.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ protected:
     std::vector<edict_t*> clients;
     cstrike::CServerGameEnts gameEnts{entities};
     TransmitSpy spy{gameEnts};
-    cstrike::SnapshotDriver snapshots{engine, &spy};
+    sim::SnapshotDriver snapshots{engine, &spy};
 };
 
 TEST_F(SrcdsSimGameTransmit, EveryClientIsSentEveryEntityOfTheGame) {
@@ -159,7 +159,7 @@ protected:
     }
 
     CCSPlayer *aliveT, *mateT, *aliveCT, *deadT, *deadCT, *spectator;
-    cstrike::CVoiceServer voice{32};
+    sim::CVoiceServer voice{32};
     VoiceSpy spy{voice};
     VoiceHost host;
     cstrike::VoiceRules voiceRules{entities, &spy, host, globals};

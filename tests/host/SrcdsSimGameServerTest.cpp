@@ -517,7 +517,7 @@ TEST_F(SrcdsSimGameServerSocket, DatagramsReachTheEngineThroughTheReceiveEntry) 
     EXPECT_EQ(ReceiveEntry::reads, 4) << "three datagrams and the read that found none";
     EXPECT_EQ(server->Net().CountOfType('l'), 1);
     EXPECT_EQ(server->Net().CountOfType('T'), 1);
-    EXPECT_EQ(server->Net().Count(cstrike::PacketKind::Game), 1);
+    EXPECT_EQ(server->Net().Count(sim::PacketKind::Game), 1);
     EXPECT_TRUE(server->Console().HasLine("hello from 127.0.0.1"));
     Send(Connectionless('l', "%s%n%s\n"));
     server->RunFrame();
@@ -533,7 +533,7 @@ TEST_F(SrcdsSimGameServerSocket, AFloodOfEmptyDatagramsDelaysARealOneAFrameEach)
     Send(Connectionless('l', "late\n"));
     server->RunTicks(30);
     EXPECT_FALSE(ConsoleHas("late"));
-    EXPECT_EQ(server->Net().Count(cstrike::PacketKind::Empty), 30);
+    EXPECT_EQ(server->Net().Count(sim::PacketKind::Empty), 30);
     server->RunFrame();
     EXPECT_TRUE(ConsoleHas("late"));
 

@@ -5,6 +5,7 @@
 #include <edict.h>
 #include <eiface.h>
 #include <iservernetworkable.h>
+#include <iserverunknown.h>
 #include <shareddefs.h>
 
 #include <algorithm>
@@ -13,7 +14,6 @@
 
 #include "TravikServerTest.h"
 #include "cstrike/BaseEntity.h"
-#include "cstrike/EntityList.h"
 
 namespace {
 
@@ -68,10 +68,14 @@ protected:
         return client;
     }
 
-    cstrike::EntityList& Entities() { return *server->Game().Sim()->Entities(); }
-    CBaseEntity* PlayerEntity(const sim::Client& client) {
-        return Entities().ByIndex(client.EntityIndex());
+    // The game's entity on an edict, reached as a plug-in reaches it.
+    CBaseEntity* EntityAt(int index) {
+        edict_t* edict = server->Edicts().Get(index);
+        return edict && !edict->IsFree() && edict->GetUnknown()
+                   ? edict->GetUnknown()->GetBaseEntity()
+                   : nullptr;
     }
+    CBaseEntity* PlayerEntity(const sim::Client& client) { return EntityAt(client.EntityIndex()); }
 
     // The entity indexes of what the player carries (its move children).
     std::vector<int> Carried(const sim::Client& client) {
@@ -300,8 +304,8 @@ TEST_F(AntiAntiFlashFeature, TheAttachmentWalkEndsAtALoopAndAtAStaleHandle) {
     Start();
     const std::vector<int> carried = Carried(*bob);
     ASSERT_GE(carried.size(), 2u);
-    CBaseEntity* first = Entities().ByIndex(carried.front());
-    CBaseEntity* last = Entities().ByIndex(carried.back());
+    CBaseEntity* first = EntityAt(carried.front());
+    CBaseEntity* last = EntityAt(carried.back());
     CBaseHandle* lastPeer = HandleField(last, last->GetDataDescMap(), "m_hMovePeer");
     ASSERT_NE(lastPeer, nullptr);
     ASSERT_FALSE(lastPeer->IsValid());
@@ -316,13 +320,15 @@ TEST_F(AntiAntiFlashFeature, TheAttachmentWalkEndsAtALoopAndAtAStaleHandle) {
 
     // A handle to an index reused since: the serial number no longer matches.
     std::vector<int> teams;
-    Entities().ForEach([&](CBaseEntity& entity) {
-        if (std::strcmp(entity.GetClassname(), "cs_team_manager") == 0) {
-            teams.push_back(entity.entindex());
+    for (int index = 1; index < MAX_EDICTS; ++index) {
+        const edict_t* edict = server->Edicts().Get(index);
+        const char* classname = edict && !edict->IsFree() ? edict->GetClassName() : nullptr;
+        if (classname && std::strcmp(classname, "cs_team_manager") == 0) {
+            teams.push_back(index);
         }
-    });
+    }
     ASSERT_FALSE(teams.empty());
-    const CBaseHandle current = Entities().ByIndex(teams.front())->GetRefEHandle();
+    const CBaseHandle current = EntityAt(teams.front())->GetRefEHandle();
     *lastPeer = CBaseHandle(current.GetEntryIndex(), current.GetSerialNumber() + 1);
     server->RunFrame();
     EXPECT_TRUE(Sent(*alice, teams.front())) << "a stale handle ends the walk";

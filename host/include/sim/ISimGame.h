@@ -6,9 +6,16 @@
 
 #define SIMGAME_INTERFACE_VERSION "SimGame001"
 
-namespace cstrike {
-class EntityList;
-}
+class IServerUnknown;
+
+// A solid entity as the engine's traces see it: the box it fills, in world
+// coordinates, and its contents (CONTENTS_*).
+struct SimSolid {
+    IServerUnknown* entity = nullptr;
+    float mins[3] = {0.0f, 0.0f, 0.0f};
+    float maxs[3] = {0.0f, 0.0f, 0.0f};
+    int contents = 0;
+};
 
 // What a client's usercmds carry, from now until it changes.
 struct SimUsercmd {
@@ -85,8 +92,9 @@ public:
 
     // Entities of the game with that model name.
     virtual int CountEntitiesByModel(const char* model) = 0;
-    // The game's entity list, for the engine's traces through solid entities.
-    virtual cstrike::EntityList* Entities() = 0;
+    // The game's solid entities now, for the engine's traces: fills at most
+    // maxSolids and answers how many it filled.
+    virtual int GetSolids(SimSolid* solids, int maxSolids) = 0;
 
 protected:
     ~ISimGame() = default;

@@ -1,4 +1,4 @@
-#include "net/NetSocket.h"
+#include "engine/NetSocket.h"
 
 #include <tier0/vcr.h>
 
@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace cstrike {
+namespace sim {
 
 namespace {
 
@@ -273,4 +273,4 @@ void NetSocket::Record(PacketKind kind, unsigned char type, int size) {
     m_Records.push_back({m_Frame, kind, type, size});
 }
 
-}  // namespace cstrike
+}  // namespace sim

@@ -1,5 +1,6 @@
 // Traces through the world (IEngineTrace, "EngineTraceServer003"): a ray or
-// a swept box against the world's boxes and the game's solid entities. A box
+// a swept box against the world's boxes and the game's solid entities, which
+// the engine asks the game for (as boxes with their contents) at each trace. A box
 // stops the trace when its contents meet the mask; an entity also needs the
 // filter's consent (ShouldHitEntity), and the filter's trace type can leave
 // out the world or the entities. A trace that starts inside something stops
@@ -8,15 +9,23 @@
 #pragma once
 
 #include <IEngineTrace.h>
+#include <const.h>
 
-namespace cstrike {
+#include <functional>
+#include <vector>
 
-class EntityList;
+#include "sim/ISimGame.h"
+
+namespace sim {
+
 class World;
 
 class CEngineTrace final : public IEngineTrace {
 public:
-    CEngineTrace(const World& world, EntityList& entities);
+    // Fills at most that many solids and answers how many it filled.
+    using SolidSource = std::function<int(SimSolid*, int)>;
+
+    CEngineTrace(const World& world, SolidSource solids);
 
     int GetPointContents(const Vector& point, IHandleEntity** entity = nullptr) override;
     void TraceRay(const Ray_t& ray, unsigned int mask, ITraceFilter* filter,
@@ -25,10 +34,13 @@ public:
 private:
     struct Hit;
     void Clip(const Vector& start, const Vector& delta, const Vector& mins, const Vector& maxs,
-              int contents, CBaseEntity* entity, Hit& best) const;
+              int contents, IServerUnknown* entity, Hit& best) const;
+    // The game's solid entities now, into m_Solids.
+    int GatherSolids();
 
     const World& m_World;
-    EntityList& m_Entities;
+    SolidSource m_SolidSource;
+    std::vector<SimSolid> m_Solids = std::vector<SimSolid>(MAX_EDICTS);
 };
 
-}  // namespace cstrike
+}  // namespace sim

@@ -1,8 +1,8 @@
-#include "SnapshotDriver.h"
+#include "engine/SnapshotDriver.h"
 
 #include <eiface.h>
 
-namespace cstrike {
+namespace sim {
 
 SnapshotDriver::SnapshotDriver(IVEngineServer& engine, IServerGameEnts* gameEnts)
     : m_Engine(engine), m_pGameEnts(gameEnts) {
@@ -52,4 +52,4 @@ const TransmitBitVec* SnapshotDriver::LastSent(int clientIndex) const {
     return &m_Sent[clientIndex];
 }
 
-}  // namespace cstrike
+}  // namespace sim

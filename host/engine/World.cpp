@@ -1,4 +1,4 @@
-#include "World.h"
+#include "engine/World.h"
 
 #include <bspflags.h>
 
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace cstrike {
+namespace sim {
 
 namespace {
 
@@ -162,4 +162,4 @@ bool World::LoadFile(const std::string& path, std::string* error) {
     return LoadText(text, error);
 }
 
-}  // namespace cstrike
+}  // namespace sim

@@ -1,13 +1,13 @@
-#include "EngineTrace.h"
+#include "engine/EngineTrace.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "BaseEntity.h"
-#include "EntityList.h"
-#include "World.h"
+#include <iserverunknown.h>
 
-namespace cstrike {
+#include "engine/World.h"
+
+namespace sim {
 
 namespace {
 
@@ -60,12 +60,17 @@ struct CEngineTrace::Hit {
     bool allSolid = false;
     Vector normal;
     int contents = 0;
-    CBaseEntity* entity = nullptr;
+    IServerUnknown* entity = nullptr;
     bool any = false;
 };
 
-CEngineTrace::CEngineTrace(const World& world, EntityList& entities)
-    : m_World(world), m_Entities(entities) {}
+CEngineTrace::CEngineTrace(const World& world, SolidSource solids)
+    : m_World(world), m_SolidSource(std::move(solids)) {}
+
+int CEngineTrace::GatherSolids() {
+    const int count = m_SolidSource ? m_SolidSource(m_Solids.data(), MAX_EDICTS) : 0;
+    return std::clamp(count, 0, static_cast<int>(MAX_EDICTS));
+}
 
 int CEngineTrace::GetPointContents(const Vector& point, IHandleEntity** entity) {
     int contents = 0;
@@ -75,22 +80,22 @@ int CEngineTrace::GetPointContents(const Vector& point, IHandleEntity** entity) 
     if (entity) {
         *entity = nullptr;
     }
-    m_Entities.ForEach([&](CBaseEntity& candidate) {
-        const CCollisionProperty& collision = candidate.Collision();
-        const Vector& origin = candidate.GetAbsOrigin();
-        if (candidate.IsSolid() &&
-            Contains(origin + collision.m_vecMins, origin + collision.m_vecMaxs, point)) {
-            contents |= collision.m_nContents;
+    const int count = GatherSolids();
+    for (int i = 0; i < count; ++i) {
+        const SimSolid& solid = m_Solids[static_cast<size_t>(i)];
+        if (Contains(Vector(solid.mins[0], solid.mins[1], solid.mins[2]),
+                     Vector(solid.maxs[0], solid.maxs[1], solid.maxs[2]), point)) {
+            contents |= solid.contents;
             if (entity && !*entity) {
-                *entity = &candidate;
+                *entity = solid.entity;
             }
         }
-    });
+    }
     return contents;
 }
 
 void CEngineTrace::Clip(const Vector& start, const Vector& delta, const Vector& mins,
-                        const Vector& maxs, int contents, CBaseEntity* entity, Hit& best) const {
+                        const Vector& maxs, int contents, IServerUnknown* entity, Hit& best) const {
     float enter = 0.0f;
     float leave = 0.0f;
     int axis = -1;
@@ -144,25 +149,27 @@ void CEngineTrace::TraceRay(const Ray_t& ray, unsigned int mask, ITraceFilter* f
         }
     }
     if (type != TRACE_WORLD_ONLY) {
-        m_Entities.ForEach([&](CBaseEntity& entity) {
-            const CCollisionProperty& collision = entity.Collision();
-            if (!entity.IsSolid() || !(collision.m_nContents & static_cast<int>(mask)) ||
-                (filter && !filter->ShouldHitEntity(&entity, static_cast<int>(mask)))) {
-                return;
+        const int count = GatherSolids();
+        for (int i = 0; i < count; ++i) {
+            const SimSolid& solid = m_Solids[static_cast<size_t>(i)];
+            if (!(solid.contents & static_cast<int>(mask)) ||
+                (filter && !filter->ShouldHitEntity(solid.entity, static_cast<int>(mask)))) {
+                continue;
             }
-            const Vector& origin = entity.GetAbsOrigin();
-            Clip(start, delta, origin + collision.m_vecMins - extents,
-                 origin + collision.m_vecMaxs + extents, collision.m_nContents, &entity, best);
-        });
+            Clip(start, delta, Vector(solid.mins[0], solid.mins[1], solid.mins[2]) - extents,
+                 Vector(solid.maxs[0], solid.maxs[1], solid.maxs[2]) + extents, solid.contents,
+                 solid.entity, best);
+        }
     }
     trace->fraction = best.fraction;
     trace->fractionleftsolid = best.leftSolid;
     trace->startsolid = best.startSolid;
     trace->allsolid = best.allSolid;
     trace->contents = best.contents;
-    trace->m_pEnt = best.entity;
+    // The game's entity behind the edict's unknown, as the engine hands it out.
+    trace->m_pEnt = best.entity ? best.entity->GetBaseEntity() : nullptr;
     trace->plane.normal = best.normal;
     trace->endpos = trace->startpos + delta * best.fraction;
 }
 
-}  // namespace cstrike
+}  // namespace sim

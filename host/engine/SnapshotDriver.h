@@ -16,7 +16,7 @@ class IServerGameEnts;
 class IVEngineServer;
 struct edict_t;
 
-namespace cstrike {
+namespace sim {
 
 class SnapshotDriver {
 public:
@@ -41,4 +41,4 @@ private:
     int m_Snapshots = 0;
 };
 
-}  // namespace cstrike
+}  // namespace sim

@@ -1,8 +1,8 @@
-#include "VoiceServer.h"
+#include "engine/VoiceServer.h"
 
 #include <algorithm>
 
-namespace cstrike {
+namespace sim {
 
 CVoiceServer::CVoiceServer(int maxClients) {
     SetMaxClients(maxClients);
@@ -37,4 +37,4 @@ bool CVoiceServer::IsProximity(int client) const {
     return IsClient(client) && m_Proximity.test(client);
 }
 
-}  // namespace cstrike
+}  // namespace sim

@@ -8,7 +8,7 @@
 
 #include <bitset>
 
-namespace cstrike {
+namespace sim {
 
 class CVoiceServer : public IVoiceServer {
 public:
@@ -32,4 +32,4 @@ private:
     int m_ListenCalls = 0;
 };
 
-}  // namespace cstrike
+}  // namespace sim

@@ -20,7 +20,7 @@
 
 struct sockaddr_in;
 
-namespace cstrike {
+namespace sim {
 
 struct PlayerListEntry {
     std::string name;
@@ -114,4 +114,4 @@ private:
     std::deque<PacketRecord> m_Records;
 };
 
-}  // namespace cstrike
+}  // namespace sim

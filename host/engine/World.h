@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cstrike {
+namespace sim {
 
 class World {
 public:
@@ -48,4 +48,4 @@ private:
     std::vector<Box> m_Boxes;
 };
 
-}  // namespace cstrike
+}  // namespace sim
