@@ -9,6 +9,7 @@
 #include <edict.h>
 #include <eiface.h>
 #include <iplayerinfo.h>
+#include <iserverunknown.h>
 #include <shareddefs.h>
 #include <tier1/convar.h>
 
@@ -21,7 +22,6 @@
 #include "core/HostInterfaces.h"
 #include "core/travik_services.h"
 #include "cstrike/BasePlayer.h"
-#include "cstrike/EntityList.h"
 #include "engine/Server.h"
 #include "fixes/DefuseFix.h"
 #include "scenario/GameFolder.h"
@@ -56,7 +56,9 @@ struct Room {
         sim.Teleport(planter.EntityIndex(), kBombSpot);
         planted = sim.PlantBomb(planter.EntityIndex());
         sim.Teleport(defuser.EntityIndex(), kInView);
-        player = static_cast<CBasePlayer*>(sim.Entities()->ByIndex(defuser.EntityIndex()));
+        // Through the edict, as a plug-in reaches the game's entity.
+        edict_t* edict = server->Edicts().Get(defuser.EntityIndex());
+        player = static_cast<CBasePlayer*>(edict->GetUnknown()->GetBaseEntity());
     }
     ~Room() {
         tk_beta_illegaldefusefix.SetValue(0);

@@ -5,9 +5,10 @@
 
 #include <string>
 
+#include <iserverunknown.h>
+
 #include "TravikServerTest.h"
 #include "cstrike/BaseEntity.h"
-#include "cstrike/EntityList.h"
 #include "sim/ISimGame.h"
 
 namespace {
@@ -51,7 +52,9 @@ protected:
 
     ISimGame& Game() { return *server->Game().Sim(); }
     CBaseEntity* Entity(const sim::Client& client) {
-        return Game().Entities()->ByIndex(client.EntityIndex());
+        // Through the edict, as a plug-in reaches the game's entity.
+        edict_t* edict = server->Edicts().Get(client.EntityIndex());
+        return edict && edict->GetUnknown() ? edict->GetUnknown()->GetBaseEntity() : nullptr;
     }
     // A hook gives the entity a virtual table of its own; an alive player
     // never hooked (alice, a terrorist) has the class's.
