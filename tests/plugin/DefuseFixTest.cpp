@@ -68,9 +68,10 @@ protected:
     void Teleport(const sim::Client& client, const float where[3]) {
         ASSERT_TRUE(Game().Teleport(client.EntityIndex(), where));
     }
-    void Plant(const float where[3]) {
-        Teleport(*alice, where);
-        ASSERT_TRUE(Game().PlantBomb(alice->EntityIndex()));
+    void Plant(const float where[3]) { PlantBy(*alice, where); }
+    void PlantBy(const sim::Client& terrorist, const float where[3]) {
+        Teleport(terrorist, where);
+        ASSERT_TRUE(Game().PlantBomb(terrorist.EntityIndex()));
     }
     void Use(const sim::Client& client, bool on) {
         SimUsercmd input;
@@ -134,6 +135,34 @@ TEST_F(DefuseFixFeature, WithinACheckOfARefusalTheVerdictStandsEvenInView) {
     server->RunFrame();
     EXPECT_FALSE(Defusing(*carol)) << "a tick later the last verdict still holds";
     EXPECT_EQ(Refusals(*carol), 1) << "and says nothing";
+}
+
+// The terrorists' side empties after the plant and fills again: the game
+// ends the round ("Game Commencing") with the bomb still ticking, and until
+// the next round starts nobody's defuse is judged.
+TEST_F(DefuseFixFeature, AfterTheRoundHasEndedNothingIsCheckedUntilTheNextRound) {
+    Start();
+    Plant(kBombSpot);
+    Teleport(*carol, kBehindWall);
+    server->Clients().Disconnect(*alice, "Disconnect by user.", false);
+    server->RunFrame();
+    sim::Client& bob = Join("bob", TEAM_TERRORIST);
+    server->RunFrame();
+    ASSERT_EQ(server->Events().History().back().name, "round_end");
+    Use(*carol, true);
+    server->RunFrame();
+    EXPECT_TRUE(Defusing(*carol));
+    EXPECT_EQ(Refusals(*carol), 0);
+    Use(*carol, false);
+
+    server->RunSeconds(3.2);
+    ASSERT_TRUE(Game().IsAlive(bob.EntityIndex()));
+    PlantBy(bob, kBombSpot);
+    Teleport(*carol, kBehindWall);
+    Use(*carol, true);
+    server->RunFrame();
+    EXPECT_FALSE(Defusing(*carol)) << "a new round is judged again";
+    EXPECT_EQ(Refusals(*carol), 1);
 }
 
 TEST_F(DefuseFixFeature, TerroristsBotsAndTheDeadAreNeverHookedAndABotDefusesThroughWalls) {
