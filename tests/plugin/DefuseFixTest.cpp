@@ -73,6 +73,12 @@ protected:
         Teleport(terrorist, where);
         ASSERT_TRUE(Game().PlantBomb(terrorist.EntityIndex()));
     }
+    // Steps there and holds the use key for a tick.
+    void UseFrom(const sim::Client& client, const float where[3]) {
+        Teleport(client, where);
+        Use(client, true);
+        server->RunFrame();
+    }
     void Use(const sim::Client& client, bool on) {
         SimUsercmd input;
         input.buttons = on ? IN_USE : 0;
@@ -98,9 +104,7 @@ protected:
 TEST_F(DefuseFixFeature, BehindTheWallTheDefuseIsRefusedOncePerCheckAndAllowedInView) {
     Start();
     Plant(kBombSpot);
-    Teleport(*carol, kBehindWall);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, kBehindWall);
     EXPECT_FALSE(Defusing(*carol));
     EXPECT_EQ(Refusals(*carol), 1);
     EXPECT_EQ(Refusals(*dan), 0) << "the message is his alone";
@@ -127,9 +131,7 @@ TEST_F(DefuseFixFeature, BehindTheWallTheDefuseIsRefusedOncePerCheckAndAllowedIn
 TEST_F(DefuseFixFeature, WithinACheckOfARefusalTheVerdictStandsEvenInView) {
     Start();
     Plant(kBombSpot);
-    Teleport(*carol, kBehindWall);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, kBehindWall);
     ASSERT_EQ(Refusals(*carol), 1);
     Teleport(*carol, kInView);
     server->RunFrame();
@@ -158,9 +160,7 @@ TEST_F(DefuseFixFeature, AfterTheRoundHasEndedNothingIsCheckedUntilTheNextRound)
     server->RunSeconds(3.2);
     ASSERT_TRUE(Game().IsAlive(bob.EntityIndex()));
     PlantBy(bob, kBombSpot);
-    Teleport(*carol, kBehindWall);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, kBehindWall);
     EXPECT_FALSE(Defusing(*carol)) << "a new round is judged again";
     EXPECT_EQ(Refusals(*carol), 1);
 }
@@ -180,9 +180,7 @@ TEST_F(DefuseFixFeature, TerroristsBotsAndTheDeadAreNeverHookedAndABotDefusesThr
     EXPECT_FALSE(Hooked(*dan)) << "the dead";
 
     Plant(kBombSpot);
-    Teleport(bot, kBehindWall);
-    Use(bot, true);
-    server->RunFrame();
+    UseFrom(bot, kBehindWall);
     EXPECT_TRUE(Defusing(bot)) << "the game's own search, unjudged";
 }
 
@@ -190,9 +188,7 @@ TEST_F(DefuseFixFeature, TheSwitchHooksAndUnhooksEveryLivingCounterTerroristAtOn
     Start("de_dust2", false);
     EXPECT_FALSE(Hooked(*carol));
     Plant(kBombSpot);
-    Teleport(*carol, kBehindWall);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, kBehindWall);
     EXPECT_TRUE(Defusing(*carol)) << "off: through the wall, as the game allows";
     Use(*carol, false);
     server->RunSeconds(0.6);
@@ -237,16 +233,12 @@ TEST_F(DefuseFixFeature, OnDeTrainTheCarsAreJudgedByWhereTheEyesAre) {
     const float besideCar[3] = {1300, -250, -216};
     const float alsoOnDeck[3] = {1340, -161, -152};
     Plant(onDeck);
-    Teleport(*carol, besideCar);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, besideCar);
     EXPECT_FALSE(Defusing(*carol));
     EXPECT_EQ(Refusals(*carol), 1);
     Use(*carol, false);
 
-    Teleport(*dan, alsoOnDeck);
-    Use(*dan, true);
-    server->RunFrame();
+    UseFrom(*dan, alsoOnDeck);
     EXPECT_TRUE(Defusing(*dan)) << "on the deck, above its height";
     EXPECT_EQ(Refusals(*dan), 0);
 }
@@ -258,9 +250,7 @@ TEST_F(DefuseFixFeature, TheSameGroundElsewhereIsLeftToTheTrace) {
     const float onDeck[3] = {1300, -161, -152};
     const float besideCar[3] = {1300, -250, -216};
     Plant(onDeck);
-    Teleport(*carol, besideCar);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, besideCar);
     EXPECT_TRUE(Defusing(*carol));
 }
 
@@ -282,9 +272,7 @@ TEST_F(DefuseFixFeature, ALevelChangeDropsTheHooksAndTheNewLevelHooksAfresh) {
     ASSERT_TRUE(Game().IsAlive(carol->EntityIndex()));
     EXPECT_TRUE(Hooked(*carol));
     Plant(kBombSpot);
-    Teleport(*carol, kBehindWall);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, kBehindWall);
     EXPECT_FALSE(Defusing(*carol));
     EXPECT_EQ(Refusals(*carol), 1);
 }
@@ -294,9 +282,7 @@ TEST_F(DefuseFixFeature, ALevelChangeDropsTheHooksAndTheNewLevelHooksAfresh) {
 TEST_F(DefuseFixFeature, ANewPlayerInALeaversSlotStartsClean) {
     Start();
     Plant(kBombSpot);
-    Teleport(*carol, kBehindWall);
-    Use(*carol, true);
-    server->RunFrame();
+    UseFrom(*carol, kBehindWall);
     ASSERT_EQ(Refusals(*carol), 1);
     const int slot = carol->EntityIndex();
     server->Clients().Disconnect(*carol, "Disconnect by user.", false);
@@ -309,9 +295,7 @@ TEST_F(DefuseFixFeature, ANewPlayerInALeaversSlotStartsClean) {
     ASSERT_TRUE(Game().IsAlive(erin.EntityIndex()));
     EXPECT_TRUE(Hooked(erin));
     Plant(kBombSpot);
-    Teleport(erin, kInView);
-    Use(erin, true);
-    server->RunFrame();
+    UseFrom(erin, kInView);
     EXPECT_TRUE(Defusing(erin)) << "no verdict carried over from carol";
     EXPECT_EQ(Refusals(erin), 0);
     Console("tk_beta_illegaldefusefix 0");
@@ -332,9 +316,7 @@ TEST_F(DefuseFixFeature, TheLastPlayerSlotOfAFullServerIsJudged) {
     ASSERT_TRUE(Game().IsAlive(last.EntityIndex()));
     EXPECT_TRUE(Hooked(last));
     Plant(kBombSpot);
-    Teleport(last, kBehindWall);
-    Use(last, true);
-    server->RunFrame();
+    UseFrom(last, kBehindWall);
     EXPECT_FALSE(Defusing(last));
     EXPECT_EQ(Refusals(last), 1);
 }
