@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(error.rfind("line ", 0) == 0 || size > sim::World::kMaxFileSize);
     }
     CheckBoxes(world);
-    sim::CEngineTrace trace(world, [&entities](SimSolid* solids, int maxSolids) {
+    sim::CEngineTrace trace(world, [](SimSolid* solids, int maxSolids) {
         return cstrike::CollectSolids(entities, solids, maxSolids);
     });
     CheckTrace(trace, ends);
