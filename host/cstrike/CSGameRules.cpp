@@ -165,11 +165,8 @@ void CSGameRules::StartRound() {
     ++m_RoundNumber;
     const RulesSettings& settings = Current();
     m_FreezeEndTime = Now() + settings.freezeTime;
-    GameEvent start("round_start");
-    start.SetInt("timelimit", static_cast<int>(settings.roundTime * 60.0f))
-        .SetInt("fraglimit", 0)
-        .SetString("objective", "BOMB TARGET");
-    Fire(start);
+    // Everybody is back on his feet before round_start goes out: a listener
+    // of the event finds last round's dead alive again.
     int spawned[TEAM_CT + 1] = {};
     for (CCSPlayer* player : Players()) {
         const int team = player->GetTeamNumber();
@@ -177,6 +174,11 @@ void CSGameRules::StartRound() {
             SpawnPlayer(*player, spawned[team]++);
         }
     }
+    GameEvent start("round_start");
+    start.SetInt("timelimit", static_cast<int>(settings.roundTime * 60.0f))
+        .SetInt("fraglimit", 0)
+        .SetString("objective", "BOMB TARGET");
+    Fire(start);
 }
 
 void CSGameRules::EndFreezeTime() {

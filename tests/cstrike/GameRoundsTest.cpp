@@ -53,13 +53,13 @@ TEST_F(SrcdsSimGameRounds, RestartFiresRoundStartSpawnsAndFreezeEndInOrder) {
     Advance(1.98f);
     EXPECT_TRUE(recorder.events.empty());
     Advance(0.03f);
-    EXPECT_EQ(recorder.Names(), (Names{"round_start", "player_spawn", "player_spawn"}));
+    EXPECT_EQ(recorder.Names(), (Names{"player_spawn", "player_spawn", "round_start"}));
     EXPECT_EQ(t->GetAccount(), 800);
     EXPECT_EQ(t->Weapon_GetSlot(WEAPON_SLOT_PRIMARY), nullptr);
     EXPECT_NE(t->Weapon_GetSlot(WEAPON_SLOT_SECONDARY), nullptr);
     Advance(3.0f);
     EXPECT_EQ(recorder.Names(),
-              (Names{"round_start", "player_spawn", "player_spawn", "round_freeze_end"}));
+              (Names{"player_spawn", "player_spawn", "round_start", "round_freeze_end"}));
 }
 
 TEST_F(SrcdsSimGameRounds, RestartDelayIsClampedAndZeroDoesNothing) {
