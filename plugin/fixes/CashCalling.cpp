@@ -133,11 +133,9 @@ bool CashCalling::HasPrimaryWeapon(edict_t* player) {
     return character && CSSCBaseCombatCharacter_Weapon_GetSlot(character, kPrimarySlot);
 }
 
-// Every player of a qualifying team is asked, the dead too: the game fires
-// round_start before it respawns those who died in the last round, who are
-// about to buy like the rest (the list is theirs in freeze time anyway). A
-// player whose setting the host cannot give is passed over; the players
-// after him still get their list.
+// The living players of a qualifying team are asked (the game has respawned
+// last round's dead before round_start). A player whose setting the host
+// cannot give is passed over; the players after him still get their list.
 void CashCalling::OnRoundStart() {
     if (tk_allowcashcalling.GetInt() != kAllowAutomatic || !travik::IsWarMode() ||
         !travik::IsFreezeTime()) {
@@ -151,7 +149,7 @@ void CashCalling::OnRoundStart() {
     for (int index = 1; index <= GetMaxClients(); ++index) {
         edict_t* edict = nullptr;
         IPlayerInfo* info = GetRealPlayerInfo(index, &edict);
-        const int team = info ? info->GetTeamIndex() : 0;
+        const int team = info && !info->IsDead() && !info->IsObserver() ? info->GetTeamIndex() : 0;
         if ((team == kTerrorists && terrorists) ||
             (team == kCounterTerrorists && counterTerrorists)) {
             const char* wanted = PlayerIdentity::ClientSetting(edict, "tk_wantautocashcalling");

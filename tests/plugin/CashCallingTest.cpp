@@ -260,7 +260,8 @@ TEST_F(CashCallingFeature, AutomaticListAtRoundStartForThoseWhoAskInQualifyingTe
     }
 
     // Every round start again, with the money of the moment; one killed in
-    // the round before is about to respawn and asks like the rest.
+    // the round before stands again when the round starts and asks like the
+    // rest.
     ClientLine(asks, "buy ak47");
     ClientLine(asks, "kill");
     Console("mp_restartgame 1");
