@@ -316,7 +316,7 @@ TEST_F(SrcdsSimCommands, ChangeLevelKeepsPlayersAndRestartsGameTime) {
     Strings calls = CallsWithoutCommandClient();
     const auto frees = std::erase_if(
         calls, [](const std::string& call) { return call.rfind("OnEdictFreed", 0) == 0; });
-    EXPECT_EQ(frees, 28u) << "de_dust2's map and team entities go with its level";
+    EXPECT_EQ(frees, 31u) << "de_dust2's map and team entities go with its level";
     EXPECT_EQ(calls,
               (Strings{"LevelShutdown", "LevelInit de_nuke", "OnEdictAllocated 9",
                        "OnEdictAllocated 10", "OnEdictAllocated 11", "OnEdictAllocated 12",

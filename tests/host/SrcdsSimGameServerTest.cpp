@@ -341,6 +341,10 @@ TEST_F(SrcdsSimGameServerMap, Dust2SpawnsItsEntitiesAndPlayersStartOnItsSpawnPoi
     EXPECT_EQ(Game().CountEntities("prop_dynamic"), 3);
     EXPECT_EQ(Game().CountEntitiesByModel("models/props_c17/oildrum001.mdl"), 2);
     EXPECT_EQ(Game().CountEntitiesByModel("models/props/de_dust/du_antenna_a.mdl"), 2);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props_vehicles/carparts_axel01a.mdl"), 1);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props_vehicles/carparts_tire01a.mdl"), 1);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props/de_dust/grainbasket01c.mdl"), 1);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props_junk/wood_crate001a.mdl"), 1);
     EXPECT_EQ(std::string(server->Edicts().Get(0)->GetClassName()), "worldspawn");
     sim::Client& alice = Player("alice", 2);
     sim::Client& carol = Player("carol", 3);
@@ -364,11 +368,29 @@ TEST_F(SrcdsSimGameServerMap, ALevelChangeReplacesTheEntitiesWithoutLeakingEdict
     const int inUse = server->Edicts().InUseCount();
     Console("changelevel de_inferno");
     server->RunTicks(1);
-    EXPECT_EQ(Game().CountEntities("prop_dynamic"), 0) << "de_inferno has no entity file";
+    EXPECT_EQ(Game().CountEntities("prop_dynamic"), 0) << "de_inferno's props are physics props";
+    EXPECT_EQ(Game().CountEntities("prop_physics_multiplayer"), 8);
     Console("changelevel de_dust2");
     server->RunTicks(1);
     EXPECT_EQ(Game().CountEntities("prop_dynamic"), 3);
     EXPECT_EQ(server->Edicts().InUseCount(), inUse);
+}
+
+TEST_F(SrcdsSimGameServerMap, InfernoAndTrainSpawnTheirProps) {
+    StartGame("+map de_train");
+    EXPECT_EQ(Game().CountEntities("worldspawn"), 1);
+    // Its own spelling: de_nuke's barrel is "barrel.mdl".
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props/de_train/Barrel.mdl"), 1);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props/de_train/barrel.mdl"), 0);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props_c17/oildrum001.mdl"), 1);
+    EXPECT_EQ(Game().CountEntities("prop_physics"), 1);
+    EXPECT_EQ(Game().CountEntities("info_player_terrorist"), 5);
+    Console("changelevel de_inferno");
+    server->RunTicks(1);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props/de_inferno/claypot01.mdl"), 1);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props_c17/Furniturechair001a.mdl"), 1);
+    EXPECT_EQ(Game().CountEntitiesByModel("models/props/de_train/Barrel.mdl"), 0);
+    EXPECT_EQ(Game().CountEntities("info_player_terrorist"), 0);
 }
 
 // ---- the world and traces ---------------------------------------------------------

@@ -14,12 +14,12 @@ class SrcdsSimPlugins : public SimServerTest {};
 TEST_F(SrcdsSimPlugins, StartUpOrderIsLoadThenLevelInitThenServerActivate) {
     InstallTestPlugin();
     StartServer("+maxplayers 12 +map de_dust2");
-    // The game makes its four team entities and spawns de_dust2's 24 map
-    // entities (edicts 13 to 40) between the level's start and its activation.
+    // The game makes its four team entities and spawns de_dust2's 27 map
+    // entities (edicts 13 to 43) between the level's start and its activation.
     Strings expected{"Load", "LevelInit de_dust2"};
-    for (int edict = 13; edict <= 40; ++edict)
+    for (int edict = 13; edict <= 43; ++edict)
         expected.push_back("OnEdictAllocated " + std::to_string(edict));
-    expected.push_back("ServerActivate 41 12");
+    expected.push_back("ServerActivate 44 12");
     EXPECT_EQ(CallsWithoutCommandClient(), expected);
     EXPECT_EQ(server->Globals().framecount, 0) << "a plug-in loads before the first frame";
     EXPECT_EQ(server->Globals().curtime, 0.0f);
