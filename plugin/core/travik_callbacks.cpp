@@ -38,11 +38,12 @@ using HostCommands::IsNamed;
 // Order: auth hosts, updater and cvar scanner reset before the player
 // manager and the queue; then the restart sequence stops and the map entity
 // editor reads the new map, before the tick rate is taken again.
-void Travik::LevelInit(const char*) {
+void Travik::LevelInit(const char* mapName) {
     active = tk_active.GetBool();
     cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
+    mapEntityEditor.OnLevelInit(mapName);
     if (g_host.gameDll) {
         tickRate = TicksPerSecond(g_host.gameDll->GetTickInterval());
         movementHook.SetTickRate(static_cast<float>(tickRate));
@@ -66,6 +67,7 @@ void Travik::ServerActivate(edict_t*, int, int clientMax) {
     defuseFix.Configure();
     defuseFix.OnServerActivate();
     antiAntiFlash.Configure();
+    mapEntityEditor.ConfigureHook();
     if (!active || !g_host.engine) {
         return;
     }

@@ -310,6 +310,7 @@ void Travik::UnloadFeatures() {
     movementHook.Unload();
     netProtect.Unload();
     crashBlock.Unload();
+    mapEntityEditor.Unload();
     cvarScanner.Unload();
     defuseFix.Unload();
     antiAntiFlash.Unload();

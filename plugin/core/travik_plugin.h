@@ -18,6 +18,7 @@
 #include "fixes/AntiAntiFlash.h"
 #include "fixes/CashCalling.h"
 #include "fixes/DefuseFix.h"
+#include "fixes/MapEntityEditor.h"
 #include "fixes/MovementHook.h"
 #include "fixes/deadvoice.h"
 #include "protection/CrashBlock.h"
@@ -86,6 +87,7 @@ public:
     AntiAntiFlash* getAntiAntiFlash() { return &antiAntiFlash; }
     Deadvoice* getDeadvoice() { return &deadvoice; }
     DefuseFix* getDefuseFix() { return &defuseFix; }
+    MapEntityEditor* getMapEntityEditor() { return &mapEntityEditor; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -189,6 +191,7 @@ private:
     NetProtect netProtect;
     CashCalling cashCalling;
     CvarScanner cvarScanner;
+    MapEntityEditor mapEntityEditor;
     DefuseFix defuseFix;
     AntiAntiFlash antiAntiFlash;
 

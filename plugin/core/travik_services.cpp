@@ -26,6 +26,7 @@ CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
 CvarScanner* getCvarScanner() { return g_travik.getCvarScanner(); }
 Deadvoice* getDeadvoice() { return g_travik.getDeadvoice(); }
 DefuseFix* getDefuseFix() { return g_travik.getDefuseFix(); }
+MapEntityEditor* getMapEntityEditor() { return g_travik.getMapEntityEditor(); }
 InternalVarAccessor* getInternalVarAccessor() { return g_travik.getInternalVarAccessor(); }
 KickBanQueue* getKickBanQueue() { return g_travik.getKickBanQueue(); }
 MovementHook* getMovementHook() { return g_travik.getMovementHook(); }

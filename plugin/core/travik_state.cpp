@@ -153,6 +153,7 @@ void Travik::OnActivated() {
     netProtect.Configure();
     deadvoice.Configure();
     movementHook.ConfigureHook();
+    mapEntityEditor.ConfigureHook();
     defuseFix.Configure();
     antiAntiFlash.Configure();
     cvarScanner.Reset();
@@ -165,6 +166,7 @@ void Travik::OnDeactivated() {
     movementHook.ConfigureHook();
     netProtect.Configure();
     crashBlock.Configure();
+    mapEntityEditor.ConfigureHook();
     defuseFix.Configure();
     antiAntiFlash.Configure();
     cvarScanner.Reset();
