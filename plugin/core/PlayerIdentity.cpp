@@ -2,6 +2,7 @@
 
 #include <edict.h>
 #include <eiface.h>
+#include <igameevents.h>
 #include <inetchannelinfo.h>
 #include <iplayerinfo.h>
 
@@ -54,6 +55,11 @@ edict_t* PlayerIdentity::GetEntityByUserID(int userID) {
         IPlayerInfo* info = PlayerInfoOf(edict);
         return info && info->IsPlayer() && g_host.engine->GetPlayerUserId(edict) == userID;
     });
+}
+
+edict_t* PlayerIdentity::GetEventPlayer(IGameEvent* event) {
+    const int userId = event ? event->GetInt("userid", 0) : 0;
+    return userId > 0 ? GetEntityByUserID(userId) : nullptr;
 }
 
 int PlayerIdentity::GetNumRealPlayers() {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+class IGameEvent;
 struct edict_t;
 
 // Who a client is: players, bots and SourceTV told apart, players found by
@@ -16,6 +17,9 @@ public:
     // Connected, no SourceTV.
     static bool IsPlayerOrBot(edict_t* edict);
     static edict_t* GetEntityByUserID(int userID);
+    // The player an event's "userid" names; null for a missing event, an ID
+    // that is not positive, or a user ID no player in the game has.
+    static edict_t* GetEventPlayer(IGameEvent* event);
     static int GetNumRealPlayers();
     // Humans (no bots, no SourceTV) whose team index is `team`.
     static int GetNumActualPlayersOnTeam(int team);

@@ -315,11 +315,10 @@ void Travik::FireGameEvent(IGameEvent* event) {
 
 // A hurt player still in the game is slowed when he lands, while tagging is on.
 void Travik::OnPlayerHurt(IGameEvent* event) {
-    const int userId = event->GetInt("userid", 0);
-    if (!tk_beta_tagging.GetBool() || userId <= 0) {
+    if (!tk_beta_tagging.GetBool()) {
         return;
     }
-    edict_t* victim = GetEntityByUserID(userId);
+    edict_t* victim = GetEventPlayer(event);
     IPlayerInfo* info = PlayerInfoOf(victim);
     if (info && info->IsConnected() && info->IsPlayer() && !info->IsDead() && !info->IsObserver()) {
         movementHook.TagPlayer(victim);
@@ -350,25 +349,20 @@ void Travik::OnRoundStart() {
 }
 
 void Travik::OnPlayerSay(IGameEvent* event) {
-    const int userId = event->GetInt("userid", 0);
-    if (!active || userId <= 0) {
+    if (!active || ReadyWordOf(event->GetString("text", "")) == ReadyWord::None) {
         return;
     }
-    if (ReadyWordOf(event->GetString("text", "")) == ReadyWord::None) {
-        return;
-    }
-    edict_t* speaker = GetEntityByUserID(userId);
-    if (speaker && !speaker->IsFree()) {
+    edict_t* speaker = GetEventPlayer(event);
+    if (speaker) {
         // Ready-up: "!ready" adds the speaker to its list, "!unready" removes them.
     }
 }
 
 void Travik::OnPlayerDisconnect(IGameEvent* event) {
-    const int userId = event->GetInt("userid", 0);
-    if (!active || userId <= 0 || !IsMemoryCorruptionReason(event->GetString("reason", ""))) {
+    if (!active || !IsMemoryCorruptionReason(event->GetString("reason", ""))) {
         return;
     }
-    edict_t* player = GetEntityByUserID(userId);
+    edict_t* player = GetEventPlayer(event);
     if (!player) {
         return;
     }

@@ -65,15 +65,8 @@ void AntiAntiFlash::Remove() {
 }
 
 void AntiAntiFlash::OnEvent(IGameEvent* event) {
-    if (!IsHooked() || !event) {
-        return;
-    }
-    const int userId = event->GetInt("userid", 0);
-    if (userId <= 0) {
-        return;
-    }
-    edict_t* player = PlayerIdentity::GetEntityByUserID(userId);
-    if (!player || player->IsFree()) {
+    edict_t* player = IsHooked() ? PlayerIdentity::GetEventPlayer(event) : nullptr;
+    if (!player) {
         return;
     }
     const char* name = event->GetName();

@@ -75,15 +75,8 @@ void DefuseFix::OnLevelShutdown() {
 }
 
 void DefuseFix::OnEvent(IGameEvent* event) {
-    if (!IsEnabled() || !event) {
-        return;
-    }
-    const int userId = event->GetInt("userid", 0);
-    if (userId <= 0) {
-        return;
-    }
-    edict_t* player = PlayerIdentity::GetEntityByUserID(userId);
-    if (!player || player->IsFree()) {
+    edict_t* player = IsEnabled() ? PlayerIdentity::GetEventPlayer(event) : nullptr;
+    if (!player) {
         return;
     }
     const char* name = event->GetName();

@@ -117,10 +117,7 @@ void MovementHook::OnEvent(IGameEvent* event) {
     if (!event || !HostCommands::IsNamed(event->GetName(), "player_spawn")) {
         return;
     }
-    const int userId = event->GetInt("userid", 0);
-    if (userId > 0) {
-        InitialiseMovementStatePlayer(PlayerIdentity::GetEntityByUserID(userId));
-    }
+    InitialiseMovementStatePlayer(PlayerIdentity::GetEventPlayer(event));
 }
 
 void MovementHook::OnClientActive(edict_t* player) {

@@ -2,6 +2,7 @@
 // players, bots and SourceTV told apart, players found by user ID.
 #include <eiface.h>
 #include <gtest/gtest.h>
+#include <igameevents.h>
 
 #include "SimRoom.h"
 #include "core/PlayerIdentity.h"
@@ -36,6 +37,30 @@ TEST(PlayerIdentityService, IdentityTellsPlayersBotsAndSourceTVApart) {
     EXPECT_FALSE(PlayerIdentity::IsPlayer(alice));
     EXPECT_EQ(PlayerIdentity::GetNumRealPlayers(), 4);
     EXPECT_EQ(PlayerIdentity::GetNumActualPlayersOnTeam(2), 1);
+}
+
+// The player an event names; a missing, non-positive or unknown user ID, or
+// one of a player who left, names nobody.
+TEST(PlayerIdentityService, AnEventsUserIdNamesAPlayerInTheGameOrNobody) {
+    SimRoom room;
+    ASSERT_TRUE(room.started);
+    sim::GameEventManager& events = room.server->Events();
+    IGameEvent* event = events.CreateEvent("player_spawn", true);
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(PlayerIdentity::GetEventPlayer(event), nullptr) << "no userid at all";
+    event->SetInt("userid", room.carol->UserId());
+    EXPECT_EQ(PlayerIdentity::GetEventPlayer(event), room.EdictOf(room.carol));
+    event->SetInt("userid", room.bot->UserId());
+    EXPECT_EQ(PlayerIdentity::GetEventPlayer(event), room.EdictOf(room.bot));
+    for (int id : {0, -1, 9999}) {
+        event->SetInt("userid", id);
+        EXPECT_EQ(PlayerIdentity::GetEventPlayer(event), nullptr) << id;
+    }
+    event->SetInt("userid", room.carol->UserId());
+    room.server->Clients().Disconnect(*room.carol, "Disconnect by user.", false);
+    EXPECT_EQ(PlayerIdentity::GetEventPlayer(event), nullptr) << "a player who left";
+    EXPECT_EQ(PlayerIdentity::GetEventPlayer(nullptr), nullptr);
+    events.FreeEvent(event);
 }
 
 }  // namespace
