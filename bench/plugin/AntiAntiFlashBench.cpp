@@ -12,47 +12,29 @@
 #include <iservernetworkable.h>
 #include <shareddefs.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchServer.h"
 #include "CountingAllocator.h"
 #include "InterleavedMain.h"
 #include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
-#include "engine/Server.h"
 #include "fixes/AntiAntiFlash.h"
-#include "scenario/GameFolder.h"
 
 namespace {
 
 constexpr int kPlayers = 64;
 
 struct Room {
-    Room() : folder(SRCDS_SIM_TEMPLATE) {
-        sim::ServerConfig config;
-        config.gameDir = folder.GameDir();
-        config.commandLine = "+maxplayers 64 +map de_dust2";
-        server = std::make_unique<sim::Server>(config);
-        server->Start();
+    Room() : server("+maxplayers 64 +map de_dust2") {
         for (int i = 0; i < kPlayers; ++i) {
-            sim::ClientSpec spec;
-            spec.name = "player" + std::to_string(i);
-            spec.signOn = 0.0;
-            spec.validateAfter = 0.0;
-            sim::Client& client = server->Clients().Connect(spec);
-            server->Game().Sim()->SetTeam(client.EntityIndex(), i % 2 ? TEAM_CT : TEAM_TERRORIST);
-            clients.push_back(server->Edicts().Get(client.EntityIndex()));
+            sim::Client& client =
+                server.Join("player" + std::to_string(i), i % 2 ? TEAM_CT : TEAM_TERRORIST);
+            clients.push_back(server.EdictOf(client));
         }
         server->RunFrame();
-        CreateInterfaceFn game = server->Game().Factory();
-        g_host.engine = static_cast<IVEngineServer*>(
-            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
-        g_host.playerInfoManager =
-            static_cast<IPlayerInfoManager*>(game(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
-        g_host.gameEnts =
-            static_cast<IServerGameEnts*>(game(INTERFACEVERSION_SERVERGAMEENTS, nullptr));
-        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
+        server.HandToPlugin();
         for (int index = 0; index < MAX_EDICTS; ++index) {
             const edict_t* edict = server->Edicts().Get(index);
             if (edict && !edict->IsFree()) {
@@ -60,12 +42,12 @@ struct Room {
             }
         }
     }
-    ~Room() {
-        flash.Unload();
-        g_host = HostInterfaces{};
-    }
+    ~Room() { flash.Unload(); }
 
     bool Ready() const {
+        if (!server.Started()) {
+            return false;
+        }
         int alive = 0;
         for (edict_t* client : clients) {
             IPlayerInfo* info = g_host.playerInfoManager->GetPlayerInfo(client);
@@ -92,20 +74,12 @@ struct Room {
     }
 
     void Run(benchmark::State& state) {
-        // Warm-up: the entity fields are found on first use.
-        Snapshot();
-        const long before = AllocationCount();
-        for (auto _ : state) {
-            benchmark::DoNotOptimize(Snapshot());
-        }
-        const long allocations = AllocationCount() - before;
-        state.counters["allocs"] = static_cast<double>(allocations);
+        RunCountingAllocations(state, [this] { return Snapshot(); });
         state.counters["candidates"] = static_cast<double>(candidates.size());
         state.counters["sent"] = static_cast<double>(transmit.CountSetBits());
     }
 
-    sim::GameFolder folder;
-    std::unique_ptr<sim::Server> server;
+    BenchServer server;
     std::vector<edict_t*> clients;
     std::vector<unsigned short> candidates;
     TransmitBitVec transmit;

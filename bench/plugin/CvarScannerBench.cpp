@@ -10,14 +10,13 @@
 #include <iplayerinfo.h>
 #include <iserverplugin.h>
 
-#include <memory>
+#include <string>
 
+#include "BenchServer.h"
 #include "CountingAllocator.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_plugin.h"
 #include "enforcement/CvarScanner.h"
-#include "engine/Server.h"
-#include "scenario/GameFolder.h"
 #include "support/StringCrypt.h"
 
 namespace {
@@ -34,41 +33,23 @@ private:
 };
 
 struct Room {
-    Room() : folder(SRCDS_SIM_TEMPLATE) {
-        sim::ServerConfig config;
-        config.gameDir = folder.GameDir();
-        config.commandLine = "+maxplayers 64 +map de_dust2";
-        server = std::make_unique<sim::Server>(config);
-        server->Start();
+    Room() : server("+maxplayers 64 +map de_dust2") {
         for (int i = 0; i < 64; ++i) {
-            sim::ClientSpec spec;
-            spec.name = "player" + std::to_string(i);
-            spec.signOn = 0.0;
-            spec.validateAfter = 0.0;
-            server->Clients().Connect(spec);
+            server.Join("player" + std::to_string(i));
         }
-        CreateInterfaceFn game = server->Game().Factory();
-        g_host.engine = static_cast<IVEngineServer*>(
-            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
-        g_host.playerInfoManager =
-            static_cast<IPlayerInfoManager*>(game(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
-        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
+        server.HandToPlugin();
         g_host.helpers = &helpers;
         InitEnc();
         scanner.PopulateScanningList();
     }
-    ~Room() {
-        g_host = HostInterfaces{};
-        g_travik.getKickBanQueue()->Reset();
-    }
+    ~Room() { g_travik.getKickBanQueue()->Reset(); }
     // A quarter second later, as the host's clock moves between scans.
     void ScannerFrame() {
         g_host.globals->curtime += CvarScanner::kScanInterval;
         scanner.OnGameFrame();
     }
 
-    sim::GameFolder folder;
-    std::unique_ptr<sim::Server> server;
+    BenchServer server;
     SilentHelpers helpers;
     CvarScanner scanner;
 };

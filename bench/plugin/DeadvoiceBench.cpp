@@ -14,44 +14,27 @@
 #include <shareddefs.h>
 #include <tier1/convar.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchServer.h"
 #include "CountingAllocator.h"
 #include "InterleavedMain.h"
 #include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
-#include "engine/Server.h"
 #include "fixes/deadvoice.h"
-#include "scenario/GameFolder.h"
 
 namespace {
 
 constexpr int kPlayers = 64;
 
 struct Room {
-    Room() : folder(SRCDS_SIM_TEMPLATE) {
-        sim::ServerConfig config;
-        config.gameDir = folder.GameDir();
-        config.commandLine = "+maxplayers 64 +map de_dust2";
-        server = std::make_unique<sim::Server>(config);
-        server->Start();
+    Room() : server("+maxplayers 64 +map de_dust2") {
         for (int i = 0; i < kPlayers; ++i) {
-            sim::ClientSpec spec;
-            spec.name = "player" + std::to_string(i);
-            spec.signOn = 0.0;
-            spec.validateAfter = 0.0;
-            sim::Client& client = server->Clients().Connect(spec);
-            server->Game().Sim()->SetTeam(client.EntityIndex(), i % 2 ? TEAM_CT : TEAM_TERRORIST);
+            server.Join("player" + std::to_string(i), i % 2 ? TEAM_CT : TEAM_TERRORIST);
         }
         server->RunFrame();
-        g_host.engine = static_cast<IVEngineServer*>(
-            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
-        g_host.playerInfoManager = static_cast<IPlayerInfoManager*>(
-            server->Game().Factory()(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
-        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
-        g_host.voiceServer = &server->Voice();
+        server.HandToPlugin();
         voice.Init(g_host.globals->maxClients);
         CCommand enable;
         enable.Tokenize("VModEnable 1");
@@ -71,13 +54,13 @@ struct Room {
             }
         }
     }
-    ~Room() {
-        voice.Unload();
-        g_host = HostInterfaces{};
-    }
+    ~Room() { voice.Unload(); }
 
     bool Alive(int index) { return server->Game().Sim()->IsAlive(index); }
     bool Ready() {
+        if (!server.Started()) {
+            return false;
+        }
         int alive = 0;
         for (int index = 1; index <= kPlayers; ++index) {
             alive += Alive(index) ? 1 : 0;
@@ -101,12 +84,7 @@ struct Room {
     }
 
     void Run(benchmark::State& state) {
-        Sweep();
-        const long before = AllocationCount();
-        for (auto _ : state) {
-            benchmark::DoNotOptimize(Sweep());
-        }
-        state.counters["allocs"] = static_cast<double>(AllocationCount() - before);
+        RunCountingAllocations(state, [this] { return Sweep(); });
         int heard = 0;
         for (int receiver = 1; receiver <= kPlayers; ++receiver) {
             for (int sender = 1; sender <= kPlayers; ++sender) {
@@ -116,8 +94,7 @@ struct Room {
         state.counters["heard"] = heard;
     }
 
-    sim::GameFolder folder;
-    std::unique_ptr<sim::Server> server;
+    BenchServer server;
     bool game[kPlayers][kPlayers] = {};
     Deadvoice voice;
 };

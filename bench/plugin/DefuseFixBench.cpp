@@ -13,18 +13,14 @@
 #include <shareddefs.h>
 #include <tier1/convar.h>
 
-#include <memory>
-#include <string>
-
+#include "BenchServer.h"
 #include "CountingAllocator.h"
 #include "InterleavedMain.h"
 #include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_services.h"
 #include "cstrike/BasePlayer.h"
-#include "engine/Server.h"
 #include "fixes/DefuseFix.h"
-#include "scenario/GameFolder.h"
 
 namespace {
 
@@ -33,69 +29,38 @@ constexpr float kBombSpot[3] = {540, 600, 0};
 constexpr float kInView[3] = {480, 600, 0};
 
 struct Room {
-    Room() : folder(SRCDS_SIM_TEMPLATE) {
-        sim::ServerConfig config;
-        config.gameDir = folder.GameDir();
-        config.commandLine = "-insecure +mp_freezetime 0 +map de_dust2";
-        server = std::make_unique<sim::Server>(config);
-        server->Start();
-        sim::Client& planter = Join("planter", TEAM_TERRORIST);
-        sim::Client& defuser = Join("defuser", TEAM_CT);
+    Room() : server("-insecure +mp_freezetime 0 +map de_dust2") {
+        sim::Client& planter = server.Join("planter", TEAM_TERRORIST);
+        sim::Client& defuser = server.Join("defuser", TEAM_CT);
         server->RunSeconds(3.1);
-        CreateInterfaceFn game = server->Game().Factory();
-        g_host.engine = static_cast<IVEngineServer*>(
-            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
-        g_host.engineTrace = static_cast<IEngineTrace*>(
-            sim::Server::EngineFactory(INTERFACEVERSION_ENGINETRACE_SERVER, nullptr));
-        g_host.playerInfoManager =
-            static_cast<IPlayerInfoManager*>(game(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
-        g_host.gameEnts =
-            static_cast<IServerGameEnts*>(game(INTERFACEVERSION_SERVERGAMEENTS, nullptr));
-        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
+        server.HandToPlugin();
         ISimGame& sim = *server->Game().Sim();
         sim.Teleport(planter.EntityIndex(), kBombSpot);
         planted = sim.PlantBomb(planter.EntityIndex());
         sim.Teleport(defuser.EntityIndex(), kInView);
         // Through the edict, as a plug-in reaches the game's entity.
-        edict_t* edict = server->Edicts().Get(defuser.EntityIndex());
-        player = static_cast<CBasePlayer*>(edict->GetUnknown()->GetBaseEntity());
+        player = static_cast<CBasePlayer*>(server.EdictOf(defuser)->GetUnknown()->GetBaseEntity());
     }
     ~Room() {
         tk_beta_illegaldefusefix.SetValue(0);
         travik::getDefuseFix()->Unload();
-        g_host = HostInterfaces{};
     }
 
-    sim::Client& Join(const std::string& name, int team) {
-        sim::ClientSpec spec;
-        spec.name = name;
-        spec.signOn = 0.0;
-        spec.validateAfter = 0.0;
-        sim::Client& client = server->Clients().Connect(spec);
-        server->Game().Sim()->SetTeam(client.EntityIndex(), team);
-        return client;
-    }
-
-    bool Ready() const { return planted && player && Search() != nullptr; }
+    bool Ready() const { return server.Started() && planted && player && Search() != nullptr; }
 
     CBaseEntity* Search() const { return player->FindUseEntity(); }
 
     void Run(benchmark::State& state) {
-        Search();  // the entity fields are found on first use
         const float start = g_host.globals->curtime;
-        const long before = AllocationCount();
-        for (auto _ : state) {
+        RunCountingAllocations(state, [this] {
             // Past the re-check window: every hooked search traces afresh.
             g_host.globals->curtime += 0.2f;
-            benchmark::DoNotOptimize(Search());
-        }
-        const long allocations = AllocationCount() - before;
+            return Search();
+        });
         g_host.globals->curtime = start;
-        state.counters["allocs"] = static_cast<double>(allocations);
     }
 
-    sim::GameFolder folder;
-    std::unique_ptr<sim::Server> server;
+    BenchServer server;
     CBasePlayer* player = nullptr;
     bool planted = false;
 };

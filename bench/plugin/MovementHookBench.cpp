@@ -12,19 +12,14 @@
 #include <iplayerinfo.h>
 #include <shareddefs.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
+#include "BenchServer.h"
 #include "CountingAllocator.h"
 #include "InterleavedMain.h"
 #include "TimeRatioReporter.h"
 #include "core/HostInterfaces.h"
 #include "core/InternalVarAccessor.h"
 #include "core/travik_services.h"
-#include "engine/Server.h"
 #include "fixes/MovementHook.h"
-#include "scenario/GameFolder.h"
 
 namespace {
 
@@ -35,45 +30,20 @@ constexpr float kClockStart = 100.0f;
 constexpr float kClockEnd = 5000.0f;
 
 struct Room {
-    Room() : folder(SRCDS_SIM_TEMPLATE) {
-        sim::ServerConfig config;
-        config.gameDir = folder.GameDir();
-        config.commandLine = "-insecure +mp_freezetime 0 +map de_dust2";
-        server = std::make_unique<sim::Server>(config);
-        server->Start();
-        sim::ClientSpec spec;
-        spec.name = "runner";
-        spec.signOn = 0.0;
-        spec.validateAfter = 0.0;
-        sim::Client& client = server->Clients().Connect(spec);
-        server->Game().Sim()->SetTeam(client.EntityIndex(), TEAM_TERRORIST);
+    Room() : server("-insecure +mp_freezetime 0 +map de_dust2") {
+        edict = server.EdictOf(server.Join("runner", TEAM_TERRORIST));
         server->RunFrame();
-        CreateInterfaceFn game = server->Game().Factory();
-        g_host.engine = static_cast<IVEngineServer*>(
-            sim::Server::EngineFactory(INTERFACEVERSION_VENGINESERVER, nullptr));
-        g_host.playerInfoManager =
-            static_cast<IPlayerInfoManager*>(game(INTERFACEVERSION_PLAYERINFOMANAGER, nullptr));
-        g_host.gameDll =
-            static_cast<IServerGameDLL*>(game(INTERFACEVERSION_SERVERGAMEDLL, nullptr));
-        g_host.gameEnts =
-            static_cast<IServerGameEnts*>(game(INTERFACEVERSION_SERVERGAMEENTS, nullptr));
-        g_host.gameMovement =
-            static_cast<IGameMovement*>(game(INTERFACENAME_GAMEMOVEMENT, nullptr));
-        g_host.globals = g_host.playerInfoManager->GetGlobalVars();
-        edict = server->Edicts().Get(client.EntityIndex());
+        server.HandToPlugin();
         player = reinterpret_cast<CBasePlayer*>(g_host.gameEnts->EdictToBaseEntity(edict));
         move.m_flMaxSpeed = 250.0f;
         move.m_flForwardMove = 400.0f;
         g_host.globals->curtime = kClockStart;
     }
-    ~Room() {
-        travik::getMovementHook()->Unload();
-        g_host = HostInterfaces{};
-    }
+    ~Room() { travik::getMovementHook()->Unload(); }
 
     bool Ready() const {
         IPlayerInfo* info = edict ? g_host.playerInfoManager->GetPlayerInfo(edict) : nullptr;
-        return player && g_host.gameMovement && info && !info->IsDead() &&
+        return server.Started() && player && g_host.gameMovement && info && !info->IsDead() &&
                travik::getInternalVarAccessor()->Init();
     }
 
@@ -93,17 +63,11 @@ struct Room {
     }
 
     void Run(benchmark::State& state) {
-        Batch();
-        const long before = AllocationCount();
-        for (auto _ : state) {
-            benchmark::DoNotOptimize(Batch());
-        }
-        state.counters["allocs"] = static_cast<double>(AllocationCount() - before);
+        RunCountingAllocations(state, [this] { return Batch(); });
         state.SetItemsProcessed(state.iterations() * kBatch);
     }
 
-    sim::GameFolder folder;
-    std::unique_ptr<sim::Server> server;
+    BenchServer server;
     edict_t* edict = nullptr;
     CBasePlayer* player = nullptr;
     CMoveData move;
