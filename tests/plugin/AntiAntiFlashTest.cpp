@@ -52,8 +52,7 @@ protected:
         alice = &Join("alice", TEAM_TERRORIST);
         bob = &Join("bob", TEAM_TERRORIST);
         carol = &Join("carol", TEAM_CT);
-        bot = &AddBot("bot");
-        server->Game().Sim()->SetTeam(bot->EntityIndex(), TEAM_TERRORIST);
+        bot = &AddBot("bot", TEAM_TERRORIST);
         server->RunFrame();
         for (const sim::Client* client : {alice, bob, carol, bot}) {
             ASSERT_TRUE(server->Game().Sim()->IsAlive(client->EntityIndex())) << client->Name();
@@ -62,25 +61,10 @@ protected:
         ASSERT_TRUE(SeesAll(*alice, {bob, carol, bot}));
     }
 
-    sim::Client& Join(const std::string& name, int team) {
-        sim::Client& client = Connect(name);
-        server->Game().Sim()->SetTeam(client.EntityIndex(), team);
-        return client;
-    }
-
-    // The game's entity on an edict, reached as a plug-in reaches it.
-    CBaseEntity* EntityAt(int index) {
-        edict_t* edict = server->Edicts().Get(index);
-        return edict && !edict->IsFree() && edict->GetUnknown()
-                   ? edict->GetUnknown()->GetBaseEntity()
-                   : nullptr;
-    }
-    CBaseEntity* PlayerEntity(const sim::Client& client) { return EntityAt(client.EntityIndex()); }
-
     // The entity indexes of what the player carries (its move children).
     std::vector<int> Carried(const sim::Client& client) {
         std::vector<int> carried;
-        CBaseEntity* player = PlayerEntity(client);
+        CBaseEntity* player = EntityOf(client);
         for (CBaseEntity* child = player ? player->FirstMoveChild() : nullptr; child;
              child = child->NextMovePeer()) {
             carried.push_back(child->entindex());

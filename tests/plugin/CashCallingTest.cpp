@@ -39,18 +39,11 @@ protected:
     }
 
     sim::Client& Join(const std::string& name, int team) {
-        sim::Client& client = Connect(name);
-        server->Game().Sim()->SetTeam(client.EntityIndex(), team);
+        sim::Client& client = TravikServerTest::Join(name, team);
         if (!first && team != TEAM_SPECTATOR) {
             first = &client;
         }
         return client;
-    }
-
-    sim::Client& JoinBot(const std::string& name, int team) {
-        sim::Client& bot = AddBot(name);
-        server->Game().Sim()->SetTeam(bot.EntityIndex(), team);
-        return bot;
     }
 
     // The game's commencing round ends once both sides have players; the
@@ -122,7 +115,7 @@ TEST_F(CashCallingFeature, ListsHumanTeamMatesRichestFirstWithTheArmedAheadOfEqu
     Start();
     sim::Client& bob = Join("bob", TEAM_TERRORIST);
     sim::Client& alice = Join("alice", TEAM_TERRORIST);
-    JoinBot("botty", TEAM_TERRORIST);
+    AddBot("botty", TEAM_TERRORIST);
     Join("frank", TEAM_TERRORIST);
     sim::Client& carol = Join("carol", TEAM_CT);
     BeginFirstRound();
@@ -208,8 +201,8 @@ TEST_F(CashCallingFeature, SixHumansMayCallASeventhEndsItForTheirTeamOnly) {
     for (const char* name : {"t1", "t2", "t3", "t4", "t5", "t6"}) {
         terrorists.push_back(&Join(name, TEAM_TERRORIST));
     }
-    JoinBot("bot1", TEAM_TERRORIST);
-    JoinBot("bot2", TEAM_TERRORIST);
+    AddBot("bot1", TEAM_TERRORIST);
+    AddBot("bot2", TEAM_TERRORIST);
     sim::Client& carol = Join("carol", TEAM_CT);
     BeginFirstRound();
 

@@ -37,15 +37,6 @@ protected:
         ASSERT_FALSE(Hears(*alice, *carol));
     }
 
-    sim::Client& Join(const std::string& name, int team,
-                      const std::function<void(sim::ClientSpec&)>& adjust = {}) {
-        sim::Client& client = Connect(name, adjust);
-        if (team != TEAM_UNASSIGNED) {
-            server->Game().Sim()->SetTeam(client.EntityIndex(), team);
-        }
-        return client;
-    }
-
     void Kill(sim::Client& client) {
         ClientLine(client, "kill");
         ASSERT_FALSE(server->Game().Sim()->IsAlive(client.EntityIndex())) << client.Name();

@@ -44,23 +44,12 @@ protected:
         }
     }
 
-    sim::Client& Join(const std::string& name, int team) {
-        sim::Client& client = Connect(name);
-        Game().SetTeam(client.EntityIndex(), team);
-        return client;
-    }
-
     ISimGame& Game() { return *server->Game().Sim(); }
-    CBaseEntity* Entity(const sim::Client& client) {
-        // Through the edict, as a plug-in reaches the game's entity.
-        edict_t* edict = server->Edicts().Get(client.EntityIndex());
-        return edict && edict->GetUnknown() ? edict->GetUnknown()->GetBaseEntity() : nullptr;
-    }
     // A hook gives the entity a virtual table of its own; an alive player
     // never hooked (alice, a terrorist) has the class's.
     bool Hooked(const sim::Client& client) {
-        CBaseEntity* entity = Entity(client);
-        CBaseEntity* plain = Entity(*alice);
+        CBaseEntity* entity = EntityOf(client);
+        CBaseEntity* plain = EntityOf(*alice);
         return entity && plain &&
                *reinterpret_cast<void**>(entity) != *reinterpret_cast<void**>(plain);
     }
@@ -167,8 +156,7 @@ TEST_F(DefuseFixFeature, AfterTheRoundHasEndedNothingIsCheckedUntilTheNextRound)
 
 TEST_F(DefuseFixFeature, TerroristsBotsAndTheDeadAreNeverHookedAndABotDefusesThroughWalls) {
     Start();
-    sim::Client& bot = AddBot("bot");
-    Game().SetTeam(bot.EntityIndex(), TEAM_CT);
+    sim::Client& bot = AddBot("bot", TEAM_CT);
     server->RunFrame();
     Console("mp_restartgame 1");
     server->RunSeconds(1.2);

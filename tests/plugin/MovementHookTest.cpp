@@ -32,11 +32,6 @@ protected:
 
     ISimGame& Game() { return *server->Game().Sim(); }
 
-    sim::Client& Player(const std::string& name, int team) {
-        sim::Client& client = Connect(name);
-        Game().SetTeam(client.EntityIndex(), team);
-        return client;
-    }
     // Both sides have players: past the game's first restart, into a round.
     void Commence() { server->RunSeconds(3.1); }
 
@@ -55,6 +50,23 @@ protected:
             Input(*client);
         }
         server->RunSeconds(1.0);
+    }
+    // Kick mode: alice for the terrorists runs at full speed beside a bot of
+    // her side that the speed checks leave alone, bob keeps the other side
+    // filled; in a round.
+    struct Runners {
+        sim::Client& alice;
+        sim::Client& pacer;
+    };
+    Runners RunBesideAPacer() {
+        Start();
+        Console("tk_antispeedhack 2");
+        sim::Client& alice = Join("alice", 2);
+        Join("bob", 3);
+        sim::Client& pacer = AddBot("pacer", 2);
+        Commence();
+        RunAtFullSpeed({&alice, &pacer});
+        return {alice, pacer};
     }
     void Rate(const sim::Client& client, float perSecond) {
         Game().SetUsercmdRate(client.EntityIndex(), perSecond);
@@ -99,8 +111,8 @@ std::vector<std::string> SwitchLines(const std::vector<std::string>& chat) {
 TEST_F(MovementHookFeature, ASpeedHackerIsSlowedFromHisSecondWindowAndKickedAtTheCloseOfTheFifth) {
     Start();
     Console("tk_antispeedhack 2");
-    sim::Client& alice = Player("alice", 2);
-    sim::Client& bob = Player("bob", 3);
+    sim::Client& alice = Join("alice", 2);
+    sim::Client& bob = Join("bob", 3);
     Commence();
     RunAtFullSpeed({&alice, &bob});
     ASSERT_GE(Speed(alice), kSlowed);
@@ -139,16 +151,7 @@ TEST_F(MovementHookFeature, ASpeedHackerIsSlowedFromHisSecondWindowAndKickedAtTh
 // judged against a bot's that runs beside him, which the speed checks leave
 // alone.
 TEST_F(MovementHookFeature, AClientAtTheTickRateIsNeverSlowed) {
-    Start();
-    Console("tk_antispeedhack 2");
-    sim::Client& alice = Player("alice", 2);
-    Player("bob", 3);
-    sim::Client& pacer = AddBot("pacer");
-    Game().SetTeam(pacer.EntityIndex(), 2);
-    Commence();
-    Input(alice);
-    Input(pacer);
-    server->RunSeconds(1.0);
+    auto [alice, pacer] = RunBesideAPacer();
     int slowed = 0;
     int respawns = 0;
     for (int tick = 0; tick < 10 * 60 * 66; ++tick) {
@@ -167,14 +170,7 @@ TEST_F(MovementHookFeature, AClientAtTheTickRateIsNeverSlowed) {
 // neither slowed nor kicked. His speed is compared with a bot's beside him
 // outside the stalls (while stalled he runs no usercmds at all).
 TEST_F(MovementHookFeature, AnHonestClientWhosePacketsStallIsNeitherSlowedNorKicked) {
-    Start();
-    Console("tk_antispeedhack 2");
-    sim::Client& alice = Player("alice", 2);
-    Player("bob", 3);
-    sim::Client& pacer = AddBot("pacer");
-    Game().SetTeam(pacer.EntityIndex(), 2);
-    Commence();
-    RunAtFullSpeed({&alice, &pacer});
+    auto [alice, pacer] = RunBesideAPacer();
     constexpr float kPeriod = 2.0f;
     constexpr float kStall = 0.2f;
     const float end = Now() + 10.0f * 60.0f;
@@ -201,8 +197,8 @@ TEST_F(MovementHookFeature, AnHonestClientWhosePacketsStallIsNeitherSlowedNorKic
 
 TEST_F(MovementHookFeature, PreventModeSlowsASpeedHackerForAsLongAsHeCheats) {
     Start();
-    sim::Client& alice = Player("alice", 2);
-    Player("bob", 3);
+    sim::Client& alice = Join("alice", 2);
+    Join("bob", 3);
     Commence();
     Input(alice);
     Rate(alice, 2.0f * 66.0f);
@@ -218,10 +214,9 @@ TEST_F(MovementHookFeature, PreventModeSlowsASpeedHackerForAsLongAsHeCheats) {
 
 TEST_F(MovementHookFeature, AUsercmdWithNotANumberIsNotRunAndItsSenderIsKicked) {
     Start();
-    sim::Client& alice = Player("alice", 2);
-    Player("bob", 3);
-    sim::Client& bot = AddBot("bot");
-    Game().SetTeam(bot.EntityIndex(), 3);
+    sim::Client& alice = Join("alice", 2);
+    Join("bob", 3);
+    sim::Client& bot = AddBot("bot", 3);
     Commence();
     const float x = State(alice).origin[0];
     Input(alice, kNaN);
@@ -238,9 +233,9 @@ TEST_F(MovementHookFeature, AUsercmdWithNotANumberIsNotRunAndItsSenderIsKicked) 
 
 TEST_F(MovementHookFeature, PitchAndRollBeyondARightAngleAreKickedAndLoggedQuietly) {
     Start();
-    sim::Client& alice = Player("alice", 2);
-    sim::Client& bob = Player("bob", 3);
-    sim::Client& carol = Player("carol", 2);
+    sim::Client& alice = Join("alice", 2);
+    sim::Client& bob = Join("bob", 3);
+    sim::Client& carol = Join("carol", 2);
     Commence();
     Input(alice, 270.0f);
     Input(bob, 269.0f);
@@ -261,8 +256,8 @@ TEST_F(MovementHookFeature, PitchAndRollBeyondARightAngleAreKickedAndLoggedQuiet
 TEST_F(MovementHookFeature, TaggingSlowsAHurtPlayerForAMomentOnly) {
     Start();
     Console("tk_beta_tagging 1");
-    sim::Client& alice = Player("alice", 2);
-    sim::Client& bob = Player("bob", 3);
+    sim::Client& alice = Join("alice", 2);
+    sim::Client& bob = Join("bob", 3);
     Commence();
     RunAtFullSpeed({&alice, &bob});
     Game().Hurt(alice.EntityIndex(), bob.EntityIndex(), 10, "usp");
@@ -281,7 +276,7 @@ TEST_F(MovementHookFeature, TaggingSlowsAHurtPlayerForAMomentOnly) {
 TEST_F(MovementHookFeature, TheHookFollowsTheActiveSwitchAndItsVariablesAndSaysSo) {
     Start();
     EXPECT_EQ(ConsoleCount("[Travik] Movement Hook Enabled\n"), 1);
-    sim::Client& alice = Player("alice", 2);
+    sim::Client& alice = Join("alice", 2);
     Console("tk_antispeedhack 0");
     Console("tk_checkviewangles 0");
     EXPECT_EQ(ConsoleCount("[Travik] Movement Hook Disabled\n"), 1);

@@ -1,6 +1,8 @@
 #include "TravikServerTest.h"
 
+#include <edict.h>
 #include <icvar.h>
+#include <iserverunknown.h>
 #include <tier1/convar.h>
 
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <sstream>
 
 #include "engine/WallClock.h"
+#include "sim/ISimGame.h"
 
 namespace fs = std::filesystem;
 
@@ -118,8 +121,27 @@ sim::Client& TravikServerTest::Connect(const std::string& name,
     return server->Clients().Connect(spec);
 }
 
-sim::Client& TravikServerTest::AddBot(const std::string& name) {
-    return server->Clients().AddFakeClient(name, sim::ClientKind::Bot);
+sim::Client& TravikServerTest::AddBot(const std::string& name, int team) {
+    sim::Client& bot = server->Clients().AddFakeClient(name, sim::ClientKind::Bot);
+    if (team != TEAM_UNASSIGNED) {
+        server->Game().Sim()->SetTeam(bot.EntityIndex(), team);
+    }
+    return bot;
+}
+
+sim::Client& TravikServerTest::Join(const std::string& name, int team,
+                                    const std::function<void(sim::ClientSpec&)>& adjust) {
+    sim::Client& client = Connect(name, adjust);
+    if (team != TEAM_UNASSIGNED) {
+        server->Game().Sim()->SetTeam(client.EntityIndex(), team);
+    }
+    return client;
+}
+
+CBaseEntity* TravikServerTest::EntityAt(int index) const {
+    edict_t* edict = server->Edicts().Get(index);
+    return edict && !edict->IsFree() && edict->GetUnknown() ? edict->GetUnknown()->GetBaseEntity()
+                                                            : nullptr;
 }
 
 void TravikServerTest::ClientLine(sim::Client& client, const std::string& line) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <shareddefs.h>
 
 #include <functional>
 #include <memory>
@@ -13,6 +14,8 @@
 
 #include "engine/Server.h"
 #include "scenario/GameFolder.h"
+
+class CBaseEntity;
 
 class TravikServerTest : public ::testing::Test {
 protected:
@@ -45,7 +48,17 @@ protected:
 
     sim::Client& Connect(const std::string& name,
                          const std::function<void(sim::ClientSpec&)>& adjust = {});
-    sim::Client& AddBot(const std::string& name);
+    sim::Client& AddBot(const std::string& name, int team = TEAM_UNASSIGNED);
+    // A client in the game at once, put on `team` unless that is
+    // TEAM_UNASSIGNED.
+    sim::Client& Join(const std::string& name, int team,
+                      const std::function<void(sim::ClientSpec&)>& adjust = {});
+    // The game's entity on an edict in use, reached through the edict as a
+    // plug-in reaches it; null otherwise.
+    CBaseEntity* EntityAt(int index) const;
+    CBaseEntity* EntityOf(const sim::Client& client) const {
+        return EntityAt(client.EntityIndex());
+    }
     // A line typed in the client's console.
     void ClientLine(sim::Client& client, const std::string& line);
     // The client's own console text.
