@@ -26,6 +26,29 @@ protected:
         EXPECT_EQ(server->Plugins().Count(), 0);
         EXPECT_FALSE(AnyTravikVariable());
     }
+
+    // The installed module opened beside the host's own loading: its
+    // factory and the callbacks it hands out, null where that failed.
+    struct OpenedModule {
+        void* handle = nullptr;
+        CreateInterfaceFn factory = nullptr;
+        IServerPluginCallbacks* plugin = nullptr;
+    };
+    OpenedModule OpenModule() {
+        OpenedModule opened;
+        opened.handle = dlopen(folder.PathOf("addons/travik.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!opened.handle) {
+            ADD_FAILURE() << dlerror();
+            return opened;
+        }
+        opened.factory =
+            reinterpret_cast<CreateInterfaceFn>(dlsym(opened.handle, "CreateInterface"));
+        if (opened.factory) {
+            opened.plugin = static_cast<IServerPluginCallbacks*>(
+                opened.factory(INTERFACEVERSION_ISERVERPLUGINCALLBACKS, nullptr));
+        }
+        return opened;
+    }
 };
 
 TEST_F(TravikLoadFeature, LoadsThroughItsDescriptionFileAndSaysSo) {
@@ -229,21 +252,18 @@ TEST_F(TravikLoadFeature, ARefusedLoadGivesTheHostBackEverythingWithoutUnload) {
     Console("sv_maxcmdrate 100");
     Console("sv_cheats 1");
     const HostVariables before = HostVariablesOf(*server);
-    void* module = dlopen(folder.PathOf("addons/travik.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr) << dlerror();
-    auto factory = reinterpret_cast<CreateInterfaceFn>(dlsym(module, "CreateInterface"));
-    ASSERT_NE(factory, nullptr);
-    auto* plugin = static_cast<IServerPluginCallbacks*>(
-        factory(INTERFACEVERSION_ISERVERPLUGINCALLBACKS, nullptr));
-    ASSERT_NE(plugin, nullptr);
+    const OpenedModule module = OpenModule();
+    ASSERT_NE(module.factory, nullptr);
+    ASSERT_NE(module.plugin, nullptr);
+    IServerPluginCallbacks* plugin = module.plugin;
 
     EXPECT_FALSE(plugin->Load(&sim::Server::EngineFactory, server->Game().Factory()));
     ASSERT_TRUE(
         ConsoleHas("[Travik] This server has been modified in a way which is not "
                    "supported (Unloading)\n"));
-    EXPECT_EQ(CallbacksInto(*server, reinterpret_cast<const void*>(factory)), "");
+    EXPECT_EQ(CallbacksInto(*server, reinterpret_cast<const void*>(module.factory)), "");
     EXPECT_EQ(Differences(HostVariablesOf(*server), before), "");
-    dlclose(module);
+    dlclose(module.handle);
     ClearConsole();
     // None of these may reach code of the released module.
     Console("sv_cheats 0");
@@ -341,13 +361,10 @@ class TravikLoadMissingInterfaceFeature : public TravikLoadFeature,
 TEST_P(TravikLoadMissingInterfaceFeature, IsRefusedWithItsMessage) {
     InstallModule();
     StartIdleServer();
-    void* module = dlopen(folder.PathOf("addons/travik.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr) << dlerror();
-    auto factory = reinterpret_cast<CreateInterfaceFn>(dlsym(module, "CreateInterface"));
-    ASSERT_NE(factory, nullptr);
-    auto* plugin = static_cast<IServerPluginCallbacks*>(
-        factory(INTERFACEVERSION_ISERVERPLUGINCALLBACKS, nullptr));
-    ASSERT_NE(plugin, nullptr);
+    const OpenedModule module = OpenModule();
+    ASSERT_NE(module.factory, nullptr);
+    ASSERT_NE(module.plugin, nullptr);
+    IServerPluginCallbacks* plugin = module.plugin;
     s_hiddenVersion = GetParam().version;
     s_gameFactory = server->Game().Factory();
 
@@ -355,7 +372,7 @@ TEST_P(TravikLoadMissingInterfaceFeature, IsRefusedWithItsMessage) {
     EXPECT_TRUE(ConsoleHas(GetParam().message)) << ConsoleText();
     EXPECT_FALSE(ConsoleHas("[Travik] Plugin Successfully Loaded!"));
     plugin->Unload();
-    dlclose(module);
+    dlclose(module.handle);
     EXPECT_FALSE(AnyTravikVariable());
 }
 
