@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "VariableName.h"
 #include "enforcement/ScanListFile.h"
 #include "enforcement/TKCvar.h"
 
@@ -20,22 +21,8 @@ void Check(bool holds) {
     }
 }
 
-bool IsVariableName(const std::string& name) {
-    if (name.empty() || name.size() >= TKCvar::kNameSize) {
-        return false;
-    }
-    for (char c : name) {
-        const bool word =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        if (!word) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void CheckEntry(const ScanListFile::Entry& entry) {
-    Check(IsVariableName(entry.name));
+    Check(IsVariableName(entry.name, TKCvar::kNameSize - 1));
     Check(!entry.value.empty());
     if (entry.kind != ScanListFile::Kind::Ranged) {
         Check(!entry.hasMin && !entry.hasMax);

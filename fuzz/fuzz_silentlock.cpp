@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "VariableName.h"
 #include "protection/CvarLocker.h"
 #include "protection/SilentLockConfig.h"
 
@@ -18,20 +19,6 @@ void Check(bool holds) {
     if (!holds) {
         std::abort();
     }
-}
-
-bool IsVariableName(const std::string& name) {
-    if (name.empty() || name.size() > 63) {
-        return false;
-    }
-    for (char c : name) {
-        const bool word =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        if (!word) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Every line a report names is a line of the text.
@@ -59,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> reports;
     const std::string chosen = SilentLockConfig::Parse(text, locker, reports);
     if (!chosen.empty()) {
-        Check(IsVariableName(chosen));
+        Check(IsVariableName(chosen, 63));
         Check(chosen.rfind("tk_", 0) != 0);
         Check(locker.getCvarLock(chosen.c_str()) == nullptr);
     }
