@@ -56,10 +56,11 @@ bool IsPluginObjectFile(const std::string& path) {
 }
 
 // Files that every feature may use and that therefore use no feature: the
-// support library, the host access layer, messaging and the kick queue.
+// support library, the host access layer, messaging, HTTP and the kick
+// queue.
 bool IsSharedService(const std::string& path) {
     static const std::regex shared(
-        R"((messaging|support)/.*|core/(HostInterfaces|GameKind|GameClock|PlayerSlots|PlayerIdentity|HostCommands|ConfigFile|FixedBuffer|MRecipientFilter|InternalVarAccessor|VFuncs|ModuleInformation|svtagsaccessor|EffectiveRates|CallbackText)\.(h|cpp)|enforcement/KickBanQueue\.(h|cpp))");
+        R"((messaging|net|support)/.*|core/(HostInterfaces|GameKind|GameClock|PlayerSlots|PlayerIdentity|HostCommands|ConfigFile|FixedBuffer|MRecipientFilter|InternalVarAccessor|VFuncs|ModuleInformation|svtagsaccessor|EffectiveRates|CallbackText)\.(h|cpp)|enforcement/KickBanQueue\.(h|cpp))");
     return std::regex_match(path, shared);
 }
 
@@ -67,7 +68,7 @@ bool IsSharedService(const std::string& path) {
 // layer's are below every layer).
 bool IsPluginFile(const std::string& included) {
     static const std::regex own(
-        R"((core|messaging|support|enforcement|protection|fixes|match|auth|updater)/.*)");
+        R"((core|messaging|net|support|enforcement|protection|fixes|match|auth|updater)/.*)");
     return std::regex_match(included, own);
 }
 
