@@ -1,0 +1,167 @@
+#include "Releases.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Ed25519.h"
+#include "support/md5.h"
+
+namespace fs = std::filesystem;
+
+namespace release {
+namespace {
+
+constexpr const char* kManifest = "releases.txt";
+
+bool IsIdCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+// The first line of a small file, without its line end; "" when unreadable.
+std::string FirstLine(const fs::path& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+        line.pop_back();
+    }
+    return line;
+}
+
+bool WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
+}
+
+struct ManifestLine {
+    std::string channel, id, version;
+};
+
+std::vector<ManifestLine> ReadManifest(const fs::path& path) {
+    std::vector<ManifestLine> lines;
+    std::ifstream in(path);
+    std::string text;
+    while (std::getline(in, text)) {
+        std::istringstream words(text);
+        ManifestLine line;
+        if (!(words >> line.channel) || line.channel[0] == '#') {
+            continue;
+        }
+        words >> line.id >> line.version;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string ReleaseId(const std::string& version) {
+    std::string id;
+    for (char c : version) {
+        if (c == '.') {
+            continue;
+        }
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        if (!IsIdCharacter(c)) {
+            return {};
+        }
+        id += c;
+    }
+    return id;
+}
+
+std::optional<Release> ReleaseFolder::Load(const std::string& channel, const std::string& id,
+                                           const std::string& version, std::string& problem) const {
+    if ((channel != "stable" && channel != "beta") || id.empty() || ReleaseId(version) != id) {
+        problem = "releases.txt: bad line \"" + channel + " " + id + " " + version + "\"";
+        return std::nullopt;
+    }
+    fs::path dir = fs::path(m_folder) / id;
+    Release release{channel, id, version, FirstLine(dir / "travik.so.md5"),
+                    FirstLine(dir / "travik.so.sig")};
+    if (!fs::is_regular_file(dir / "travik.so") || release.digest.size() != 32 ||
+        release.signature.empty()) {
+        problem = "release " + id + ": travik.so, travik.so.md5 or travik.so.sig missing";
+        return std::nullopt;
+    }
+    return release;
+}
+
+std::optional<Release> ReleaseFolder::Current(bool beta, std::vector<std::string>* problems) const {
+    std::optional<Release> current;
+    for (const ManifestLine& line : ReadManifest(fs::path(m_folder) / kManifest)) {
+        if (!beta && line.channel == "beta") {
+            continue;
+        }
+        std::string problem;
+        std::optional<Release> release = Load(line.channel, line.id, line.version, problem);
+        if (release) {
+            current = release;
+        } else if (problems) {
+            problems->push_back(problem);
+        }
+    }
+    return current;
+}
+
+std::string ReleaseFolder::ModulePath(const std::string& id, const std::string& ext) const {
+    if (id.empty() || ReleaseId(id) != id || (ext != "so" && ext != "dll")) {
+        return {};
+    }
+    return (fs::path(m_folder) / id / ("travik." + ext)).string();
+}
+
+bool ReleaseFolder::Add(const std::string& version, const std::string& module,
+                        const std::string& keyPem, bool beta, std::string& error) const {
+    std::string id = ReleaseId(version);
+    if (id.empty()) {
+        error = "version \"" + version + "\" must give a name of a-z, 0-9, '_' and '-'";
+        return false;
+    }
+    std::error_code ec;
+    fs::path dir = fs::path(m_folder) / id;
+    fs::create_directories(dir, ec);
+    fs::path target = dir / "travik.so";
+    if (ec || !fs::copy_file(module, target, fs::copy_options::overwrite_existing, ec)) {
+        error = "cannot copy " + module + " to " + target.string();
+        return false;
+    }
+    MD5Text digest(MD5File(target.c_str()));
+    std::string signature = SignFile(keyPem, target.string(), error);
+    if (!digest || signature.empty()) {
+        if (!digest) {
+            error = "cannot read " + target.string();
+        }
+        return false;
+    }
+    if (!WriteText(dir / "travik.so.md5", std::string(digest.get()) + "\n") ||
+        !WriteText(dir / "travik.so.sig", signature + "\n")) {
+        error = "cannot write the digest and signature in " + dir.string();
+        return false;
+    }
+    std::ostringstream manifest;
+    for (const ManifestLine& line : ReadManifest(fs::path(m_folder) / kManifest)) {
+        if (line.id != id) {
+            manifest << line.channel << ' ' << line.id << ' ' << line.version << '\n';
+        }
+    }
+    manifest << (beta ? "beta" : "stable") << ' ' << id << ' ' << version << '\n';
+    if (!WriteText(fs::path(m_folder) / kManifest, manifest.str())) {
+        error = "cannot write " + (fs::path(m_folder) / kManifest).string();
+        return false;
+    }
+    return true;
+}
+
+std::string UpdateAnswer(const ReleaseFolder& releases, const std::string& build, bool beta) {
+    std::optional<Release> current = releases.Current(beta);
+    if (!current || current->digest == build) {
+        return "N";
+    }
+    return "1," + current->id + "," + current->version + "," + current->digest + "," +
+           current->signature;
+}
+
+}  // namespace release

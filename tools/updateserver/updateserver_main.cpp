@@ -1,0 +1,55 @@
+// travik-updateserver: serves a releases folder to Travik's updater.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "UpdateServer.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: travik-updateserver --releases DIR [--port N]\n"
+                 "  Answers /io/update.php and /io/download.php on 127.0.0.1 from DIR\n"
+                 "  (see tools/updateserver/README.md). --port 0 (the default) picks a free\n"
+                 "  port; the first line on standard output is \"listening on 127.0.0.1:PORT\".\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string releases;
+    int port = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--releases") == 0 && i + 1 < argc) {
+            releases = argv[++i];
+        } else if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 0 || value > 65535) {
+                return Usage();
+            }
+            port = static_cast<int>(value);
+        } else {
+            return Usage();
+        }
+    }
+    if (releases.empty()) {
+        return Usage();
+    }
+    release::UpdateServer server(releases, [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    });
+    int bound = server.Bind(port);
+    if (bound <= 0) {
+        std::fprintf(stderr, "travik-updateserver: cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    std::printf("listening on 127.0.0.1:%d\n", bound);
+    std::fflush(stdout);
+    server.Run();
+    return 0;
+}
