@@ -21,10 +21,18 @@ void Messaging::SendAllMessage(const char* text) {
     SendAll({Kind::Chat, text});
 }
 
+// SourceTV takes chat as well: what it receives goes into the demo it
+// records, as the Steam ID list at the start of each one must.
 void Messaging::SendSingleMessage(edict_t* player, const char* text) {
-    if (player) {
-        SendSingle(player, {Kind::Chat, text});
+    if (!player || !HostReady()) {
+        return;
     }
+    MRecipientFilter filter;
+    AddHumanPlayer(filter, player);
+    if (filter.GetRecipientCount() == 0) {
+        AddSourceTV(filter, player);
+    }
+    Send(filter, {Kind::Chat, text});
 }
 
 void Messaging::SendTeamMessage(edict_t* player, const char* text) {
@@ -115,6 +123,13 @@ void Messaging::AddHumanPlayer(MRecipientFilter& filter, edict_t* player) {
             filter.AddRecipient(index);
             return;
         }
+    }
+}
+
+void Messaging::AddSourceTV(MRecipientFilter& filter, edict_t* player) {
+    IPlayerInfo* info = PlayerInfoOf(player);
+    if (info && info->IsHLTV()) {
+        filter.AddRecipient(g_host.engine->IndexOfEdict(player));
     }
 }
 

@@ -13,7 +13,8 @@ class MRecipientFilter;
 class Messaging {
 public:
     static void SendAllMessage(const char* text);
-    // Nothing at all for a null player.
+    // The one human player, or SourceTV (into the demo it records), never a
+    // bot. Nothing at all for a null player.
     static void SendSingleMessage(edict_t* player, const char* text);
     // Every human player of the same team as `player`; nothing when the host
     // has no player record for `player`.
@@ -43,6 +44,8 @@ private:
     static void SendSingle(edict_t* player, const Message& message);
     // Adds `player` when it is a human player's edict.
     static void AddHumanPlayer(MRecipientFilter& filter, edict_t* player);
+    // Adds `player` when it is SourceTV's edict.
+    static void AddSourceTV(MRecipientFilter& filter, edict_t* player);
     static void Send(MRecipientFilter& filter, const Message& message);
 
     static constexpr std::size_t kMaxMenuText = 1023;
