@@ -64,6 +64,7 @@ void Travik::ServerActivate(edict_t*, int, int clientMax) {
     netProtect.Configure();
     deadvoice.Configure();
     movementHook.ConfigureHook();
+    match.ConfigureHooks();
     defuseFix.Configure();
     defuseFix.OnServerActivate();
     antiAntiFlash.Configure();

@@ -218,7 +218,7 @@ bool Travik::FindServerCvars() {
 
 // Features that need the host before the variables are registered.
 bool Travik::InitFeatures() {
-    return svTagsAccessor.Init() && cvarScanner.Init();
+    return match.Init() && svTagsAccessor.Init() && cvarScanner.Init();
 }
 
 bool Travik::InitModuleInformation() {
@@ -310,6 +310,7 @@ void Travik::UnloadFeatures() {
     movementHook.Unload();
     netProtect.Unload();
     crashBlock.Unload();
+    match.Unload();
     mapEntityEditor.Unload();
     cvarScanner.Unload();
     defuseFix.Unload();

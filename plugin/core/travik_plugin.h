@@ -21,6 +21,7 @@
 #include "fixes/MapEntityEditor.h"
 #include "fixes/MovementHook.h"
 #include "fixes/deadvoice.h"
+#include "match/TKMatch.h"
 #include "protection/CrashBlock.h"
 #include "protection/CvarLocker.h"
 #include "protection/NetProtect.h"
@@ -88,6 +89,7 @@ public:
     Deadvoice* getDeadvoice() { return &deadvoice; }
     DefuseFix* getDefuseFix() { return &defuseFix; }
     MapEntityEditor* getMapEntityEditor() { return &mapEntityEditor; }
+    TKMatch* getMatch() { return &match; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -190,6 +192,7 @@ private:
     MovementHook movementHook;
     NetProtect netProtect;
     CashCalling cashCalling;
+    TKMatch match;
     CvarScanner cvarScanner;
     MapEntityEditor mapEntityEditor;
     DefuseFix defuseFix;

@@ -20,6 +20,7 @@ std::string GetGamePort() { return g_travik.GetGamePort(); }
 void KickAllPlayers(const char* reason, bool reloadMap) { g_travik.KickAllPlayers(reason, reloadMap); }
 void AnnouncePlayer(edict_t* edict) { Travik::AnnouncePlayer(edict); }
 void BeginPlayerAuth(edict_t* edict) { g_travik.BeginPlayerAuth(edict); }
+void SayTkSettings(edict_t* edict) { g_travik.SayTkSettings(edict); }
 AntiAntiFlash* getAntiAntiFlash() { return g_travik.getAntiAntiFlash(); }
 CrashBlock* getCrashBlock() { return g_travik.getCrashBlock(); }
 CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
@@ -33,6 +34,7 @@ MovementHook* getMovementHook() { return g_travik.getMovementHook(); }
 NetProtect* getNetProtect() { return g_travik.getNetProtect(); }
 ReplicatedConvarManager* getReplicatedConvarManager() { return g_travik.getReplicatedConvarManager(); }
 SvTagsAccessor* getSvTagsAccessor() { return g_travik.getSvTagsAccessor(); }
+TKMatch* getMatch() { return g_travik.getMatch(); }
 // clang-format on
 
 }  // namespace travik

@@ -20,6 +20,7 @@ class MovementHook;
 class NetProtect;
 class ReplicatedConvarManager;
 class SvTagsAccessor;
+class TKMatch;
 struct edict_t;
 
 namespace travik {
@@ -49,6 +50,8 @@ void KickAllPlayers(const char* reason, bool reloadMap);
 void AnnouncePlayer(edict_t* edict);
 // Admission of a player whose Steam ID the host has validated.
 void BeginPlayerAuth(edict_t* edict);
+// The settings summary in one player's chat (or SourceTV's, into its demo).
+void SayTkSettings(edict_t* edict);
 
 // The other features, owned by the plug-in object.
 AntiAntiFlash* getAntiAntiFlash();
@@ -64,5 +67,6 @@ MovementHook* getMovementHook();
 NetProtect* getNetProtect();
 ReplicatedConvarManager* getReplicatedConvarManager();
 SvTagsAccessor* getSvTagsAccessor();
+TKMatch* getMatch();
 
 }  // namespace travik

@@ -153,6 +153,7 @@ void Travik::OnActivated() {
     netProtect.Configure();
     deadvoice.Configure();
     movementHook.ConfigureHook();
+    match.ConfigureHooks();
     mapEntityEditor.ConfigureHook();
     defuseFix.Configure();
     antiAntiFlash.Configure();
@@ -166,6 +167,7 @@ void Travik::OnDeactivated() {
     movementHook.ConfigureHook();
     netProtect.Configure();
     crashBlock.Configure();
+    match.ConfigureHooks();
     mapEntityEditor.ConfigureHook();
     defuseFix.Configure();
     antiAntiFlash.Configure();
