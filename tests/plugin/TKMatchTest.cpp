@@ -282,6 +282,22 @@ TEST_F(TKMatchFeature, ADemoNameFromAnOddMapNameIsOnePlainFileName) {
     EXPECT_NE(Demo("x_quit_b_c_260303_2105"), "");
 }
 
+// What follows tk_record on the console line runs after it, never inside
+// it: not even a plugin_unload that takes the module away.
+TEST_F(TKMatchFeature, TheRestOfTheConsoleLineRunsAfterTheRecordCommand) {
+    Start();
+    Join("alice", TEAM_TERRORIST);
+    sim::WallClock::Set(k2105On3March2026);
+    Console("tk_record; echo after the record; plugin_unload 0");
+    EXPECT_TRUE(server->IsUp());
+    EXPECT_EQ(server->Plugins().Count(), 0);
+    const std::string& console = ConsoleText();
+    const size_t recording = console.find("[Travik] Recording demo to: \"de_dust2_260303_2105\"\n");
+    ASSERT_NE(recording, std::string::npos) << console;
+    EXPECT_LT(recording, console.find("after the record\n"));
+    EXPECT_NE(Demo(kDust2Demo).find(DemoChat("\n \nPlayer Steam IDs:\n")), std::string::npos);
+}
+
 // The recording ends with the level; the next level records afresh, with
 // one Steam ID block and no second hook.
 TEST_F(TKMatchFeature, ALevelChangeDuringARecordingLeavesNothingBehind) {
