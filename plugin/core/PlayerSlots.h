@@ -13,10 +13,10 @@ int PlayerSlot(const edict_t* edict);
 
 // The host's record of the client in player slot `index` (1 to the maximum
 // client count) when the slot holds a human: an edict in use whose player
-// information says player and not fake client. SourceTV counts as human
-// here; callers that must skip it ask IsHLTV. Null otherwise, and null when
-// the engine or the player-information manager is not acquired. The slot's
-// edict goes to `edict` when it is given.
+// information says player and not fake client. SourceTV is a fake client
+// and so not one; GetRealPlayerInfo asks IsHLTV as well. Null otherwise, and
+// null when the engine or the player-information manager is not acquired.
+// The slot's edict goes to `edict` when it is given.
 IPlayerInfo* GetHumanPlayerInfo(int index, edict_t** edict = nullptr);
 
 // A human that is not SourceTV: the players the plug-in talks to and judges.
