@@ -43,6 +43,7 @@ void Travik::LevelInit(const char* mapName) {
     cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
+    onThreeSystem.Stop();
     mapEntityEditor.OnLevelInit(mapName);
     if (g_host.gameDll) {
         tickRate = TicksPerSecond(g_host.gameDll->GetTickInterval());
@@ -101,6 +102,8 @@ void Travik::GameFrame(bool simulating) {
     if (simulating) {
         kickBanQueue.OnGameFrame();
         playerManager.OnGameFrame();
+        onThreeSystem.OnGameFrame();
+        readyUp.OnGameFrame();
         cvarScanner.OnGameFrame();
     }
 }
@@ -111,6 +114,8 @@ void Travik::LevelShutdown() {
     cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
+    readyUp.OnLevelShutdown();
+    onThreeSystem.Stop();
     // The level's entities go after this: no hook may stay on them.
     defuseFix.OnLevelShutdown();
     ListenForServerSpawn();
@@ -149,8 +154,9 @@ void Travik::ClientActive(edict_t* entity) {
 }
 
 // Order: player manager, auth hosts, crash block, queue, movement hook, cvar
-// scanner, defuse fix, anti-flash, updater; dead voice forgets the slot's
-// mutes and voice state last, as nothing before it reads them.
+// scanner, defuse fix, anti-flash, updater; ready-up lets go of the slot,
+// so that the next player on it starts unready; dead voice forgets the
+// slot's mutes and voice state last, as nothing before it reads them.
 void Travik::ClientDisconnect(edict_t* entity) {
     playerManager.OnClientDisconnect(entity);
     crashBlock.OnClientDisconnect(entity);
@@ -159,6 +165,7 @@ void Travik::ClientDisconnect(edict_t* entity) {
     cvarScanner.OnClientDisconnect(entity);
     defuseFix.OnClientDisconnect(entity);
     antiAntiFlash.OnClientDisconnect(entity);
+    readyUp.OnClientDisconnect(entity);
     deadvoice.OnClientDisconnect(entity);
 }
 
@@ -230,8 +237,7 @@ PLUGIN_RESULT Travik::ClientCommand(edict_t* entity, const CCommand& args) {
     return AnswerClientCommand(entity, args);
 }
 
-// The plug-in's own commands; "tk_readylist" and "tk_players" join with
-// ready-up and the auth hosts.
+// The plug-in's own commands; "tk_players" joins with the auth hosts.
 PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) {
     struct OwnCommand {
         const char* name;
@@ -248,6 +254,10 @@ PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) 
             (this->*entry.answer)(edict);
             return PLUGIN_STOP;
         }
+    }
+    if (IsNamed(command, "tk_readylist")) {
+        readyUp.PrintReadyList(edict);
+        return PLUGIN_STOP;
     }
     if (IsNamed(command, "tk_teamcash")) {
         cashCalling.CallCash(edict);
@@ -293,9 +303,11 @@ void Travik::FireGameEvent(IGameEvent* event) {
         return;
     }
     if (IsNamed(name, "round_start")) {
-        OnRoundStart();
+        OnRoundStart(event);
     } else if (IsNamed(name, "player_say")) {
         OnPlayerSay(event);
+    } else if (IsNamed(name, "player_team")) {
+        readyUp.Event(event);
     } else if (IsNamed(name, "round_freeze_end")) {
         freezeTime = false;
     } else if (IsNamed(name, "round_end")) {
@@ -329,33 +341,45 @@ void Travik::OnPlayerHurt(IGameEvent* event) {
 // A running live/knives-on-three sequence takes the round start, with war
 // mode off for it; otherwise cash calling does, inactive or not (it checks
 // for itself). Ready-up hears it last.
-void Travik::OnRoundStart() {
-    const bool warMode = tk_warmode.GetBool();
+void Travik::OnRoundStart(IGameEvent* event) {
+    bool warMode = tk_warmode.GetBool();
     roundEnd = false;
     freezeTime = true;
-    cashCalling.OnRoundStart();
+    if (onThreeSystem.IsRunning()) {
+        // The restarts' round starts are no rounds of the match.
+        warMode = false;
+        onThreeSystem.OnRoundStart();
+    } else {
+        cashCalling.OnRoundStart();
+    }
     if (!active) {
         WarnAllPlayersTravikInactive();
         return;
     }
-    if (!warMode) {
-        return;
+    if (warMode) {
+        if (IsOn(g_serverCvars.sv_cheats)) {
+            Messaging::SendAllMessage("\x03Travik:\x04 Notice - sv_cheats Enabled\n");
+        }
+        if (!IsSecureServer() && !IsOn(g_serverCvars.sv_lan)) {
+            Messaging::SendAllMessage("\x03WARNING:\x04 VAC has been disabled\n");
+        }
     }
-    if (IsOn(g_serverCvars.sv_cheats)) {
-        Messaging::SendAllMessage("\x03Travik:\x04 Notice - sv_cheats Enabled\n");
-    }
-    if (!IsSecureServer() && !IsOn(g_serverCvars.sv_lan)) {
-        Messaging::SendAllMessage("\x03WARNING:\x04 VAC has been disabled\n");
-    }
+    readyUp.Event(event);
 }
 
 void Travik::OnPlayerSay(IGameEvent* event) {
-    if (!active || ReadyWordOf(event->GetString("text", "")) == ReadyWord::None) {
+    const ReadyWord word = ReadyWordOf(event->GetString("text", ""));
+    if (!active || word == ReadyWord::None) {
         return;
     }
     edict_t* speaker = GetEventPlayer(event);
-    if (speaker) {
-        // Ready-up: "!ready" adds the speaker to its list, "!unready" removes them.
+    if (!speaker || speaker->IsFree()) {
+        return;
+    }
+    if (word == ReadyWord::Ready) {
+        readyUp.AddReadyPlayer(speaker);
+    } else {
+        readyUp.RemoveReadyPlayer(speaker);
     }
 }
 

@@ -72,6 +72,7 @@ bool Travik::LoadPrimary(CreateInterfaceFn interfaceFactory, CreateInterfaceFn g
         !CheckGame()) {
         return false;
     }
+    readyUp.SetGameDefaultTeamNames();
     InitEnc();
     if (!FindServerCvars()) {
         tkLog(true,
@@ -316,6 +317,7 @@ void Travik::UnloadFeatures() {
     defuseFix.Unload();
     antiAntiFlash.Unload();
     replicatedConvarManager.Unload();
+    readyUp.Complete(false);
     cvarLocker.UnHookAll();
     ReleaseServerCvarCallbacks();
 }

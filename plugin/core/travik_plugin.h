@@ -21,6 +21,8 @@
 #include "fixes/MapEntityEditor.h"
 #include "fixes/MovementHook.h"
 #include "fixes/deadvoice.h"
+#include "match/OnThreeSystem.h"
+#include "match/ReadyUp.h"
 #include "match/TKMatch.h"
 #include "protection/CrashBlock.h"
 #include "protection/CvarLocker.h"
@@ -90,6 +92,8 @@ public:
     DefuseFix* getDefuseFix() { return &defuseFix; }
     MapEntityEditor* getMapEntityEditor() { return &mapEntityEditor; }
     TKMatch* getMatch() { return &match; }
+    OnThreeSystem* getOnThreeSystem() { return &onThreeSystem; }
+    ReadyUp* getReadyUp() { return &readyUp; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -169,7 +173,7 @@ private:
     void ListenForServerSpawn();
     void CheckClientSettings(edict_t* edict);
     PLUGIN_RESULT AnswerClientCommand(edict_t* edict, const CCommand& args);
-    void OnRoundStart();
+    void OnRoundStart(IGameEvent* event);
     void OnPlayerSay(IGameEvent* event);
     void OnPlayerDisconnect(IGameEvent* event);
     void OnPlayerHurt(IGameEvent* event);
@@ -183,7 +187,9 @@ private:
     moduleInfo_t moduleInfo;
     TKPlayerManager playerManager;
     KickBanQueue kickBanQueue;
+    OnThreeSystem onThreeSystem;
     Deadvoice deadvoice;
+    ReadyUp readyUp;
     SvTagsAccessor svTagsAccessor;
     ReplicatedConvarManager replicatedConvarManager;
     CvarLocker cvarLocker;

@@ -32,6 +32,8 @@ InternalVarAccessor* getInternalVarAccessor() { return g_travik.getInternalVarAc
 KickBanQueue* getKickBanQueue() { return g_travik.getKickBanQueue(); }
 MovementHook* getMovementHook() { return g_travik.getMovementHook(); }
 NetProtect* getNetProtect() { return g_travik.getNetProtect(); }
+OnThreeSystem* getOnThreeSystem() { return g_travik.getOnThreeSystem(); }
+ReadyUp* getReadyUp() { return g_travik.getReadyUp(); }
 ReplicatedConvarManager* getReplicatedConvarManager() { return g_travik.getReplicatedConvarManager(); }
 SvTagsAccessor* getSvTagsAccessor() { return g_travik.getSvTagsAccessor(); }
 TKMatch* getMatch() { return g_travik.getMatch(); }

@@ -172,6 +172,7 @@ void Travik::OnDeactivated() {
     defuseFix.Configure();
     antiAntiFlash.Configure();
     cvarScanner.Reset();
+    readyUp.Complete(false);
     ConfigureSvTags();
     cvarLocker.ReConfigureAll();
 }
@@ -299,6 +300,7 @@ void Travik::onTKWarModeChange(IConVar*, const char*, float) {
     tkLog(false, "Travik: tk_warmode changed, Removing all players\n");
     g_travik.KickAllPlayers("tk_warmode changed, retry your connection to the server", true);
     if (!tk_warmode.GetBool()) {
+        g_travik.readyUp.Complete(false);
         g_travik.svTagsAccessor.RemoveTag("tk_warmode");
     } else {
         g_travik.svTagsAccessor.AddTag("tk_warmode");
