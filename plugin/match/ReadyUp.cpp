@@ -134,11 +134,8 @@ void ReadyUp::RepopulateTeams() {
         if (!info) {
             continue;
         }
-        const int team = info->GetTeamIndex();
-        if (team == kTerrorists) {
-            team1Players.push_back(edict);
-        } else if (team == kCounterTerrorists) {
-            team2Players.push_back(edict);
+        if (std::vector<edict_t*>* players = TeamPlayers(info->GetTeamIndex())) {
+            players->push_back(edict);
         }
     }
 }
@@ -192,14 +189,11 @@ void ReadyUp::AddReadyPlayer(edict_t* player) {
     if (!info || !info->IsPlayer() || info->IsHLTV() || !info->IsConnected()) {
         return;
     }
-    const int team = info->GetTeamIndex();
-    if (team == kTerrorists) {
-        readyTeam1.push_back(player);
-    } else if (team == kCounterTerrorists) {
-        readyTeam2.push_back(player);
-    } else {
+    std::vector<edict_t*>* ready = ReadyPlayers(info->GetTeamIndex());
+    if (!ready) {
         return;
     }
+    ready->push_back(player);
     Messaging::SendSingleMessage(player, "\x03[Travik]\x04 You have been marked as ready\n");
     if (IsReady()) {
         CompleteAndGoLive();
@@ -246,10 +240,8 @@ void ReadyUp::Event(IGameEvent* event) {
         if (oldTeam != team) {
             Drop(team1Players, player);
             Drop(team2Players, player);
-            if (team == kTerrorists) {
-                team1Players.push_back(player);
-            } else if (team == kCounterTerrorists) {
-                team2Players.push_back(player);
+            if (std::vector<edict_t*>* players = TeamPlayers(team)) {
+                players->push_back(player);
             }
             RemoveReadyPlayer(player);
         }
@@ -261,6 +253,16 @@ void ReadyUp::OnClientDisconnect(edict_t* player) {
     if (inProgress && player) {
         Forget(player);
     }
+}
+
+std::vector<edict_t*>* ReadyUp::TeamPlayers(int team) {
+    return team == kTerrorists          ? &team1Players
+           : team == kCounterTerrorists ? &team2Players
+                                        : nullptr;
+}
+
+std::vector<edict_t*>* ReadyUp::ReadyPlayers(int team) {
+    return team == kTerrorists ? &readyTeam1 : team == kCounterTerrorists ? &readyTeam2 : nullptr;
 }
 
 void ReadyUp::Forget(edict_t* player) {

@@ -63,6 +63,9 @@ public:
 private:
     // Leaves the player out of every list.
     void Forget(edict_t* player);
+    // The lists of a playing team; null for any other team.
+    std::vector<edict_t*>* TeamPlayers(int team);
+    std::vector<edict_t*>* ReadyPlayers(int team);
 
     bool inProgress = false;
     float lastDialogTime = 0.0f;
