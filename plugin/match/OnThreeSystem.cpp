@@ -10,6 +10,7 @@
 #include "core/GameClock.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_services.h"
+#include "match/TKMatch.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
 
@@ -78,6 +79,7 @@ void OnThreeSystem::LiveOnThree(const CCommand&) {
     if (!MayRun(true) || !ExecMatchConfig()) {
         return;
     }
+    travik::getMatch()->PrintSteamIDs(false);
     travik::getOnThreeSystem()->Start(true);
 }
 

@@ -143,6 +143,14 @@ TEST_F(OnThreeSystemFeature, LiveSequenceCountsItsRestartsThroughRoundStartAndGo
     EXPECT_EQ(Centred(), std::vector<std::string>{"LIVE ON THREE RESTARTS"});
     EXPECT_EQ(ChatCount(kLiveAnnounced), 8);
     EXPECT_EQ(ChatOf(*carol).size(), ChatOf(*alice).size()) << "everybody reads it";
+    // The players' Steam IDs come first, for the match's record.
+    const std::vector<std::string> chat = ChatOf(*alice);
+    ASSERT_GE(chat.size(), 12u);
+    EXPECT_EQ(chat[8], "Player Steam IDs:\n");
+    EXPECT_EQ(chat[9].rfind("alice - 0:", 0), 0u) << chat[9];
+    EXPECT_EQ(chat[10].rfind("carol - 0:", 0), 0u) << chat[10];
+    EXPECT_EQ(chat[11], " \n");
+    EXPECT_EQ(chat[19], kLiveAnnounced);
 
     server->RunSeconds(1.5);
     EXPECT_EQ(ChatCount(RestartLine(1)), 0) << "the announcement is read first";
@@ -204,6 +212,7 @@ TEST_F(OnThreeSystemFeature, KnivesSequenceLeavesTheStartMoneyAlone) {
     EXPECT_EQ(Centred(), std::vector<std::string>{"KNIVES ON THREE RESTARTS"});
     EXPECT_EQ(ChatCount(kKnivesAnnounced), 8);
     EXPECT_EQ(ChatCount(kLiveAnnounced), 0);
+    EXPECT_EQ(ChatCount("Player Steam IDs:\n"), 0) << "for a live start only";
     ASSERT_TRUE(RunUntilChat(kKnives, 10.0));
     EXPECT_EQ(ChatCount(kKnives), 8);
     EXPECT_EQ(Centred().back(), "KNIVES!!!");

@@ -177,6 +177,7 @@ TEST_F(ReadyUpFeature, EnoughReadyPlayersEndReadyUpAndGoLive) {
     EXPECT_EQ(ChatCount(*bob, kLiveAnnounced), 8);
     EXPECT_FALSE(ConsoleHas("match config ran"));
     EXPECT_FALSE(ConsoleHas("Executing"));
+    EXPECT_EQ(ChatCount(*bob, "Player Steam IDs:\n"), 0);
 
     server->RunSeconds(10.0);
     EXPECT_EQ(ChatCount(*bob, kLive), 8);
