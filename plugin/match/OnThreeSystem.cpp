@@ -175,7 +175,20 @@ void OnThreeSystem::StartRound(int n) {
     SendAllRepeated(" \n");
     FixedBuffer<64> line;
     Messaging::SendAllMessage(line.Format("\x03[Travik]\x04 Restart %i\n", n));
+    if (live && n == kRestarts) {
+        // The game pays the start money when it restarts: set after the
+        // last restart, it would leave the first live round with the
+        // warm-up's money.
+        ResetStartMoney();
+    }
     RestartRound(restartDelay[n - 1]);
+}
+
+void OnThreeSystem::ResetStartMoney() {
+    ConVar* startMoney = g_serverCvars.mp_startmoney;
+    if (startMoney && startMoney->GetInt() != tk_startmoney.GetInt()) {
+        startMoney->SetValue(tk_startmoney.GetInt());
+    }
 }
 
 void OnThreeSystem::RestartRound(int seconds) {
@@ -197,10 +210,7 @@ void OnThreeSystem::OnRoundStart() {
 
 void OnThreeSystem::Complete() {
     if (live) {
-        ConVar* startMoney = g_serverCvars.mp_startmoney;
-        if (startMoney && startMoney->GetInt() != tk_startmoney.GetInt()) {
-            startMoney->SetValue(tk_startmoney.GetInt());
-        }
+        ResetStartMoney();
         SendAllRepeated("\x03[Travik]\x04 MATCH IS LIVE!!!\n");
         Messaging::SendAllCenteredMessage("Match is LIVE!!!");
     } else {

@@ -6,9 +6,9 @@ class ConVar;
 // Live and knives on three: three game restarts in a row, announced in chat
 // and in the centre of the screen, after which the match is live (tk_lo3)
 // or the knife round begins (tk_ko3). A live start executes the match
-// configuration first and sets mp_startmoney back to tk_startmoney at the
-// end. Restarts are counted through round_start, which the plug-in hands
-// over while a sequence runs; the game acts on mp_restartgame in its next
+// configuration first and sets mp_startmoney back to tk_startmoney for the
+// last restart, so that the live round begins with it. Restarts are counted through round_start,
+// which the plug-in hands over while a sequence runs; the game acts on mp_restartgame in its next
 // frame, so each restart follows the round start that asked for it.
 class OnThreeSystem {
 public:
@@ -49,6 +49,8 @@ private:
     // The match configuration's exec, when one is set; false when its name
     // is refused.
     static bool ExecMatchConfig();
+    // mp_startmoney to tk_startmoney's value, when they differ.
+    static void ResetStartMoney();
 
     static constexpr int kRestarts = 3;
 

@@ -108,6 +108,12 @@ protected:
         config->SetValue(name.c_str());
     }
 
+    int Money(const sim::Client& client) const {
+        SimPlayerState state;
+        EXPECT_TRUE(server->Game().Sim()->GetPlayerState(client.EntityIndex(), &state));
+        return state.money;
+    }
+
     sim::Client* alice = nullptr;
     sim::Client* carol = nullptr;
 };
@@ -166,17 +172,20 @@ TEST_F(OnThreeSystemFeature, LiveSequenceCountsItsRestartsThroughRoundStartAndGo
     EXPECT_EQ(GameRestarts(GameRestartLine(1)), 2);
     EXPECT_EQ(Var("mp_restartgame"), "0");
 
+    EXPECT_EQ(Var("mp_startmoney"), "3300") << "the start money waits for the last restart";
     ASSERT_TRUE(RunUntilChat(RestartLine(3), 1.2));
     ExpectBlankLinesBefore(RestartLine(3));
+    EXPECT_EQ(Var("mp_startmoney"), "800");
     server->RunFrame();
     EXPECT_EQ(GameRestarts(GameRestartLine(3)), 1);
     EXPECT_EQ(ChatCount(kLive), 0);
-    EXPECT_EQ(Var("mp_startmoney"), "3300") << "the start money waits for the end";
 
     ASSERT_TRUE(RunUntilChat(kLive, 3.2));
     EXPECT_EQ(ChatCount(kLive), 8);
     EXPECT_EQ(Centred().back(), "Match is LIVE!!!");
     EXPECT_EQ(Var("mp_startmoney"), "800");
+    EXPECT_EQ(Money(*alice), 800) << "the live round begins with the match's money";
+    EXPECT_EQ(Money(*carol), 800);
 
     server->RunSeconds(6.0);
     EXPECT_EQ(GameRestarts(), 3) << "three restarts, no more";
@@ -220,6 +229,7 @@ TEST_F(OnThreeSystemFeature, KnivesSequenceLeavesTheStartMoneyAlone) {
     EXPECT_EQ(GameRestarts(GameRestartLine(1)), 2);
     EXPECT_EQ(GameRestarts(GameRestartLine(3)), 1);
     EXPECT_EQ(Var("mp_startmoney"), "3300");
+    EXPECT_EQ(Money(*alice), 3300);
 }
 
 // A start money the game already has is not set again: its text stays as
