@@ -24,6 +24,8 @@ Options:
   --template DIR   the game-folder template (DIR/cstrike); default: the one
                    built beside this program
   --modules DIR    where "addon NAME" finds NAME.so; default: beside this program
+  --tools DIR      where "process start NAME PROGRAM" finds a bare PROGRAM
+                   (DIR/PROGRAM or DIR/*/PROGRAM); default: the build's tools/
   --game DIR       interactive mode: use this game folder as it is instead of
                    a temporary copy of the template
   --keep           keep the temporary game folder and print where it is
@@ -71,6 +73,8 @@ Options Parse(int argc, char** argv) {
             value(options.scenario.templateDir);
         else if (arg == "--modules")
             value(options.scenario.modulesDir);
+        else if (arg == "--tools")
+            value(options.scenario.processes.toolsDir);
         else if (arg == "--game")
             value(options.scenario.gameDir);
         else if (arg == "--keep")

@@ -40,6 +40,10 @@ std::string GameFolder::DefaultProductDir() {
     return BesideExecutableOr("../cstrike", SRCDS_SIM_BUILD_PRODUCT);
 }
 
+std::string GameFolder::DefaultToolsDir() {
+    return BesideExecutableOr("../tools", SRCDS_SIM_BUILD_TOOLS);
+}
+
 GameFolder::GameFolder(const std::string& templateDir) {
     const fs::path source = fs::path(templateDir) / "cstrike";
     std::error_code error;

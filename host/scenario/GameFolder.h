@@ -16,6 +16,9 @@ public:
     // The product's built game folder (addons/travik.so, its .vdf, cfg/),
     // where an addon is looked for when the modules folder lacks it.
     static std::string DefaultProductDir();
+    // The build's tools (build/<preset>/tools), where "process start" finds
+    // a program by its bare name.
+    static std::string DefaultToolsDir();
 
     // Copies templateDir/cstrike into a new temporary folder; Ok() tells
     // whether it worked (Error() says why not).

@@ -1,5 +1,6 @@
 #include "scenario/ScenarioRunner.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 #include "engine/Server.h"
 #include "engine/WallClock.h"
@@ -69,8 +71,8 @@ const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
          "e.g. server start -insecure +maxplayers 16 +map de_dust2; stop: quit"},
         {"console", &ScenarioRunner::ConsoleAction, "console \"line\"",
          "a server console line, run at once"},
-        {"advance", &ScenarioRunner::Advance, "advance N ticks | N frames | N s | N ms",
-         "run frames (no sleeping)"},
+        {"advance", &ScenarioRunner::Advance, "advance [real] N ticks | N frames | N s | N ms",
+         "run frames (no sleeping); real: at the wall clock's pace, at most 60 s"},
         {"client", &ScenarioRunner::ClientAction, "client NAME VERB ...",
          "a client's line (the verbs follow)"},
         {"bot", &ScenarioRunner::Bot, "bot NAME", "a bot joins"},
@@ -79,6 +81,10 @@ const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
         {"clear", &ScenarioRunner::Clear, "clear console | clear NAME",
          "forget what was seen so far"},
         {"note", &ScenarioRunner::Note, "note \"text\"", "print a note"},
+        {"process", &ScenarioRunner::ProcessAction,
+         "process start NAME PROGRAM [ARGS...] | process stop NAME",
+         "a helper program for the scenario's lifetime; its first output line names "
+         "127.0.0.1:PORT, ${NAME.port} in later lines"},
     };
     return actions;
 }
@@ -122,7 +128,19 @@ std::string ScenarioRunner::LanguageHelp() {
     return help;
 }
 
-ScenarioRunner::ScenarioRunner(ScenarioOptions options) : m_options(std::move(options)) {
+double ScenarioOptions::SteadyNow() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void ScenarioOptions::SteadySleepUntil(double when) {
+    const std::chrono::duration<double> since(when);
+    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(since)));
+}
+
+ScenarioRunner::ScenarioRunner(ScenarioOptions options)
+    : m_options(std::move(options)), m_processes(m_options.processes) {
     // Scenarios read local time in UTC, so that stamps are the same everywhere.
     setenv("TZ", "UTC", 1);
     tzset();
@@ -134,6 +152,8 @@ ScenarioRunner::~ScenarioRunner() {
 
 void ScenarioRunner::Finish() {
     ForgetServer();
+    // Helper programs never outlive the scenario, whether it passed or not.
+    m_processes.StopAll();
     m_udp.reset();
     m_folder.reset();
 }
@@ -179,7 +199,13 @@ int ScenarioRunner::RunText(const std::string& text, const std::string& source) 
 
 ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const std::string& where) {
     std::string error;
-    auto words = ScenarioLine::Split(line, error);
+    const std::string expanded =
+        line.find("${") == std::string::npos ? line : m_processes.Expand(line, error);
+    if (!error.empty()) {
+        m_message = where + ": error: " + error;
+        return Outcome::Error;
+    }
+    auto words = ScenarioLine::Split(expanded, error);
     if (!words) {
         m_message = where + ": error: " + error;
         return Outcome::Error;
@@ -281,6 +307,8 @@ void ScenarioRunner::RunConsoleLine(const std::string& line) {
 void ScenarioRunner::ReportInboxes() {
     if (!m_options.echo)
         return;
+    for (const auto& [name, text] : m_processes.NewLogLines())
+        std::cout << "  [" << name << "] " << ScenarioLine::Display(text) << "\n";
     for (const auto& [name, client] : m_clients) {
         auto& [entries, console] = m_reported[client];
         const auto& all = client->GetInbox().Entries();
@@ -392,6 +420,7 @@ std::string ScenarioRunner::ConsoleAction(ScenarioArgs& args) {
 std::string ScenarioRunner::Advance(ScenarioArgs& args) {
     if (std::string error = NeedServer(); !error.empty())
         return error;
+    const bool real = args.Accept("real");
     std::string amount = args.Next();
     std::string unit = args.Next();
     if (unit.empty()) {
@@ -404,15 +433,37 @@ std::string ScenarioRunner::Advance(ScenarioArgs& args) {
     double value = 0.0;
     if (!ParseNumber(amount, value) || value < 0.0 || !args.AtEnd())
         return BadLine();
+    int ticks = 0;
     if (unit == "tick" || unit == "ticks" || unit == "frame" || unit == "frames")
-        m_server->RunTicks(static_cast<int>(value));
+        ticks = static_cast<int>(std::min(value, 1e9));
     else if (unit == "s" || unit == "sec" || unit == "seconds" || unit == "second")
-        m_server->RunSeconds(value);
+        ticks = m_server->Clock().TicksFor(std::min(value, 1e7));
     else if (unit == "ms")
-        m_server->RunSeconds(value / 1000.0);
+        ticks = m_server->Clock().TicksFor(std::min(value, 1e10) / 1000.0);
     else
         return BadLine();
+    if (!real) {
+        m_server->RunTicks(ticks);
+        return "";
+    }
+    // A scenario that waits on the wall clock is bounded, so that a typo
+    // cannot hang a test run.
+    if (ticks * static_cast<double>(m_server->Clock().TickInterval()) > kMaxRealSeconds + 1e-9)
+        return BadLine("advance real takes at most 60 s");
+    RunPaced(ticks);
     return "";
+}
+
+void ScenarioRunner::RunPaced(int ticks) {
+    const double interval = m_server->Clock().TickInterval();
+    const double start = m_options.realNow();
+    for (int i = 1; i <= ticks && m_server->IsUp(); ++i) {
+        // A frame that brings the game time to start + i ticks runs once
+        // the wall clock is there; frames that fell behind run at once,
+        // each still one tick long.
+        m_options.realSleepUntil(start + i * interval);
+        m_server->RunFrame();
+    }
 }
 
 std::string ScenarioRunner::ClientAction(ScenarioArgs& args) {
@@ -619,6 +670,28 @@ std::string ScenarioRunner::Clear(ScenarioArgs& args) {
     client->GetInbox().Clear();
     m_reported[client] = {0, 0};
     return "";
+}
+
+std::string ScenarioRunner::ProcessAction(ScenarioArgs& args) {
+    if (args.Accept("stop")) {
+        const std::string name = args.Next();
+        if (name.empty() || !args.AtEnd())
+            return BadLine();
+        return m_processes.Stop(name);
+    }
+    if (!args.Accept("start"))
+        return BadLine();
+    const std::string name = args.Next();
+    const std::string program = args.Next();
+    if (program.empty())
+        return BadLine();
+    std::vector<std::string> words;
+    while (!args.AtEnd())
+        words.push_back(args.Next());
+    if (std::string error = EnsureFolder(); !error.empty())
+        return error;
+    const std::string log = "logs/process_" + name + ".log";
+    return m_processes.Start(name, program, words, m_folder->GameDir(), m_folder->PathOf(log));
 }
 
 std::string ScenarioRunner::Note(ScenarioArgs& args) {

@@ -2,6 +2,7 @@
 // line, against a server in this process. See docs/scenarios.md.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "scenario/GameFolder.h"
 #include "scenario/PlayerControls.h"
 #include "scenario/ScenarioExpectations.h"
+#include "scenario/ScenarioProcesses.h"
 #include "scenario/ScenarioUdp.h"
 #include "scenario/ScenarioWords.h"
 
@@ -29,6 +31,16 @@ struct ScenarioOptions {
     // Print the console and what the clients receive as it comes.
     bool echo = true;
     bool keepFolder = false;
+    // Helper programs of "process start": where bare names are found, how
+    // long they may take to name their port and to stop.
+    ProcessOptions processes{GameFolder::DefaultToolsDir()};
+    // The real time "advance real" keeps pace with (seconds of a monotonic
+    // clock) and its sleep; tests replace both.
+    std::function<double()> realNow = SteadyNow;
+    std::function<void(double)> realSleepUntil = SteadySleepUntil;
+
+    static double SteadyNow();
+    static void SteadySleepUntil(double when);
 };
 
 class ScenarioRunner {
@@ -37,6 +49,8 @@ public:
     static constexpr int kExitOk = 0;
     static constexpr int kExitFailed = 1;
     static constexpr int kExitError = 2;
+    // The longest "advance real" of one line.
+    static constexpr double kMaxRealSeconds = 60.0;
 
     explicit ScenarioRunner(ScenarioOptions options);
     ~ScenarioRunner();
@@ -61,6 +75,8 @@ public:
     // The interactive mode starts its server straight away.
     bool StartServer(const std::string& commandLine);
     Server* GetServer() const { return m_server.get(); }
+    // The helper programs of "process start" (for the tests).
+    const ScenarioProcesses& Processes() const { return m_processes; }
     // A line typed at the interactive console: queued and run in the next frame.
     void RunConsoleLine(const std::string& line);
     // Ends the run: the server quits, the temporary folder goes.
@@ -104,6 +120,10 @@ private:
     std::string ServerAction(ScenarioArgs& args);
     std::string ConsoleAction(ScenarioArgs& args);
     std::string Advance(ScenarioArgs& args);
+    // Frames at the wall clock's pace: each one when real time has caught
+    // up with the game time it brings.
+    void RunPaced(int ticks);
+    std::string ProcessAction(ScenarioArgs& args);
     std::string ClientAction(ScenarioArgs& args);
     std::string ConnectClient(ClientLine& line);
     std::string ClientCommand(ClientLine& line);
@@ -127,6 +147,7 @@ private:
     std::map<std::string, Client*> m_clients;
     PlayerControls m_controls;
     std::unique_ptr<ScenarioUdp> m_udp;
+    ScenarioProcesses m_processes;
     // What of each client's inbox has been printed already.
     std::map<const Client*, std::pair<size_t, size_t>> m_reported;
     std::string m_message;

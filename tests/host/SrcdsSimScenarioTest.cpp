@@ -205,7 +205,7 @@ TEST_F(SrcdsSimScenario, MalformedGameLinesAreErrors) {
 TEST_F(SrcdsSimScenario, AMalformedLineShowsTheUsageOfItsWord) {
     const std::string started = "server start +map de_dust2\nclient a connect signon=0\n";
     const std::pair<const char*, const char*> cases[] = {
-        {"advance 5 parsecs", "error: usage: advance N ticks | N frames | N s | N ms"},
+        {"advance 5 parsecs", "error: usage: advance [real] N ticks | N frames | N s | N ms"},
         {"client a latency soon", "error: usage: client NAME latency SECONDS"},
         {"client a connect", "a is already connected"},
         {"client a teleport 1 2", "error: usage: client NAME teleport X Y Z"},
@@ -295,8 +295,9 @@ TEST(SrcdsSimExecutable, HelpExplainsTheCommandLineAndTheLanguage) {
     EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --help", output), 0);
     for (const char* text :
          {"--scenario FILE", "+maxplayers", "client NAME connect", "expect [not] console",
-          "advance N ticks", "client NAME hurt", "expect [not] NAME kicked|rejected|disconnected",
-          "expect [not] NAME hears OTHER", "expect [not] udp"})
+          "advance [real] N ticks", "process start NAME PROGRAM", "--tools DIR", "client NAME hurt",
+          "expect [not] NAME kicked|rejected|disconnected", "expect [not] NAME hears OTHER",
+          "expect [not] udp"})
         EXPECT_NE(output.find(text), std::string::npos) << text;
     EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --bogus", output), 2);
 }
