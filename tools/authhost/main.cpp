@@ -175,9 +175,11 @@ int main(int argc, char** argv) {
     } else if (!server.bind_to_port(options.bind, port)) {
         return Fail("cannot listen on " + options.bind + ":" + std::to_string(port));
     }
-    std::cout << "listening on " << options.bind << ":" << port << std::endl;
+    // The roster line comes first, so that whoever waits for the port line
+    // finds it in the log already.
     log("travik-authhost: " + std::to_string(roster.Size()) + " player(s) in " + options.roster +
         (options.offline ? " (offline: every answer is the maintenance page)" : ""));
+    std::cout << "listening on " << options.bind << ":" << port << std::endl;
 
     std::thread stopper([&server, &stopSignals, &log] {
         int signal = 0;

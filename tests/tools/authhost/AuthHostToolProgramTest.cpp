@@ -199,6 +199,8 @@ TEST(AuthHostToolProgram, AnswersKnownRefusedAndUnknownPlayersFromTheRoster) {
 TEST(AuthHostToolProgram, LogsEveryRequestAndStopsCleanlyOnSigterm) {
     Host host(kRoster);
     ASSERT_GT(host.port, 0);
+    // Logged before the port line, so that a waiting scenario finds it at once.
+    EXPECT_NE(host.process->Stderr().find("2 player(s)"), std::string::npos);
     host.Ask("uid=0:1:2345&game=0&gameIP=10.1.2.3&gamePort=27016");
     host.Ask("uid=0:0:7&game=0&gameIP=10.1.2.3&gamePort=27016");
     host.Ask("uid=\x1b[2J&game=0");
