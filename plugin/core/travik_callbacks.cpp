@@ -40,6 +40,7 @@ using HostCommands::IsNamed;
 // editor reads the new map, before the tick rate is taken again.
 void Travik::LevelInit(const char* mapName) {
     active = tk_active.GetBool();
+    updater.Reset();
     cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
@@ -106,11 +107,13 @@ void Travik::GameFrame(bool simulating) {
         readyUp.OnGameFrame();
         cvarScanner.OnGameFrame();
     }
+    updater.OnGameFrame(simulating);
 }
 
 // Order: updater, auth hosts and cvar scanner reset before the player
 // manager and the queue; ready-up and the restart sequence end after them.
 void Travik::LevelShutdown() {
+    updater.Reset();
     cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
@@ -166,6 +169,7 @@ void Travik::ClientDisconnect(edict_t* entity) {
     defuseFix.OnClientDisconnect(entity);
     antiAntiFlash.OnClientDisconnect(entity);
     readyUp.OnClientDisconnect(entity);
+    updater.OnClientDisconnect(entity);
     deadvoice.OnClientDisconnect(entity);
 }
 

@@ -104,6 +104,9 @@ bool Travik::LoadPrimary(CreateInterfaceFn interfaceFactory, CreateInterfaceFn g
     // The first level's address comes with its server_spawn, before LevelInit.
     ListenForServerSpawn();
     ConfigureSvTags();
+    if (updater.RemoveOldTravik()) {
+        tkLog(true, "[Travik] Completed update by removing old Travik version files\n");
+    }
     tkLog(true, "[Travik] Plugin Successfully Loaded!\n");
     ExecTravikConfig();
     return true;
@@ -316,6 +319,7 @@ void Travik::UnloadFeatures() {
     cvarScanner.Unload();
     defuseFix.Unload();
     antiAntiFlash.Unload();
+    updater.Unload();
     replicatedConvarManager.Unload();
     readyUp.Complete(false);
     cvarLocker.UnHookAll();

@@ -28,6 +28,7 @@
 #include "protection/CvarLocker.h"
 #include "protection/NetProtect.h"
 #include "protection/ReplicatedConvarManager.h"
+#include "updater/TKUpdater.h"
 
 class ConCommand;
 class ConVar;
@@ -94,6 +95,7 @@ public:
     TKMatch* getMatch() { return &match; }
     OnThreeSystem* getOnThreeSystem() { return &onThreeSystem; }
     ReadyUp* getReadyUp() { return &readyUp; }
+    TKUpdater* getUpdater() { return &updater; }
     bool IsActive() const { return active; }
     bool IsFreezeTime() const { return freezeTime; }
     bool IsRoundEnd() const { return roundEnd; }
@@ -199,6 +201,7 @@ private:
     NetProtect netProtect;
     CashCalling cashCalling;
     TKMatch match;
+    TKUpdater updater;
     CvarScanner cvarScanner;
     MapEntityEditor mapEntityEditor;
     DefuseFix defuseFix;

@@ -21,6 +21,8 @@ void KickAllPlayers(const char* reason, bool reloadMap) { g_travik.KickAllPlayer
 void AnnouncePlayer(edict_t* edict) { Travik::AnnouncePlayer(edict); }
 void BeginPlayerAuth(edict_t* edict) { g_travik.BeginPlayerAuth(edict); }
 void SayTkSettings(edict_t* edict) { g_travik.SayTkSettings(edict); }
+void changeTkState(TKState state) { g_travik.changeTkState(state); }
+moduleInfo_t GetModuleInformation() { return g_travik.GetModuleInformation(); }
 AntiAntiFlash* getAntiAntiFlash() { return g_travik.getAntiAntiFlash(); }
 CrashBlock* getCrashBlock() { return g_travik.getCrashBlock(); }
 CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }
@@ -37,6 +39,7 @@ ReadyUp* getReadyUp() { return g_travik.getReadyUp(); }
 ReplicatedConvarManager* getReplicatedConvarManager() { return g_travik.getReplicatedConvarManager(); }
 SvTagsAccessor* getSvTagsAccessor() { return g_travik.getSvTagsAccessor(); }
 TKMatch* getMatch() { return g_travik.getMatch(); }
+TKUpdater* getUpdater() { return g_travik.getUpdater(); }
 // clang-format on
 
 }  // namespace travik

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "core/ModuleInformation.h"
+#include "core/TKState.h"
+
 // What a feature may ask of the plug-in object: its state, its few
 // plug-in-wide actions and the other features. Features include this, never
 // core/travik_plugin.h, so that a feature depends on the narrow set below
@@ -23,6 +26,7 @@ class ReadyUp;
 class ReplicatedConvarManager;
 class SvTagsAccessor;
 class TKMatch;
+class TKUpdater;
 struct edict_t;
 
 namespace travik {
@@ -54,6 +58,10 @@ void AnnouncePlayer(edict_t* edict);
 void BeginPlayerAuth(edict_t* edict);
 // The settings summary in one player's chat (or SourceTV's, into its demo).
 void SayTkSettings(edict_t* edict);
+// Requests a new status value (a pending update outranks most).
+void changeTkState(TKState state);
+// What the plug-in knows of its own module file.
+moduleInfo_t GetModuleInformation();
 
 // The other features, owned by the plug-in object.
 AntiAntiFlash* getAntiAntiFlash();
@@ -72,5 +80,6 @@ ReadyUp* getReadyUp();
 ReplicatedConvarManager* getReplicatedConvarManager();
 SvTagsAccessor* getSvTagsAccessor();
 TKMatch* getMatch();
+TKUpdater* getUpdater();
 
 }  // namespace travik

@@ -55,6 +55,14 @@ std::vector<ManifestLine> ReadManifest(const fs::path& path) {
     return lines;
 }
 
+// The version text after the module's last byte, where the loader never
+// looks: each release has its own digest even when the code did not change.
+bool AppendStamp(const fs::path& path, const std::string& version) {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out << '\0' << "travik release " << version << '\n';
+    return static_cast<bool>(out.flush());
+}
+
 }  // namespace
 
 std::string ReleaseId(const std::string& version) {
@@ -124,7 +132,8 @@ bool ReleaseFolder::Add(const std::string& version, const std::string& module,
     fs::path dir = fs::path(m_folder) / id;
     fs::create_directories(dir, ec);
     fs::path target = dir / "travik.so";
-    if (ec || !fs::copy_file(module, target, fs::copy_options::overwrite_existing, ec)) {
+    if (ec || !fs::copy_file(module, target, fs::copy_options::overwrite_existing, ec) ||
+        !AppendStamp(target, version)) {
         error = "cannot copy " + module + " to " + target.string();
         return false;
     }

@@ -41,7 +41,9 @@ public:
     // "" for an id or extension that is not one of ours.
     std::string ModulePath(const std::string& id, const std::string& ext) const;
 
-    // The release step: copies module into ID/travik.so, writes its digest
+    // The release step: copies module into ID/travik.so with the version
+    // text appended after its end (a "\0travik release VERSION\n" stamp, so
+    // every release has its own digest), writes its digest
     // and its signature with the private key in keyPem, and appends the
     // manifest line (a release of the same id is replaced). False with a
     // reason in error.

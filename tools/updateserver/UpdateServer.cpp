@@ -20,6 +20,9 @@ UpdateServer::UpdateServer(std::string releasesFolder, std::function<void(const 
     : m_releases(std::move(releasesFolder)),
       m_log(std::move(log)),
       m_server(std::make_unique<httplib::Server>()) {
+    // One request per connection: the plug-in opens a new one for each, and
+    // an idle kept-alive connection would hold one of the server's threads.
+    m_server->set_keep_alive_max_count(1);
     auto say = [this](const httplib::Request& request, const std::string& what) {
         if (m_log) {
             std::string query;

@@ -28,7 +28,15 @@ Keys MakeKey(const ScratchFolder& folder, const std::string& name) {
 }
 
 std::string Md5Of(const std::string& bytes) {
-    return MD5Text(MD5String(bytes.c_str())).get();
+    md5 context;
+    context.Update(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    context.Finalize();
+    return MD5Text(PrintMD5(context.Digest())).get();
+}
+
+// What the release step makes of a module: its bytes and the version stamp.
+std::string Released(const std::string& bytes, const std::string& version) {
+    return bytes + std::string(1, '\0') + "travik release " + version + "\n";
 }
 
 class ReleaseStepTool : public testing::Test {
@@ -105,7 +113,7 @@ TEST_F(ReleaseStepTool, NewestStableUnlessBetaAskedAndSameIdReplaced) {
     EXPECT_EQ(releases.Current(true)->id, "49");
     Add("4.7", "seven again");
     EXPECT_EQ(releases.Current(false)->version, "4.7");
-    EXPECT_EQ(releases.Current(false)->digest, Md5Of("seven again"));
+    EXPECT_EQ(releases.Current(false)->digest, Md5Of(Released("seven again", "4.7")));
     EXPECT_EQ(ReadFileBytes(scratch / "releases/releases.txt"),
               "beta 48beta 4.8Beta\nstable 49 4.9\nstable 47 4.7\n");
 }
@@ -153,12 +161,14 @@ TEST_F(UpdateServerTool, AnswersNoUpdateForTheCurrentBuildAndOffersItToOthers) {
     EXPECT_EQ(Get("/io/update.php?build=0123"), "N");  // nothing released yet
     Add("4.7Beta", "module 47");
     auto current = releases.Current(false);
-    EXPECT_EQ(Get("/io/update.php?build=" + Md5Of("module 47")), "N");
-    EXPECT_EQ(Get("/io/update.php?build=" + Md5Of("module 46")),
-              "1,47beta,4.7Beta," + Md5Of("module 47") + "," + current->signature);
+    const std::string released = Md5Of(Released("module 47", "4.7Beta"));
+    EXPECT_EQ(Get("/io/update.php?build=" + released), "N");
+    // The unstamped build of the same code is not the release.
+    EXPECT_EQ(Get("/io/update.php?build=" + Md5Of("module 47")),
+              "1,47beta,4.7Beta," + released + "," + current->signature);
     Add("4.8Beta", "module 48", true);
-    EXPECT_EQ(Get("/io/update.php?build=" + Md5Of("module 47")), "N");
-    EXPECT_EQ(Get("/io/update.php?build=" + Md5Of("module 47") + "&beta=1").substr(0, 17),
+    EXPECT_EQ(Get("/io/update.php?build=" + released), "N");
+    EXPECT_EQ(Get("/io/update.php?build=" + released + "&beta=1").substr(0, 17),
               "1,48beta,4.8Beta,");
     EXPECT_EQ(server->Log().front(), "GET /io/update.php?build=0123 -> N");
 }
@@ -171,7 +181,7 @@ TEST_F(UpdateServerTool, DownloadsOnlyReleasedModuleFiles) {
     Add("4.7Beta", bytes);
     Start();
     int status = 0;
-    EXPECT_EQ(Get("/io/download.php?id=47beta&ext=so", &status), bytes);
+    EXPECT_EQ(Get("/io/download.php?id=47beta&ext=so", &status), Released(bytes, "4.7Beta"));
     EXPECT_EQ(status, 200);
     WriteFileBytes(scratch / "secret", "secret");
     for (const char* path :
