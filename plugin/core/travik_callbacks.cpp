@@ -40,6 +40,7 @@ using HostCommands::IsNamed;
 // editor reads the new map, before the tick rate is taken again.
 void Travik::LevelInit(const char* mapName) {
     active = tk_active.GetBool();
+    authManager.Reset();
     updater.Reset();
     cvarScanner.Reset();
     playerManager.Reset();
@@ -105,6 +106,7 @@ void Travik::GameFrame(bool simulating) {
         playerManager.OnGameFrame();
         onThreeSystem.OnGameFrame();
         readyUp.OnGameFrame();
+        authManager.OnGameFrame();
         cvarScanner.OnGameFrame();
     }
     updater.OnGameFrame(simulating);
@@ -114,6 +116,7 @@ void Travik::GameFrame(bool simulating) {
 // manager and the queue; ready-up and the restart sequence end after them.
 void Travik::LevelShutdown() {
     updater.Reset();
+    authManager.Reset();
     cvarScanner.Reset();
     playerManager.Reset();
     kickBanQueue.Reset();
@@ -162,6 +165,7 @@ void Travik::ClientActive(edict_t* entity) {
 // slot's mutes and voice state last, as nothing before it reads them.
 void Travik::ClientDisconnect(edict_t* entity) {
     playerManager.OnClientDisconnect(entity);
+    authManager.OnClientDisconnect(entity);
     crashBlock.OnClientDisconnect(entity);
     kickBanQueue.OnDisconnect(entity);
     movementHook.OnClientDisconnect(entity);
@@ -241,7 +245,7 @@ PLUGIN_RESULT Travik::ClientCommand(edict_t* entity, const CCommand& args) {
     return AnswerClientCommand(entity, args);
 }
 
-// The plug-in's own commands; "tk_players" joins with the auth hosts.
+// The plug-in's own commands.
 PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) {
     struct OwnCommand {
         const char* name;
@@ -261,6 +265,10 @@ PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) 
     }
     if (IsNamed(command, "tk_readylist")) {
         readyUp.PrintReadyList(edict);
+        return PLUGIN_STOP;
+    }
+    if (IsNamed(command, "tk_players")) {
+        authManager.PrintAuthedPlayers(edict);
         return PLUGIN_STOP;
     }
     if (IsNamed(command, "tk_teamcash")) {

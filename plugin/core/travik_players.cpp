@@ -35,7 +35,9 @@ void Travik::BeginPlayerAuth(edict_t* edict) {
         return;
     }
     const bool warMode = tk_warmode.GetBool();
-    if (warMode) {
+    if (warMode && authManager.IsAuthHostSet()) {
+        authManager.AddPlayerToAuth(edict);
+    } else if (warMode) {
         AnnouncePlayer(edict);
     }
     if (warMode || currentState == STATE_SERVER_MODIFIED) {

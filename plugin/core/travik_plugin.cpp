@@ -222,6 +222,7 @@ bool Travik::FindServerCvars() {
 
 // Features that need the host before the variables are registered.
 bool Travik::InitFeatures() {
+    authManager.Init();
     return match.Init() && svTagsAccessor.Init() && cvarScanner.Init();
 }
 
@@ -310,6 +311,8 @@ void Travik::TellPlayersUnloaded() {
 
 // Features leave in a fixed order, each removing what it installed.
 void Travik::UnloadFeatures() {
+    // A transfer under way ends without a word and frees its connection.
+    authManager.Unload();
     deadvoice.Unload();
     movementHook.Unload();
     netProtect.Unload();

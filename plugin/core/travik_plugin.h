@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 
+#include "auth/TKAuthManager.h"
 #include "core/GameKind.h"
 #include "core/InternalVarAccessor.h"
 #include "core/ModuleInformation.h"
@@ -79,6 +80,7 @@ public:
     virtual int GetCommandIndex() { return commandClient; }
 
     // Features and fields.
+    TKAuthManager* getAuthHostManager() { return &authManager; }
     InternalVarAccessor* getInternalVarAccessor() { return &internalVarAccessor; }
     KickBanQueue* getKickBanQueue() { return &kickBanQueue; }
     CvarScanner* getCvarScanner() { return &cvarScanner; }
@@ -201,6 +203,7 @@ private:
     NetProtect netProtect;
     CashCalling cashCalling;
     TKMatch match;
+    TKAuthManager authManager;
     TKUpdater updater;
     CvarScanner cvarScanner;
     MapEntityEditor mapEntityEditor;

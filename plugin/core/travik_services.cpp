@@ -23,6 +23,7 @@ void BeginPlayerAuth(edict_t* edict) { g_travik.BeginPlayerAuth(edict); }
 void SayTkSettings(edict_t* edict) { g_travik.SayTkSettings(edict); }
 void changeTkState(TKState state) { g_travik.changeTkState(state); }
 moduleInfo_t GetModuleInformation() { return g_travik.GetModuleInformation(); }
+TKAuthManager* getAuthHostManager() { return g_travik.getAuthHostManager(); }
 AntiAntiFlash* getAntiAntiFlash() { return g_travik.getAntiAntiFlash(); }
 CrashBlock* getCrashBlock() { return g_travik.getCrashBlock(); }
 CvarLocker* getCvarLocker() { return g_travik.getCvarLocker(); }

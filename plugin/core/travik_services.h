@@ -11,6 +11,7 @@
 // and not on every member of the plug-in object.
 
 class AntiAntiFlash;
+class TKAuthManager;
 class CrashBlock;
 class CvarLocker;
 class CvarScanner;
@@ -65,6 +66,7 @@ moduleInfo_t GetModuleInformation();
 
 // The other features, owned by the plug-in object.
 AntiAntiFlash* getAntiAntiFlash();
+TKAuthManager* getAuthHostManager();
 CrashBlock* getCrashBlock();
 CvarLocker* getCvarLocker();
 CvarScanner* getCvarScanner();

@@ -223,8 +223,13 @@ void Travik::DisplayServerStatus(edict_t* edict) {
                      FeatureSetting("tk_deadvoice"), FeatureSetting("tk_removals"),
                      FeatureSetting("tk_beta_tagging"), FeatureSetting("tk_beta_illegaldefusefix"),
                      FeatureSetting("tk_beta_antiflash"), matchText.c_str()));
-    // The auth host's alias or address joins here once auth hosts can be set.
-    Print(edict, " tk_authhost: NONE\n");
+    const TKAuthHost* host = authManager.GetCurrentAuthHost();
+    if (!host) {
+        Print(edict, " tk_authhost: NONE\n");
+        return;
+    }
+    Print(edict, block.Format(" tk_authhost: \"%s\" (%s)\n", host->GetAuthAliasOrURL().c_str(),
+                              host->HasAlias() ? "Known" : "UNKNOWN"));
 }
 
 void Travik::DisplayConsoleWelcomeMessage(edict_t* edict) {

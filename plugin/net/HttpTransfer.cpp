@@ -136,7 +136,7 @@ HttpTransfer::Outcome HttpTransfer::Poll() {
         return Fail(kind, m_Error[0] ? m_Error : curl_easy_strerror(result));
     }
     if (running == 0)
-        return Fail(Failure::Perform, "the transfer ended without a result");
+        return Fail(Failure::Unfinished, "the transfer ended without a result");
     return Outcome::Running;
 }
 

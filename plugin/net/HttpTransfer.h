@@ -55,13 +55,14 @@ public:
 
     enum class Failure {
         None,
-        Create,     // libcurl's handles could not be made
-        Configure,  // an option or the adding to the group was refused
-        File,       // the file sink could not be opened or written
-        Perform,    // the multi interface's step failed
-        Transport,  // libcurl ended the transfer with an error
-        TimedOut,   // the wall clock passed the transfer's time-out
-        TooLarge,   // the body passed its bound
+        Create,      // libcurl's handles could not be made
+        Configure,   // an option or the adding to the group was refused
+        File,        // the file sink could not be opened or written
+        Perform,     // the multi interface's step failed
+        Unfinished,  // the transfer stopped without libcurl's word on how
+        Transport,   // libcurl ended the transfer with an error
+        TimedOut,    // the wall clock passed the transfer's time-out
+        TooLarge,    // the body passed its bound
     };
 
     HttpTransfer() = default;
