@@ -183,15 +183,15 @@ void TKUpdater::CheckForUpdate(edict_t* requester, bool beta, bool manual) {
     HttpTransfer::Request request =
         MakeRequest(server + "/io/update.php?build=" + build + (beta ? "&beta=1" : ""));
     request.maxBody = kMaxAnswer;
-    if (!m_transfer.Start(request)) {
-        ReportStartFailure("CheckForUpdate");
-        return;
-    }
-    m_busy = true;
-    m_status = kQuerying;
+    StartTransfer(request, "CheckForUpdate", kQuerying);
 }
 
-void TKUpdater::ReportStartFailure(const char* where) {
+bool TKUpdater::StartTransfer(const HttpTransfer::Request& request, const char* where, int status) {
+    if (m_transfer.Start(request)) {
+        m_busy = true;
+        m_status = status;
+        return true;
+    }
     switch (m_transfer.GetFailure()) {
         case HttpTransfer::Failure::Create:
             tkLog(true, "[Travik] DEBUG: Failed setting up connectivity in %s()\n", where);
@@ -207,6 +207,7 @@ void TKUpdater::ReportStartFailure(const char* where) {
             break;
     }
     CleanUpFailedQuery();
+    return false;
 }
 
 void TKUpdater::DownloadUpdate(edict_t* requester, bool manual) {
@@ -237,13 +238,9 @@ void TKUpdater::DownloadUpdate(edict_t* requester, bool manual) {
     HttpTransfer::Request request = MakeRequest(m_currentUrl);
     request.maxBody = kMaxDownload;
     request.filePath = m_downloadPath;
-    if (!m_transfer.Start(request)) {
-        ReportStartFailure("DownloadUpdate");
-        return;
+    if (StartTransfer(request, "DownloadUpdate", kDownloading)) {
+        travik::changeTkState(STATE_DOWNLOADING);
     }
-    m_busy = true;
-    m_status = kDownloading;
-    travik::changeTkState(STATE_DOWNLOADING);
 }
 
 void TKUpdater::OnGameFrame(bool simulating) {
@@ -311,6 +308,10 @@ void TKUpdater::Poll() {
             }
             break;
     }
+    EndTransfer();
+}
+
+void TKUpdater::EndTransfer() {
     const bool downloading = m_status == kDownloading;
     CleanUpFailedQuery();
     if (downloading) {
@@ -568,11 +569,7 @@ void TKUpdater::CleanUpFailedQuery() {
 void TKUpdater::Reset() {
     m_nextFrameTime = 0.0f;
     if (m_busy) {
-        const bool downloading = m_status == kDownloading;
-        CleanUpFailedQuery();
-        if (downloading) {
-            AbandonDownload();
-        }
+        EndTransfer();
     }
 }
 

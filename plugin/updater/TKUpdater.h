@@ -58,8 +58,11 @@ private:
     void CleanUpFailedQuery();
     // The download could not be installed: the update is still to be had.
     void AbandonDownload();
-    // Reports a transfer that did not start, with the text for `where`.
-    void ReportStartFailure(const char* where);
+    // Starts the transfer and enters `status`; a transfer that does not
+    // start is reported with the text for `where` and cleaned up.
+    bool StartTransfer(const HttpTransfer::Request& request, const char* where, int status);
+    // Drops the transfer under way; a download's update stays on offer.
+    void EndTransfer();
     // The update server's base URL from tk_updateurl, without a trailing
     // '/'; "" (said once per load) when none is set.
     std::string ServerUrl(bool manual);

@@ -135,6 +135,15 @@ protected:
     void Configure(const std::string& url, const std::string& more = "") {
         WriteConfig("tk_updateurl \"" + url + "\"\n" + more);
     }
+    // Release 4.7Beta, signed with the test's trusted key, on the reference
+    // update server, which travik.cfg names.
+    void ServeRelease(const std::string& moreConfig = "") {
+        Publish("4.7Beta");
+        Trust(publicKey);
+        updates = std::make_unique<RunningUpdateServer>(releases.Folder());
+        Configure(updates->BaseUrl(), moreConfig);
+    }
+    std::unique_ptr<RunningUpdateServer> updates;
     void Start() {
         sim::WallClock::Set(kClockStart);
         StartServer();
@@ -184,10 +193,7 @@ protected:
 
 TEST_F(TKUpdaterFeature, FindsDownloadsAndInstallsAnUpdateThatTheNextStartLoads) {
     InstallPrevious();
-    Publish("4.7Beta");
-    Trust(publicKey);
-    RunningUpdateServer updates(releases.Folder());
-    Configure(updates.BaseUrl());
+    ServeRelease();
     Start();
     ASSERT_TRUE(RunUntilConsole("[Travik] VDF files updated following update downloaded!"))
         << ConsoleText();
@@ -200,16 +206,16 @@ TEST_F(TKUpdaterFeature, FindsDownloadsAndInstallsAnUpdateThatTheNextStartLoads)
     EXPECT_EQ(Read("addons/travik.vdf"), "\"Plugin\"\n{\n\t\"file\"\t\"addons/travik47beta\"\n}\n");
     EXPECT_EQ(Read("addons/travikold.txt"), "travik46beta.so");
     // The query named the running build; the download the offered release.
-    const std::vector<std::string> log = updates.Log();
+    const std::vector<std::string> log = updates->Log();
     ASSERT_GE(log.size(), 2u);
     EXPECT_NE(log[0].find("GET /io/update.php?build="), std::string::npos) << log[0];
     EXPECT_NE(log[1].find("GET /io/download.php?ext=so&id=47beta"), std::string::npos) << log[1];
 
     // An offer of the same file again needs no download.
     UpdateAgain();
-    ASSERT_TRUE(RunUntil([&] { return updates.Log().size() >= 3; }));
+    ASSERT_TRUE(RunUntil([&] { return updates->Log().size() >= 3; }));
     server->RunTicks(30);
-    EXPECT_EQ(updates.Log().size(), 3u);
+    EXPECT_EQ(updates->Log().size(), 3u);
 
     server->Shutdown();
     server.reset();
@@ -281,6 +287,8 @@ TEST_F(TKUpdaterFeature, EachKindOfAnswerAndTheQueryItCameFrom) {
     UpdateAgain(" beta");
     ASSERT_TRUE(RunUntil([&] { return http.Requests() == 7; }));
     EXPECT_NE(LastRequest(http).find("&beta=1 HTTP/1.1"), std::string::npos) << LastRequest(http);
+    // The next check only once this one's answer is taken.
+    ASSERT_TRUE(RunUntilConsole("carries no release signature"));
     UpdateAgain(" BETA");
     ASSERT_TRUE(RunUntil([&] { return http.Requests() == 8; }));
     EXPECT_EQ(LastRequest(http).find("beta"), std::string::npos) << LastRequest(http);
@@ -331,15 +339,12 @@ TEST_F(TKUpdaterFeature, WithoutAnUpdateServerItSaysSoOnce) {
 
 TEST_F(TKUpdaterFeature, AutoUpdateOffFetchesOnlyWhenAskedOrTheLastPlayerLeaves) {
     InstallPrevious();
-    Publish("4.7Beta");
-    Trust(publicKey);
-    RunningUpdateServer updates(releases.Folder());
-    Configure(updates.BaseUrl(), "tk_autoupdate 0\n");
+    ServeRelease("tk_autoupdate 0\n");
     Start();
     EXPECT_EQ(Var("tk_autoupdate"), "0");
     ASSERT_TRUE(RunUntilConsole("[Travik] An update was found! (Version: 4.7Beta)\n"));
     server->RunSeconds(2);
-    EXPECT_EQ(updates.Log().size(), 1u);
+    EXPECT_EQ(updates->Log().size(), 1u);
     EXPECT_EQ(Var("tk_status"), "2");
 
     // Once the map runs the setting is fixed.
@@ -350,7 +355,7 @@ TEST_F(TKUpdaterFeature, AutoUpdateOffFetchesOnlyWhenAskedOrTheLastPlayerLeaves)
 
     sim::Client& alice = Join("alice", 2);
     server->RunSeconds(1);
-    EXPECT_EQ(updates.Log().size(), 1u);
+    EXPECT_EQ(updates->Log().size(), 1u);
     server->Clients().Disconnect(alice, "Disconnect by user.", false);
     ASSERT_TRUE(RunUntilConsole("[Travik] Update Successfully Downloaded\n")) << ConsoleText();
     EXPECT_EQ(Var("tk_status"), "4");
@@ -358,15 +363,12 @@ TEST_F(TKUpdaterFeature, AutoUpdateOffFetchesOnlyWhenAskedOrTheLastPlayerLeaves)
 
 TEST_F(TKUpdaterFeature, AFoundUpdateWaitsForAnEmptyServerUnlessAskedFor) {
     InstallPrevious();
-    Publish("4.7Beta");
-    Trust(publicKey);
-    RunningUpdateServer updates(releases.Folder());
-    Configure(updates.BaseUrl());
+    ServeRelease();
     Start();
     Join("alice", 2);
     ASSERT_TRUE(RunUntilConsole("[Travik] An update was found! (Version: 4.7Beta)\n"));
     server->RunSeconds(2);
-    EXPECT_EQ(updates.Log().size(), 1u);
+    EXPECT_EQ(updates->Log().size(), 1u);
     Console("tk_update");
     EXPECT_EQ(Var("tk_status"), "3");
     Console("tk_update");
@@ -377,16 +379,13 @@ TEST_F(TKUpdaterFeature, AFoundUpdateWaitsForAnEmptyServerUnlessAskedFor) {
 
 TEST_F(TKUpdaterFeature, AnUpperCaseDigestDeletesTheDownloadAndTheSameOfferIsFetchedAgain) {
     InstallPrevious();
-    Publish("4.7Beta");
-    Trust(publicKey);
+    ServeRelease();
     const std::string md5Path = scratch / "releases/47beta/travik.so.md5";
     std::string digest = ReadFileBytes(md5Path);
     for (char& c : digest) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     WriteFileBytes(md5Path, digest);
-    RunningUpdateServer updates(releases.Folder());
-    Configure(updates.BaseUrl());
     const std::string vdf = "\"Plugin\"\n{\n\t\"file\"\t\"addons/travik46beta\"\n}\n";
     Start();
     ASSERT_TRUE(RunUntilConsole("[Travik] Error downloading update, file appears corrupted\n"))
@@ -399,15 +398,13 @@ TEST_F(TKUpdaterFeature, AnUpperCaseDigestDeletesTheDownloadAndTheSameOfferIsFet
     EXPECT_EQ(Var("tk_status"), "2");
 
     UpdateAgain();
-    ASSERT_TRUE(RunUntil([&] { return updates.Log().size() == 4; }));
-    EXPECT_NE(updates.Log()[3].find("download.php"), std::string::npos);
+    ASSERT_TRUE(RunUntil([&] { return updates->Log().size() == 4; }));
+    EXPECT_NE(updates->Log()[3].find("download.php"), std::string::npos);
 }
 
 TEST_F(TKUpdaterFeature, OnlyReleasesSignedByATrustedKeyAreInstalled) {
     InstallPrevious();
-    Publish("4.7Beta");
-    RunningUpdateServer updates(releases.Folder());
-    Configure(updates.BaseUrl());
+    ServeRelease();
     // Signed, but by a key nobody listed: the built-in key alone does not
     // take it, nor does a list holding only another key and a bad line.
     std::string error;
@@ -532,10 +529,7 @@ TEST_F(TKUpdaterFeature, DescriptionFilesWithoutTravikAreWrittenBackUnchanged) {
     ASSERT_TRUE(folder.WriteFile("addons/travik.vdf", other));
     ASSERT_TRUE(folder.WriteFile("addons/travik_css.vdf",
                                  "// travik\n\"Plugin\" { \"file\" \"addons/travik\" }\n"));
-    Publish("4.7Beta");
-    Trust(publicKey);
-    RunningUpdateServer updates(releases.Folder());
-    Configure(updates.BaseUrl());
+    ServeRelease();
     // The module is loaded by another description file here.
     ASSERT_TRUE(folder.WriteFile("addons/load.vdf",
                                  "\"Plugin\"\n{\n\t\"file\"\t\"addons/travik46beta\"\n}\n"));
@@ -583,4 +577,35 @@ TEST_F(TKUpdaterFeature, TheOldFileNoteDeletesOnlyAnOldModuleBesideTheRunningOne
     EXPECT_TRUE(ConsoleHas("[Travik] Completed update by removing old Travik version files\n"));
     EXPECT_FALSE(Exists("addons/travik45beta.so"));
     EXPECT_FALSE(Exists("addons/travikold.txt"));
+}
+
+TEST_F(TKUpdaterFeature, AnOversizedAnswerIsNoAnswer) {
+    InstallTravik();
+    testnet::TestHttpServer http(testnet::Behaviour::Flood);
+    Configure(BaseOf(http));
+    Start();
+    ASSERT_TRUE(
+        RunUntilConsole("[Travik] TKUpdater returned - the answer is larger than 4096 "
+                        "bytes\n"))
+        << ConsoleText();
+    EXPECT_EQ(Var("tk_status"), "7");
+}
+
+TEST_F(TKUpdaterFeature, AReleaseOfTheRunningVersionReplacesItWithoutNamingItOld) {
+    InstallModule();
+    fs::rename(folder.PathOf("addons/travik.so"), folder.PathOf("addons/travik47beta.so"));
+    const std::string vdf = "\"Plugin\"\n{\n\t\"file\"\t\"addons/travik47beta\"\n}\n";
+    ASSERT_TRUE(folder.WriteFile("addons/travik.vdf", vdf));
+    ServeRelease();
+    Start();
+    ASSERT_TRUE(RunUntilConsole("[Travik] VDF files updated following update downloaded!\n"))
+        << ConsoleText();
+    EXPECT_EQ(Read("addons/travik47beta.so"), ReadFileBytes(scratch / "releases/47beta/travik.so"));
+    EXPECT_EQ(Read("addons/travik.vdf"), vdf);
+    EXPECT_FALSE(Exists("addons/travikold.txt"));
+    server.reset();
+    StartServer();
+    EXPECT_TRUE(Exists("addons/travik47beta.so"));
+    EXPECT_EQ(server->Plugins().Count(), 1);
+    ASSERT_TRUE(RunUntilConsole("[Travik] Your plugin version is up-to-date\n")) << ConsoleText();
 }
