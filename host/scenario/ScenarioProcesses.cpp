@@ -147,6 +147,9 @@ std::string ScenarioProcesses::Start(const std::string& name, const std::string&
             dup2(null, STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(log, STDERR_FILENO);
+        // Nothing of srcds-sim's (the server's socket, other helpers'
+        // pipes, a plug-in's connections) stays open in the helper.
+        close_range(3, ~0U, 0);
         signal(SIGPIPE, SIG_DFL);
         sigset_t none;
         sigemptyset(&none);

@@ -199,8 +199,11 @@ int ScenarioRunner::RunText(const std::string& text, const std::string& source) 
 
 ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const std::string& where) {
     std::string error;
+    // Placeholders are read in lines that run, not in comments.
+    const size_t first = line.find_first_not_of(" \t");
+    const bool comment = first != std::string::npos && line[first] == '#';
     const std::string expanded =
-        line.find("${") == std::string::npos ? line : m_processes.Expand(line, error);
+        comment || line.find("${") == std::string::npos ? line : m_processes.Expand(line, error);
     if (!error.empty()) {
         m_message = where + ": error: " + error;
         return Outcome::Error;

@@ -8,6 +8,7 @@
 //   --silent         print nothing, just wait
 //   --ignore-term    ignore SIGTERM
 //   --flood          after the first line, 1 MiB more on standard output
+//   --fds            log how many descriptors it was started with
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -59,6 +61,15 @@ int main(int argc, char** argv) {
             signal(SIGTERM, SIG_IGN);
         } else if (arg == "--flood") {
             flood = true;
+        } else if (arg == "--fds") {
+            int count = 0;
+            std::error_code error;
+            for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+                (void)entry;
+                ++count;
+            }
+            // The listing's own descriptor is among them.
+            std::fprintf(stderr, "listener: %d descriptors\n", count - 1);
         }
     }
     std::fprintf(stderr, "listener: started\n");

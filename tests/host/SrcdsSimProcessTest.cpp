@@ -239,6 +239,17 @@ TEST_F(SrcdsSimProcess, NamesProgramsAndPlaceholdersAreChecked) {
     EXPECT_EQ(Run("note \"${z.port}\""), Outcome::Error);
     // Text that only looks like a placeholder is left alone.
     EXPECT_EQ(Run("note \"${HOME} costs $5 ${\""), Outcome::Ok);
+    // Comments are not read for placeholders.
+    EXPECT_EQ(Run("  # later lines read ${nobody.port}"), Outcome::Ok);
+}
+
+TEST_F(SrcdsSimProcess, AProgramInheritsOnlyItsStandardDescriptors) {
+    // The server's socket and another helper's pipe are open by now.
+    ASSERT_EQ(Run("server start +map de_dust2"), Outcome::Ok);
+    ASSERT_EQ(Run("process start a sim_test_listener"), Outcome::Ok);
+    ASSERT_EQ(Run("process start b sim_test_listener --fds"), Outcome::Ok);
+    const std::string log = runner->GetServer()->GameDir() + "/logs/process_b.log";
+    EXPECT_TRUE(FileGets(log, "listener: 3 descriptors")) << ReadFile(log);
 }
 
 TEST_F(SrcdsSimProcess, OutputAfterTheFirstLineIsDrainedSoTheProgramNeverBlocks) {
