@@ -144,7 +144,9 @@ bool TKUpdater::HasUpdateTimeElapsed(bool manual) const {
     if (now == 0 || now == static_cast<std::time_t>(-1)) {
         return false;
     }
-    if (m_lastQueryTime == 0) {
+    // Never asked, or the clock was set back past the last query: that time
+    // says nothing any more, and waiting for it could stop checks for good.
+    if (m_lastQueryTime == 0 || now < m_lastQueryTime) {
         return true;
     }
     return std::difftime(now, m_lastQueryTime) > (manual ? kManualSpacing : kAutomaticSpacing);

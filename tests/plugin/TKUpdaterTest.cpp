@@ -323,6 +323,13 @@ TEST_F(TKUpdaterFeature, ManualChecksAreThirtyMinutesApart) {
     EXPECT_EQ(http.Requests(), 2);
     sim::WallClock::Advance(601);
     ASSERT_TRUE(RunUntil([&] { return http.Requests() == 3; }));
+
+    // A clock set back a day does not hold checks off until it catches up.
+    ASSERT_TRUE(RunUntilConsole("up-to-date"));
+    sim::WallClock::Set(kClockStart - 86400);
+    ClearConsole();
+    Console("tk_update");
+    EXPECT_TRUE(ConsoleHas("[Travik] Checking for update\n")) << ConsoleText();
 }
 
 TEST_F(TKUpdaterFeature, WithoutAnUpdateServerItSaysSoOnce) {
