@@ -187,13 +187,18 @@ void TKAuthHost::Refuse(const std::string& body) {
         queue->Kick(player, kKickReason);
 }
 
-void TKAuthHost::Accept(const std::string& body) {
+std::vector<std::string> TKAuthHost::InformationLines(const std::string& body) {
     std::vector<std::string> lines;
     for (const std::string& field : Fields(body)) {
         if (lines.size() == kMaxInformationLines)
             break;
         lines.push_back(ChatSafeLine(base64_decode(field)));
     }
+    return lines;
+}
+
+void TKAuthHost::Accept(const std::string& body) {
+    std::vector<std::string> lines = InformationLines(body);
     // A player asked again keeps one record: the newest answer.
     std::erase_if(m_Authed, [&](const auto& record) { return record->getPEntity() == m_Current; });
     m_Authed.push_back(std::make_unique<AuthedPlayer>(m_Current, std::move(lines)));
@@ -260,8 +265,9 @@ std::string TKAuthHost::ChatSafeLine(std::string_view text) {
     }
     if (line.size() > kMaxChatLine) {
         std::size_t cut = kMaxChatLine;
-        // Never half a UTF-8 character: back up over continuation bytes.
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+        // Never half a UTF-8 character: back up over its continuation
+        // bytes (three at most; more are no character anyway).
+        while (cut > kMaxChatLine - 3 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
             --cut;
         line.resize(cut);
     }

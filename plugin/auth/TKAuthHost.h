@@ -75,6 +75,9 @@ public:
     static std::string stripHttp(const std::string& url);
     // A line from the host made fit for one chat message (see above).
     static std::string ChatSafeLine(std::string_view text);
+    // The lines an accepting answer shows: its comma-separated fields, each
+    // decoded from Base64 and made chat-safe, at most kMaxInformationLines.
+    static std::vector<std::string> InformationLines(const std::string& body);
 
 private:
     void AuthPlayer(edict_t* player);
