@@ -6,6 +6,7 @@
 #include "scenario/ExpectationReader.h"
 #include "scenario/GameExpectations.h"
 #include "scenario/GameFolder.h"
+#include "scenario/ScenarioProcesses.h"
 
 namespace sim {
 
@@ -52,7 +53,7 @@ public:
         const std::string subject = m_args.Next();
         if (subject.empty())
             return Fail("expect what?");
-        if (!m_world.server && subject != "file")
+        if (!m_world.server && subject != "file" && subject != "process")
             return Fail("the server has not been started");
         if (const Subject* own = scenario_words::Find(Subjects(), subject))
             return Explained((this->*own->handler)(subject), own->usage);
@@ -172,6 +173,15 @@ private:
                                : static_cast<int>(m_world.server->Clients().Connected().size());
         return Done(actual == wanted, std::to_string(wanted) + " " + what + " {to} be there",
                     std::to_string(actual));
+    }
+
+    std::optional<ExpectationResult> Process(const std::string&) {
+        std::string name;
+        if (!Take(name, "the process") || !m_args.Accept("running"))
+            return Fail("expect process NAME running");
+        const std::string state = m_world.processes ? m_world.processes->State(name) : "";
+        return Done(state == "running", "process " + name + " {to} be running",
+                    state.empty() ? "no process of that name" : state);
     }
 
     std::optional<ExpectationResult> Map(const std::string&) {
@@ -325,6 +335,8 @@ const std::vector<Checker::Subject>& Checker::Subjects() {
         {"players|plugins", &Checker::Count, "players N | plugins N",
          "connected clients (bots and SourceTV included), loaded plug-ins"},
         {"map", &Checker::Map, "map NAME", "the running level"},
+        {"process", &Checker::Process, "process NAME running",
+         "a helper program of process start has not ended"},
     };
     return subjects;
 }

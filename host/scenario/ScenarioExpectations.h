@@ -14,6 +14,7 @@ class Server;
 class Client;
 class GameFolder;
 class ScenarioUdp;
+class ScenarioProcesses;
 
 // What expectations may look at.
 struct ScenarioWorld {
@@ -23,6 +24,8 @@ struct ScenarioWorld {
     std::function<Client*(const std::string&)> client;
     // The scenario's own UDP socket, once it sent something.
     ScenarioUdp* udp = nullptr;
+    // The helper programs of "process start".
+    ScenarioProcesses* processes = nullptr;
 };
 
 struct ExpectationResult {

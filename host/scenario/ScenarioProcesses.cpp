@@ -265,6 +265,21 @@ void ScenarioProcesses::StopAll() {
     m_running.clear();
 }
 
+std::string ScenarioProcesses::State(const std::string& name) {
+    auto it = m_running.find(name);
+    if (it == m_running.end())
+        return "";
+    Running& process = it->second;
+    int status = 0;
+    if (process.pid > 0 && waitpid(process.pid, &status, WNOHANG) == process.pid) {
+        process.ended = "ended (" + ExitText(status) + ")";
+        // Whatever it started goes with it; the stop reaps nothing more.
+        kill(-process.pid, SIGKILL);
+        process.pid = 0;
+    }
+    return process.pid > 0 ? "running" : process.ended;
+}
+
 pid_t ScenarioProcesses::Pid(const std::string& name) const {
     auto it = m_running.find(name);
     return it == m_running.end() ? 0 : it->second.pid;

@@ -51,6 +51,9 @@ public:
 
     // Where the program would be found, or "" (error says why).
     std::string Resolve(const std::string& program, std::string& error) const;
+    // "running", "ended (exit status N)" or "ended (signal N)" for a program
+    // started under that name, "" for a name never started.
+    std::string State(const std::string& name);
     // The pid of a running program (0 for none), for the tests.
     pid_t Pid(const std::string& name) const;
     // What the program wrote to its log since the last call, whole lines
@@ -63,6 +66,8 @@ private:
     struct Running {
         pid_t pid = 0;
         int port = 0;
+        // How it ended, once it did by itself.
+        std::string ended;
         int out = -1;
         std::string logPath;
         size_t logShown = 0;

@@ -241,7 +241,8 @@ ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const s
 ScenarioRunner::Outcome ScenarioRunner::Expect(ScenarioArgs& args, const std::string& where) {
     const bool negated = args.Accept("not");
     ScenarioWorld world{m_folder.get(), m_server.get(),
-                        [this](const std::string& name) { return FindClient(name); }, m_udp.get()};
+                        [this](const std::string& name) { return FindClient(name); }, m_udp.get(),
+                        &m_processes};
     std::string error;
     const auto result = ScenarioExpectations::Check(args, world, error);
     if (!result) {

@@ -243,6 +243,27 @@ TEST_F(SrcdsSimProcess, NamesProgramsAndPlaceholdersAreChecked) {
     EXPECT_EQ(Run("  # later lines read ${nobody.port}"), Outcome::Ok);
 }
 
+TEST_F(SrcdsSimProcess, AProgramThatEndsByItselfIsSeenByItsExpectation) {
+    ASSERT_EQ(Run("process start x sim_test_listener --pidfile " + PathIn("x")), Outcome::Ok);
+    EXPECT_EQ(Run("expect process x running"), Outcome::Ok) << runner->Message();
+    EXPECT_EQ(Run("expect process y running"), Outcome::Failed);
+    EXPECT_NE(runner->Message().find("no process of that name"), std::string::npos);
+    kill(PidIn("x"), SIGKILL);
+    Outcome outcome = Outcome::Ok;
+    for (int i = 0; i < 500 && outcome == Outcome::Ok; ++i) {
+        outcome = Run("expect process x running");
+        poll(nullptr, 0, 10);
+    }
+    EXPECT_EQ(outcome, Outcome::Failed);
+    EXPECT_NE(runner->Message().find("but saw ended (signal 9)"), std::string::npos)
+        << runner->Message();
+    EXPECT_EQ(Run("expect not process x running"), Outcome::Ok);
+    // Its port is still what later lines read, and stopping it is no error.
+    EXPECT_EQ(Run("note \"${x.port}\""), Outcome::Ok);
+    EXPECT_EQ(Run("process stop x"), Outcome::Ok);
+    EXPECT_EQ(Run("expect process"), Outcome::Error);
+}
+
 TEST_F(SrcdsSimProcess, AProgramInheritsOnlyItsStandardDescriptors) {
     // The server's socket and another helper's pipe are open by now.
     ASSERT_EQ(Run("server start +map de_dust2"), Outcome::Ok);
