@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -185,13 +186,25 @@ std::string ScenarioProcesses::Start(const std::string& name, const std::string&
     const std::string where = " (its output: " + fs::path(logPath).filename().string() + ")";
     process.port = LoopbackPort(line);
     if (process.port == 0) {
-        int status = 0;
         std::string why;
-        if (ended && waitpid(pid, &status, 0) == pid) {
-            process.pid = 0;
-            why = name + " ended (" + ExitText(status) + ") before naming its port";
+        if (ended) {
+            // Its output closed: it is ending, or it closed it and runs on.
+            int status = 0;
+            const auto grace = After(m_options.stopGrace);
+            bool exited = false;
+            while (!exited && SteadyClock::now() < grace) {
+                exited = waitpid(pid, &status, WNOHANG) == pid;
+                if (!exited)
+                    poll(nullptr, 0, 10);
+            }
+            if (exited)
+                process.pid = 0;
+            why = exited ? name + " ended (" + ExitText(status) + ") before naming its port"
+                         : name + " closed its standard output before naming its port";
         } else if (line.empty()) {
-            why = name + " named no port within " + std::to_string(m_options.startTimeout) + " s";
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%g", m_options.startTimeout);
+            why = name + " named no port within " + seconds + " s";
         } else {
             why = name + "'s first line names no 127.0.0.1:PORT: \"" + line + "\"";
         }

@@ -9,6 +9,7 @@
 //   --ignore-term    ignore SIGTERM
 //   --flood          after the first line, 1 MiB more on standard output
 //   --fds            log how many descriptors it was started with
+//   --close-stdout   close its standard output and wait
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -59,6 +60,10 @@ int main(int argc, char** argv) {
             silent = true;
         } else if (arg == "--ignore-term") {
             signal(SIGTERM, SIG_IGN);
+        } else if (arg == "--close-stdout") {
+            std::fclose(stdout);
+            for (;;)
+                pause();
         } else if (arg == "--flood") {
             flood = true;
         } else if (arg == "--fds") {

@@ -209,7 +209,9 @@ TEST_F(SrcdsSimProcess, AProgramThatNamesNoPortIsAnErrorAndLeftNotRunning) {
              {"--exit 4", "ended (exit status 4) before naming its port"},
              {"--first \"ready on 10.0.0.1:80\"", "names no 127.0.0.1:PORT"},
              {"--first \"listening on 127.0.0.1:99999\"", "names no 127.0.0.1:PORT"},
-             {"--silent --pidfile " + PathIn("silent"), "named no port within"},
+             {"--silent --pidfile " + PathIn("silent"), "named no port within 0.5 s"},
+             {"--pidfile " + PathIn("closed") + " --close-stdout",
+              "closed its standard output before naming its port"},
          }) {
         runner.reset();
         EXPECT_EQ(Run("process start x sim_test_listener " + c.args), Outcome::Error) << c.args;
@@ -220,6 +222,7 @@ TEST_F(SrcdsSimProcess, AProgramThatNamesNoPortIsAnErrorAndLeftNotRunning) {
         EXPECT_EQ(Run("process start x sim_test_listener"), Outcome::Ok) << runner->Message();
     }
     EXPECT_FALSE(Alive(PidIn("silent")));
+    EXPECT_FALSE(Alive(PidIn("closed")));
 }
 
 TEST_F(SrcdsSimProcess, NamesProgramsAndPlaceholdersAreChecked) {
