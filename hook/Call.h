@@ -116,8 +116,8 @@ private:
     friend struct detail::Binding;
     // A handler's code: a member handler's function, `this` first, or the
     // caller of a free handler. Itanium calls both the same way.
-    using Code = void (*)(void*, Call&, Args...);
-    using Original = R (*)(void*, Args...);
+    using Code = void(TRAVIK_HOOK_THISCALL*)(void*, Call&, Args...);
+    using Original = R(TRAVIK_HOOK_THISCALL*)(void*, Args...);
 
     Call(detail::Chain& chain, void* sub, std::size_t preEnd, std::size_t postEnd)
         : chain_(chain), sub_(sub), preEnd_(preEnd), postEnd_(postEnd) {}

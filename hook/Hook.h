@@ -95,7 +95,7 @@ struct Handlers {
     using Member = void (H::*)(CallType&, Args...);
 
     // Calls a free handler, which rides in the entry's target.
-    static void callFunction(void* target, CallType& call, Args... args) {
+    static void TRAVIK_HOOK_THISCALL callFunction(void* target, CallType& call, Args... args) {
         reinterpret_cast<Handler>(target)(call, std::forward<Args>(args)...);
     }
 
@@ -122,7 +122,7 @@ struct Binding<Point, R(Args...)> {
 
     // Sits in the hooked slot of the shadow table. Itanium passes `this`
     // first, like the first parameter of a plain function.
-    static R thunk(void* self, Args... args) {
+    static R TRAVIK_HOOK_THISCALL thunk(void* self, Args... args) {
         void* const* table;
         std::memcpy(&table, static_cast<char*>(self) + Point::vtableOffset, sizeof table);
         Chain& chain = *ShadowVtable::chainOf(table, Point::index);
@@ -160,7 +160,7 @@ struct Binding<Point, R(Args...)> {
     }
 
     static R callOriginal(Class* object, Args... args) {
-        using Original = R (*)(void*, Args...);
+        using Original = R(TRAVIK_HOOK_THISCALL*)(void*, Args...);
         void* function = Point::resolve()
                              ? HookRegistry::instance().original(address(object), Point::location())
                              : nullptr;

@@ -2,6 +2,17 @@
 
 #include <cstddef>
 
+// How a member function is called, and so how the layer's thunks and member
+// handlers must be declared: on 32-bit Windows `this` travels in ECX and the
+// callee pops its arguments (thiscall), which a plain function does not do.
+// Elsewhere a member function is called like a plain function whose first
+// parameter is `this`.
+#if defined(_WIN32) && defined(__i386__)
+#define TRAVIK_HOOK_THISCALL __attribute__((thiscall))
+#else
+#define TRAVIK_HOOK_THISCALL
+#endif
+
 namespace travik::hook {
 
 // What a handler answers. The highest answer of all handlers of one call wins.

@@ -1,8 +1,12 @@
 #include "hook/MemoryMap.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <charconv>
@@ -12,6 +16,7 @@ namespace travik::hook {
 
 namespace {
 
+#ifndef _WIN32
 std::string readFile(const char* path) {
     std::string text;
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
@@ -29,6 +34,7 @@ std::string readFile(const char* path) {
     ::close(fd);
     return text;
 }
+#endif
 
 bool parseHex(std::string_view text, std::uintptr_t& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
@@ -58,6 +64,59 @@ std::optional<MemoryMap::Region> parseLine(std::string_view line) {
 
 }  // namespace
 
+#ifdef _WIN32
+namespace {
+
+// Windows has no write-only or execute-only-with-write pages to speak of:
+// every combination the map can hold has one PAGE_* value.
+int pageProtection(bool read, bool write, bool exec) {
+    if (exec) {
+        return write ? PAGE_EXECUTE_READWRITE : read ? PAGE_EXECUTE_READ : PAGE_EXECUTE;
+    }
+    return write ? PAGE_READWRITE : read ? PAGE_READONLY : PAGE_NOACCESS;
+}
+
+MemoryMap::Region regionOf(const MEMORY_BASIC_INFORMATION& info) {
+    MemoryMap::Region region;
+    region.begin = reinterpret_cast<std::uintptr_t>(info.BaseAddress);
+    region.end = region.begin + info.RegionSize;
+    const DWORD access = info.Protect & 0xff;  // without PAGE_GUARD and the cache bits
+    const bool guarded = (info.Protect & PAGE_GUARD) != 0;
+    region.exec = !guarded && (access & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE |
+                                         PAGE_EXECUTE_WRITECOPY)) != 0;
+    region.read = !guarded && (access & ~(PAGE_NOACCESS | PAGE_EXECUTE)) != 0;
+    region.write = !guarded && (access & (PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE |
+                                          PAGE_EXECUTE_WRITECOPY)) != 0;
+    return region;
+}
+
+}  // namespace
+
+int MemoryMap::Region::protection() const {
+    return pageProtection(read, write, exec);
+}
+
+MemoryMap MemoryMap::current() {
+    MemoryMap map;
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    auto at = reinterpret_cast<std::uintptr_t>(system.lpMinimumApplicationAddress);
+    const auto last = reinterpret_cast<std::uintptr_t>(system.lpMaximumApplicationAddress);
+    MEMORY_BASIC_INFORMATION info;
+    while (at < last &&
+           ::VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info) == sizeof info) {
+        const auto next = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
+        if (next <= at) {
+            break;
+        }
+        if (info.State == MEM_COMMIT) {
+            map.regions_.push_back(regionOf(info));
+        }
+        at = next;
+    }
+    return map;  // VirtualQuery walks upwards: already sorted
+}
+#else
 int MemoryMap::Region::protection() const {
     return (read ? PROT_READ : 0) | (write ? PROT_WRITE : 0) | (exec ? PROT_EXEC : 0);
 }
@@ -65,6 +124,7 @@ int MemoryMap::Region::protection() const {
 MemoryMap MemoryMap::current() {
     return parse(readFile("/proc/self/maps"));
 }
+#endif
 
 MemoryMap MemoryMap::parse(std::string_view text) {
     MemoryMap map;

@@ -8,7 +8,8 @@
 namespace travik::hook {
 
 // A snapshot of the process's memory regions and their protection, as the
-// kernel lists them in /proc/self/maps.
+// kernel lists them in /proc/self/maps (on Windows: as VirtualQuery walks
+// the address space).
 class MemoryMap {
 public:
     struct Region {
@@ -18,7 +19,8 @@ public:
         bool write = false;
         bool exec = false;
 
-        int protection() const;  // PROT_* bits for mprotect
+        // PROT_* bits for mprotect; on Windows a PAGE_* value for VirtualProtect.
+        int protection() const;
     };
     struct Span {
         std::uintptr_t begin = 0;

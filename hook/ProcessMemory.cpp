@@ -1,14 +1,67 @@
 #include "hook/ProcessMemory.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <link.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <cstddef>
 #include <cstring>
 
 namespace travik::hook {
 
+#ifdef _WIN32
+namespace {
+
+// The loader tells registered callbacks of every DLL it maps or unmaps
+// (LdrRegisterDllNotification, exported by ntdll since Vista and by Wine);
+// the counts stand in for glibc's dlpi_adds and dlpi_subs.
+struct DllEvents {
+    volatile LONG loads = 0;
+    volatile LONG unloads = 0;
+    bool watching = false;
+};
+
+DllEvents& dllEvents();
+
+VOID CALLBACK onDllEvent(ULONG reason, const void*, PVOID) {
+    constexpr ULONG kLoaded = 1;  // LDR_DLL_NOTIFICATION_REASON_LOADED
+    ::InterlockedIncrement(reason == kLoaded ? &dllEvents().loads : &dllEvents().unloads);
+}
+
+DllEvents& dllEvents() {
+    static DllEvents events = [] {
+        DllEvents made;
+        using Callback = VOID(CALLBACK*)(ULONG reason, const void* data, PVOID context);
+        using Register =
+            LONG(NTAPI*)(ULONG flags, Callback callback, PVOID context, PVOID * cookie);
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        const auto registerFn = ntdll ? reinterpret_cast<Register>(reinterpret_cast<void (*)()>(
+                                            ::GetProcAddress(ntdll, "LdrRegisterDllNotification")))
+                                      : nullptr;
+        PVOID cookie = nullptr;
+        made.watching = registerFn && registerFn(0, onDllEvent, nullptr, &cookie) >= 0;
+        return made;
+    }();
+    return events;
+}
+
+}  // namespace
+
+ProcessMemory::LoadCount ProcessMemory::loadCount() {
+    DllEvents& events = dllEvents();
+    if (!events.watching) {
+        // Without the loader's word every look is a fresh one.
+        static unsigned long long reads = 0;
+        return LoadCount{++reads, 0};
+    }
+    return LoadCount{static_cast<unsigned long long>(events.loads),
+                     static_cast<unsigned long long>(events.unloads)};
+}
+#else
 ProcessMemory::LoadCount ProcessMemory::loadCount() {
     LoadCount count;
     dl_iterate_phdr(
@@ -23,6 +76,7 @@ ProcessMemory::LoadCount ProcessMemory::loadCount() {
         &count);
     return count;
 }
+#endif
 
 const MemoryMap& ProcessMemory::map() {
     if (!read_ || !(loadCount() == loaded_)) {
@@ -56,6 +110,18 @@ bool ProcessMemory::writeWord(void** where, void* value) {
         std::memcpy(where, &value, sizeof value);
         return true;
     }
+#ifdef _WIN32
+    MemoryMap::Region writable = *region;
+    writable.write = true;
+    DWORD before = 0;
+    if (!::VirtualProtect(where, sizeof value, static_cast<DWORD>(writable.protection()),
+                          &before)) {
+        return false;
+    }
+    std::memcpy(where, &value, sizeof value);
+    // The store is done either way (see below).
+    ::VirtualProtect(where, sizeof value, before, &before);
+#else
     const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     void* page = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(where) & ~(pageSize - 1));
     if (::mprotect(page, pageSize, region->protection() | PROT_WRITE) != 0) {
@@ -65,6 +131,7 @@ bool ProcessMemory::writeWord(void** where, void* value) {
     // The store is done either way; a failure to put the protection back
     // leaves the page writable, which is not worth undoing the store for.
     ::mprotect(page, pageSize, region->protection());
+#endif
     return true;
 }
 

@@ -1,11 +1,15 @@
 #include "core/ModuleInformation.h"
 
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 #include <filesystem.h>
 
+#include "core/BuildPlatform.h"
 #include "core/HostInterfaces.h"
 #include "support/md5.h"
 
+#ifndef _WIN32
 // Serves only as an address inside this module for the dynamic loader.
 extern "C" void travikmodulefind() {}
 
@@ -16,11 +20,24 @@ std::string FindModulePath() {
     }
     return info.dli_fname;
 }
+#else
+std::string FindModulePath() {
+    return {};
+}
+#endif
 
 void SplitModulePath(const std::string& path, std::string& directory, std::string& fileName) {
-    size_t separator = path.rfind('/');
+    SplitModulePath(path, directory, fileName,
+                    BuildPlatform::kWindows ? PathStyle::Windows : PathStyle::Linux);
+}
+
+void SplitModulePath(const std::string& path, std::string& directory, std::string& fileName,
+                     PathStyle style) {
+    const char first = style == PathStyle::Windows ? '\\' : '/';
+    const char second = style == PathStyle::Windows ? '/' : '\\';
+    size_t separator = path.rfind(first);
     if (separator == std::string::npos) {
-        separator = path.rfind('\\');
+        separator = path.rfind(second);
     }
     if (separator == std::string::npos) {
         directory = path;

@@ -11,12 +11,21 @@ struct moduleInfo_t {
 };
 
 // The dynamic loader's path of the file that holds this module's code; ""
-// when the loader does not know it.
+// when the loader does not know it. (The Windows build records its path in
+// its module entry instead.)
 std::string FindModulePath();
 
-// Splits a path at its last '/' (or, without one, its last '\'): the
-// directory keeps the separator. Without any separator the whole path is
-// the directory and the file name is empty.
+// Which separator a path is split at first: Linux paths are split at the
+// last '/' and only without one at the last '\'; Windows paths the other
+// way round.
+enum class PathStyle { Linux, Windows };
+
+// Splits a path at its last separator: the directory keeps the separator.
+// Without any separator the whole path is the directory and the file name
+// is empty.
+void SplitModulePath(const std::string& path, std::string& directory, std::string& fileName,
+                     PathStyle style);
+// The same in this build's style.
 void SplitModulePath(const std::string& path, std::string& directory, std::string& fileName);
 
 // MD5 of a file read through the host's file system; "" when it cannot be read.

@@ -1,13 +1,16 @@
 #include "core/VFuncs.h"
 
+#include "hook/HookTypes.h"
+
 namespace {
 
 // Calls the virtual function at `slot` of the object's table. A member
 // function of the game's classes takes the object as its first argument, so
-// a plain function pointer of that shape calls it.
+// a plain function pointer of that shape calls it (declared thiscall on
+// 32-bit Windows, where `this` travels in ECX).
 template <class R, class... Args>
 R CallVirtual(void* object, int slot, Args... args) {
-    using Function = R (*)(void*, Args...);
+    using Function = R(TRAVIK_HOOK_THISCALL*)(void*, Args...);
     void** table = *static_cast<void***>(object);
     return reinterpret_cast<Function>(table[slot])(object, args...);
 }

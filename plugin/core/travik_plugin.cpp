@@ -1,5 +1,7 @@
 #include "core/travik_plugin.h"
 
+#include "core/BuildPlatform.h"
+
 #include <IEngineTrace.h>
 #include <edict.h>
 #include <eiface.h>
@@ -123,7 +125,7 @@ bool Travik::AcquireEngineInterfaces(CreateInterfaceFn interfaceFactory) {
         return false;
     }
     // A game client, not a dedicated server: refuse without a word.
-    if (g_host.cvar->FindVar("sensitivity")) {
+    if (g_host.cvar->FindVar("sensitivity") || BuildPlatform::ClientModuleLoaded()) {
         return false;
     }
     if (!Acquire(g_host.fileSystem, interfaceFactory, FILESYSTEM_INTERFACE_VERSION)) {
@@ -228,14 +230,14 @@ bool Travik::InitFeatures() {
 
 bool Travik::InitModuleInformation() {
     moduleInfo_t info;
-    info.fullPath = FindModulePath();
+    info.fullPath = BuildPlatform::kWindows ? moduleFullPath : FindModulePath();
     if (!info.fullPath.empty()) {
         SplitModulePath(info.fullPath, info.directory, info.fileName);
     } else {
         char gameDir[1024] = {};
         g_host.engine->GetGameDir(gameDir, sizeof(gameDir));
-        info.directory = std::string(gameDir) + "/addons/";
-        info.fileName = "travik.so";
+        info.directory = std::string(gameDir) + BuildPlatform::kAddonsFolder;
+        info.fileName = BuildPlatform::kModuleFileName;
         info.fullPath = info.directory + info.fileName;
     }
     if (info.directory.empty() || info.fileName.empty()) {

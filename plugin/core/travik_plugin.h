@@ -106,6 +106,8 @@ public:
     std::string GetGameIP() const { return serverAddress; }
     std::string GetGamePort() const { return serverPort; }
     moduleInfo_t GetModuleInformation() const { return moduleInfo; }
+    // The Windows module entry's record of the module's file name.
+    void SetModuleFullPath(const char* path) { moduleFullPath = path ? path : ""; }
 
     // State and settings.
     void changeTkState(TKState state);
@@ -189,6 +191,7 @@ private:
     // before the locks and the scanner that install callbacks through it,
     // so that it is destroyed after them.
     moduleInfo_t moduleInfo;
+    std::string moduleFullPath;
     TKPlayerManager playerManager;
     KickBanQueue kickBanQueue;
     OnThreeSystem onThreeSystem;

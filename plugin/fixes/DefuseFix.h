@@ -4,6 +4,7 @@
 #include <mathlib/vector2d.h>
 #include <tier1/iconvar.h>
 
+#include "core/BuildPlatform.h"
 #include "core/PlayerSlots.h"
 #include "core/SwitchedHook.h"
 #include "hook/Hook.h"
@@ -22,8 +23,10 @@ struct edict_t;
 // by their geometry first.
 class DefuseFix {
 public:
-    // CBaseEntity* CBasePlayer::FindUseEntity(), slot 395 of the Linux game.
-    using FindUseEntity = travik::hook::Manual<CBaseEntity, CBaseEntity*(), 395, 0, 0>;
+    // CBaseEntity* CBasePlayer::FindUseEntity(), slot 395 of the Linux game
+    // (394 of the Windows one).
+    using FindUseEntity =
+        travik::hook::Manual<CBaseEntity, CBaseEntity*(), BuildPlatform::GameSlot(395), 0, 0>;
     using FindUseCall = travik::hook::CallOf<FindUseEntity>;
 
     struct DefuseState {

@@ -1,5 +1,7 @@
 #include "messaging/tkLog.h"
 
+#include "core/BuildPlatform.h"
+
 #include <tier0/dbg.h>
 
 #include <cstdarg>
@@ -36,7 +38,11 @@ std::string g_moduleFolder;
 
 bool LocalTime(std::tm& out) {
     const std::time_t now = std::time(nullptr);
+#ifdef _WIN32
+    return localtime_s(&out, &now) == 0;
+#else
     return localtime_r(&now, &out) != nullptr;
+#endif
 }
 
 // "tk261207_2231.log", or with a counter "tk261207_2231_2.log".
@@ -98,7 +104,7 @@ FileHandle_t OpenLogFile(const LogFile& log) {
         return FILESYSTEM_INVALID_HANDLE;
     }
     EnsureLogsFolder(moduleFolder);
-    const std::string logsFolder = moduleFolder + kLogsFolder + "/";
+    const std::string logsFolder = moduleFolder + kLogsFolder + BuildPlatform::kPathSeparator;
     g_host.fileSystem->AddSearchPath(logsFolder.c_str(), kLogsPathID, PATH_ADD_TO_TAIL);
     FileHandle_t file = OpenCurrentLog(log);
     g_host.fileSystem->RemoveSearchPath(logsFolder.c_str(), kLogsPathID);

@@ -2,8 +2,12 @@
 // operating system.
 #include <tier0/vcr.h>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -23,8 +27,35 @@ time_t VCR_Hook_time(time_t* t) {
     return ::time(t);
 }
 struct tm* VCR_Hook_LocalTime(const time_t* t, struct tm* out) {
+#ifdef _WIN32
+    return ::localtime_s(out, t) == 0 ? out : nullptr;
+#else
     return ::localtime_r(t, out);
+#endif
 }
+#ifdef _WIN32
+// Winsock's sockets are handles; a 32-bit process's fit the table's int.
+int VCR_Hook_socket(int domain, int type, int protocol) {
+    return static_cast<int>(::socket(domain, type, protocol));
+}
+
+int VCR_Hook_bind(int s, const struct sockaddr* addr, int addrlen) {
+    return ::bind(static_cast<SOCKET>(s), addr, addrlen);
+}
+
+int VCR_Hook_sendto(int s, const char* buf, int len, int flags, const struct sockaddr* to,
+                    int tolen) {
+    return ::sendto(static_cast<SOCKET>(s), buf, len, flags, to, tolen);
+}
+
+int VCR_Hook_recvfrom(int s, char* buf, int len, int flags, struct sockaddr* from, int* fromlen) {
+    return ::recvfrom(static_cast<SOCKET>(s), buf, len, flags, from, fromlen);
+}
+
+int VCR_Hook_closesocket(int s) {
+    return ::closesocket(static_cast<SOCKET>(s));
+}
+#else
 int VCR_Hook_socket(int domain, int type, int protocol) {
     return ::socket(domain, type, protocol);
 }
@@ -51,6 +82,7 @@ int VCR_Hook_recvfrom(int s, char* buf, int len, int flags, struct sockaddr* fro
 int VCR_Hook_closesocket(int s) {
     return ::close(s);
 }
+#endif
 
 VCR_t g_VCR = {
     VCR_Start,          VCR_End,           VCR_GetMode,          VCR_SetEnabled,  VCR_SyncToken,

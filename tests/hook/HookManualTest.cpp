@@ -8,8 +8,10 @@ using hosttest::Right;
 
 // A slot the test knows only by its index.
 using Secret = hook::Manual<Widget, int(int), hosttest::kWidgetSlots>;
-// Right::right in the table of Both's second base, reached from a Both*.
-constexpr std::ptrdiff_t kRightOffset = 16;
+// Right::right in the table of Both's second base, reached from a Both*:
+// past Left's table pointer and its long.
+constexpr std::ptrdiff_t kRightOffset =
+    sizeof(void*) + alignof(void*) * ((sizeof(long) + alignof(void*) - 1) / alignof(void*));
 using RightOfBoth = hook::Manual<Both, int(int), 2, kRightOffset>;
 
 class HookManual : public HookTest {};

@@ -11,9 +11,9 @@ struct Split {
     std::string fileName;
 };
 
-Split SplitOf(const std::string& path) {
+Split SplitOf(const std::string& path, PathStyle style = PathStyle::Linux) {
     Split split;
-    SplitModulePath(path, split.directory, split.fileName);
+    SplitModulePath(path, split.directory, split.fileName, style);
     return split;
 }
 
@@ -33,6 +33,24 @@ TEST(ModuleInformationUnit, ABackslashCountsOnlyWithoutAnySlash) {
     Split mixed = SplitOf("/srv/odd\\name/travik.so");
     EXPECT_EQ(mixed.directory, "/srv/odd\\name/");
     EXPECT_EQ(mixed.fileName, "travik.so");
+}
+
+// The Windows build splits at the last backslash first: a path the loader
+// gives with backslashes may hold a forward slash in a folder's name.
+TEST(ModuleInformationUnit, WindowsPathsSplitAtTheLastBackslashFirst) {
+    Split windows = SplitOf("C:\\srcds\\cstrike\\addons\\travik.dll", PathStyle::Windows);
+    EXPECT_EQ(windows.directory, "C:\\srcds\\cstrike\\addons\\");
+    EXPECT_EQ(windows.fileName, "travik.dll");
+
+    Split slashInside = SplitOf("C:\\srv/1\\addons\\travik.dll", PathStyle::Windows);
+    EXPECT_EQ(slashInside.directory, "C:\\srv/1\\addons\\");
+    EXPECT_EQ(slashInside.fileName, "travik.dll");
+
+    Split slashesOnly = SplitOf("C:/srcds/cstrike/addons/travik.dll", PathStyle::Windows);
+    EXPECT_EQ(slashesOnly.directory, "C:/srcds/cstrike/addons/");
+    EXPECT_EQ(slashesOnly.fileName, "travik.dll");
+
+    EXPECT_TRUE(SplitOf("travik.dll", PathStyle::Windows).fileName.empty());
 }
 
 TEST(ModuleInformationUnit, APathWithoutSeparatorHasNoFileName) {

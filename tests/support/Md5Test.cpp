@@ -1,7 +1,12 @@
 #include "support/md5.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -142,7 +147,7 @@ TEST(Md5Unit, UnreadableSourcesGiveNull) {
     EXPECT_EQ(MD5File("/nonexistent/tk_no_such_file"), nullptr);
     EXPECT_EQ(MD5File(nullptr), nullptr);
     // A directory opens for reading but every read fails: not an empty file.
-    EXPECT_EQ(MD5File(std::filesystem::temp_directory_path().c_str()), nullptr);
+    EXPECT_EQ(MD5File(std::filesystem::temp_directory_path().string().c_str()), nullptr);
     EXPECT_EQ(MD5String(nullptr), nullptr);
 }
 

@@ -18,6 +18,23 @@ using uint = unsigned int;
 // Modules are built with hidden visibility; only what these mark leaves a
 // shared object. DLL_EXPORT is for a module's C entry points (CreateInterface),
 // PLATFORM_INTERFACE for what tier0 exports, VSTDLIB_INTERFACE for vstdlib.
+// On Windows a DLL exports what is marked dllexport, and a user of tier0 must
+// import its data (g_pVCR) through the import table: CMake defines
+// <target>_EXPORTS while it builds a shared library.
+#ifdef _WIN32
+#define DLL_EXPORT extern "C" __declspec(dllexport)
+#define DLL_IMPORT extern "C" __declspec(dllimport)
+#define DLL_CLASS_EXPORT __declspec(dllexport)
+#define DLL_GLOBAL_EXPORT extern __declspec(dllexport)
+#ifdef tier0_EXPORTS
+#define TIER0_DLL_API __declspec(dllexport)
+#else
+#define TIER0_DLL_API __declspec(dllimport)
+#endif
+#define PLATFORM_INTERFACE extern "C" TIER0_DLL_API
+#define PLATFORM_OVERLOAD TIER0_DLL_API
+#define PLATFORM_CLASS TIER0_DLL_API
+#else
 #define DLL_EXPORT extern "C" __attribute__((visibility("default")))
 #define DLL_IMPORT extern "C"
 #define DLL_CLASS_EXPORT __attribute__((visibility("default")))
@@ -26,8 +43,61 @@ using uint = unsigned int;
 #define PLATFORM_INTERFACE extern "C" __attribute__((visibility("default")))
 #define PLATFORM_OVERLOAD __attribute__((visibility("default")))
 #define PLATFORM_CLASS __attribute__((visibility("default")))
+#endif
+
+// Virtual destructors as the server's compiler lays out virtual tables.
+//
+// The Linux server is built by g++ (the Itanium C++ ABI): a virtual
+// destructor takes two slots where it is declared. The Windows server is
+// built by the Microsoft compiler: one slot, holding a deleting destructor
+// that is called (thiscall) with a flags word, bit 0 meaning "free the
+// memory too", and answers the object's address. g++, which builds the
+// Windows plug-in too, cannot lay a table out that way, so in the Windows
+// build:
+// - an interface puts SDK_DESTRUCTOR_SLOT(Class) where its destructor is
+//   declared: one virtual function of the deleting destructor's shape, which
+//   destroys (and frees) the whole object through the real destructor; and
+//   SDK_DESTRUCTOR_LAST(Class) after its last virtual function: the real
+//   (virtual) destructor, whose two slots then come after everything the
+//   server calls. A class that derives from an interface adds no virtual
+//   function the server calls, so nothing of its own moves.
+// - a class whose derived classes add virtual functions the server calls
+//   (ConCommandBase, whose ConCommand adds Dispatch) has no virtual
+//   destructor there at all: each class of the family overrides the slot
+//   with SDK_DELETING_DESTRUCTOR(Class).
+// On Linux SDK_DESTRUCTOR_SLOT is the plain virtual destructor and the others
+// are empty.
+#ifdef _WIN32
+#define SDK_DESTRUCTOR_SLOT(Class)                         \
+    virtual void* DeletingDestructor(unsigned int flags) { \
+        if (flags & 1)                                     \
+            delete this;                                   \
+        else                                               \
+            this->~Class();                                \
+        return this;                                       \
+    }
+#define SDK_DESTRUCTOR_LAST(Class) \
+public:                            \
+    virtual ~Class() = default;
+#define SDK_DELETING_DESTRUCTOR(Class)                      \
+    void* DeletingDestructor(unsigned int flags) override { \
+        this->~Class();                                     \
+        if (flags & 1)                                      \
+            ::operator delete(this);                        \
+        return this;                                        \
+    }
+#define SDK_DESTRUCTOR_OVERRIDE
+#else
+#define SDK_DESTRUCTOR_SLOT(Class) virtual ~Class() = default;
+#define SDK_DESTRUCTOR_LAST(Class)
+#define SDK_DELETING_DESTRUCTOR(Class)
+// What a family member's destructor is declared with.
+#define SDK_DESTRUCTOR_OVERRIDE override
+#endif
 
 // printf-style checking for every formatting entry point.
 #define FMTFUNCTION(fmtIndex, argIndex) __attribute__((format(printf, fmtIndex, argIndex)))
 
+#ifndef ARRAYSIZE  // windows.h has its own
 #define ARRAYSIZE(a) (sizeof(a) / sizeof((a)[0]))
+#endif
