@@ -10,7 +10,6 @@ class ConCommandHook : public ConCommand {
 public:
     ConCommandHook(const char* name, const char* helpText, int flags)
         : ConCommand(name, helpText, flags) {}
-    ~ConCommandHook() override = default;
 
     void Dispatch(const CCommand& args) override;
 

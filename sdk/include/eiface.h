@@ -3,6 +3,8 @@
 // (IServerGameDLL, IServerGameEnts, IServerGameClients).
 #pragma once
 
+#include <tier0/platform.h>
+
 #include <edict.h>
 #include <mathlib/vector.h>
 #include <tier1/convar.h>
@@ -129,13 +131,14 @@ protected:
 // The game library's entity services.
 class IServerGameEnts {
 public:
-    // Slots, in order:
+    // Slots, in order (on Windows the destructor takes slot 0 alone and
+    // every later slot is one lower):
     //  0-1 destructor
     //  2 BaseEntityToEdict
     //  3 EdictToBaseEntity
     //  4 CheckTransmit
     //  5 FreeContainingEntity
-    virtual ~IServerGameEnts() = default;
+    SDK_DESTRUCTOR_SLOT(IServerGameEnts)
     // Null when the entity has no edict.
     virtual edict_t* BaseEntityToEdict(CBaseEntity* entity) = 0;
     // Null for a free edict or one without a game entity.
@@ -145,6 +148,7 @@ public:
     virtual void CheckTransmit(CCheckTransmitInfo* info, const unsigned short* edictIndices,
                                int edictCount) = 0;
     virtual void FreeContainingEntity(edict_t* edict) = 0;
+    SDK_DESTRUCTOR_LAST(IServerGameEnts)
 };
 
 // The game library's client handling.

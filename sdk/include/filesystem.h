@@ -32,7 +32,7 @@ enum FileSystemSeek_t {
 
 class IFileSystem {
 public:
-    // Slots, in order:
+    // Slots, in order (on Windows the two Size are in reverse order):
     //  0 AddSearchPath        8 GetSearchPath      16 RemoveFile
     //  1 RemoveSearchPath     9 Read               17 RenameFile
     //  2 Open                10 Write              18 CreateDirHierarchy
@@ -49,9 +49,16 @@ public:
     virtual FileHandle_t Open(const char* fileName, const char* options,
                               const char* pathID = nullptr) = 0;
     virtual void Close(FileHandle_t file) = 0;
+#ifdef _WIN32
+    // Overloads as the Microsoft compiler orders them (see IConVar).
+    // 0 for a missing file.
+    virtual unsigned int Size(const char* fileName, const char* pathID = nullptr) = 0;
+    virtual unsigned int Size(FileHandle_t file) = 0;
+#else
     virtual unsigned int Size(FileHandle_t file) = 0;
     // 0 for a missing file.
     virtual unsigned int Size(const char* fileName, const char* pathID = nullptr) = 0;
+#endif
     virtual bool EndOfFile(FileHandle_t file) = 0;
     // Reads one line, line end included, at most maxChars - 1 characters,
     // always terminated; null at end of file.

@@ -16,13 +16,14 @@ class bf_write;
 
 class IGameEvent {
 public:
-    // Slots, in order:
+    // Slots, in order (on Windows the destructor takes slot 0 alone and
+    // every later slot is one lower):
     //  0-1 destructor      6 GetBool       10 SetBool
     //  2 GetName           7 GetInt        11 SetInt
     //  3 IsReliable        8 GetFloat      12 SetFloat
     //  4 IsLocal           9 GetString     13 SetString
     //  5 IsEmpty
-    virtual ~IGameEvent() = default;
+    SDK_DESTRUCTOR_SLOT(IGameEvent)
     virtual const char* GetName() const = 0;
     virtual bool IsReliable() const = 0;
     virtual bool IsLocal() const = 0;
@@ -38,28 +39,32 @@ public:
     virtual void SetInt(const char* keyName, int value) = 0;
     virtual void SetFloat(const char* keyName, float value) = 0;
     virtual void SetString(const char* keyName, const char* value) = 0;
+    SDK_DESTRUCTOR_LAST(IGameEvent)
 };
 
 class IGameEventListener2 {
 public:
-    // Slots, in order:
+    // Slots, in order (on Windows the destructor takes slot 0 alone and
+    // every later slot is one lower):
     //  0-1 destructor
     //  2 FireGameEvent
-    virtual ~IGameEventListener2() = default;
+    SDK_DESTRUCTOR_SLOT(IGameEventListener2)
     // The event is the manager's; it is valid only during the call.
     virtual void FireGameEvent(IGameEvent* event) = 0;
+    SDK_DESTRUCTOR_LAST(IGameEventListener2)
 };
 
 class IGameEventManager2 {
 public:
-    // Slots, in order:
+    // Slots, in order (on Windows the destructor takes slot 0 alone and
+    // every later slot is one lower):
     //  0-1 destructor            6 CreateEvent
     //  2 LoadEventsFromFile      7 FireEvent
     //  3 Reset                   8 FireEventClientSide
     //  4 AddListener             9 DuplicateEvent
     //  5 FindListener           10 FreeEvent
     //                           11 RemoveListener
-    virtual ~IGameEventManager2() = default;
+    SDK_DESTRUCTOR_SLOT(IGameEventManager2)
     // Number of event descriptions loaded.
     virtual int LoadEventsFromFile(const char* fileName) = 0;
     virtual void Reset() = 0;
@@ -77,4 +82,5 @@ public:
     virtual void FreeEvent(IGameEvent* event) = 0;
     // Removes the listener from every event.
     virtual void RemoveListener(IGameEventListener2* listener) = 0;
+    SDK_DESTRUCTOR_LAST(IGameEventManager2)
 };

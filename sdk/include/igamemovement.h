@@ -2,6 +2,8 @@
 // move data. Version "GameMovement001" (game-server factory).
 #pragma once
 
+#include <tier0/platform.h>
+
 #include <basehandle.h>
 #include <mathlib/vector.h>
 
@@ -37,15 +39,17 @@ public:
 
 class IGameMovement {
 public:
-    // Slots, in order:
+    // Slots, in order (on Windows the destructor takes slot 0 alone and
+    // every later slot is one lower):
     //  0-1 destructor
     //  2 ProcessMovement
     //  3 GetPlayerMins
     //  4 GetPlayerMaxs
     //  5 GetPlayerViewOffset
-    virtual ~IGameMovement() = default;
+    SDK_DESTRUCTOR_SLOT(IGameMovement)
     virtual void ProcessMovement(CBasePlayer* player, CMoveData* move) = 0;
     virtual const Vector& GetPlayerMins(bool ducked) const = 0;
     virtual const Vector& GetPlayerMaxs(bool ducked) const = 0;
     virtual const Vector& GetPlayerViewOffset(bool ducked) const = 0;
+    SDK_DESTRUCTOR_LAST(IGameMovement)
 };

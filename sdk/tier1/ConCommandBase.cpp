@@ -47,6 +47,15 @@ ConCommandBase::~ConCommandBase() {
     UnlinkFromModuleList();
 }
 
+#ifdef _WIN32
+void* ConCommandBase::DeletingDestructor(unsigned int flags) {
+    this->~ConCommandBase();
+    if (flags & 1)
+        ::operator delete(this);
+    return this;
+}
+#endif
+
 bool ConCommandBase::IsCommand() const {
     return false;
 }

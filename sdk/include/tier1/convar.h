@@ -62,7 +62,9 @@ public:
     ConCommandBase();
     // The name and help text are kept by pointer: they must outlive the object.
     ConCommandBase(const char* name, const char* helpText = nullptr, int flags = 0);
-    // Slots, in order (ConVar and ConCommand add theirs after these):
+    // Slots, in order (ConVar and ConCommand add theirs after these; on
+    // Windows the deleting destructor takes slot 0 alone and every later
+    // slot is one lower, see SDK_DELETING_DESTRUCTOR):
     //  0-1 destructor
     //  2 IsCommand
     //  3 IsFlagSet
@@ -75,7 +77,12 @@ public:
     // 10 GetDLLIdentifier
     // 11 Create
     // 12 Init
+#ifdef _WIN32
+    virtual void* DeletingDestructor(unsigned int flags);
+    ~ConCommandBase();
+#else
     virtual ~ConCommandBase();
+#endif
 
     virtual bool IsCommand() const;
     virtual bool IsFlagSet(int flag) const;
@@ -88,7 +95,9 @@ public:
     virtual CVarDLLIdentifier_t GetDLLIdentifier() const;
 
     // The next entry of the host's registered list (ICvar::GetCommands).
-    ConCommandBase* GetNext() const { return m_pNext; }
+    ConCommandBase* GetNext() const {
+        return m_pNext;
+    }
 
     ConCommandBase(const ConCommandBase&) = delete;
     ConCommandBase& operator=(const ConCommandBase&) = delete;
@@ -180,10 +189,11 @@ public:
                int flags = 0);
     // For commands that override Dispatch and have no callback.
     ConCommand(const char* name, const char* helpText, int flags = 0);
-    ~ConCommand() override;
+    ~ConCommand() SDK_DESTRUCTOR_OVERRIDE;
+    SDK_DELETING_DESTRUCTOR(ConCommand)
 
     bool IsCommand() const override;
-    // Slot 13 (after ConCommandBase's).
+    // Slot 13 (after ConCommandBase's; 12 on Windows).
     virtual void Dispatch(const CCommand& command);
 
 private:
@@ -203,10 +213,11 @@ public:
            FnChangeCallback_t callback);
     ConVar(const char* name, const char* defaultValue, int flags, const char* helpText, bool hasMin,
            float min, bool hasMax, float max, FnChangeCallback_t callback);
-    ~ConVar() override;
+    ~ConVar() SDK_DESTRUCTOR_OVERRIDE;
+    SDK_DELETING_DESTRUCTOR(ConVar)
 
     // Slots of the ConCommandBase part: those of ConCommandBase, overridden
-    // where declared here, then 13 InternalSetValue, 14 InternalSetFloatValue,
+    // where declared here, then (on Linux) 13 InternalSetValue, 14 InternalSetFloatValue,
     // 15 InternalSetIntValue, 16 ClampValue. The IConVar part has its own table.
     bool IsCommand() const override;
     bool IsFlagSet(int flag) const override;

@@ -33,15 +33,23 @@ typedef void (*FnChangeCallback_t)(IConVar* var, const char* oldValue, float old
 // virtual functions, so the variable's owner's code always runs.
 class IConVar {
 public:
-    // Slots, in order:
+    // Slots, in order (on Windows the three SetValue are in reverse order):
     //  0 SetValue(const char*)
     //  1 SetValue(float)
     //  2 SetValue(int)
     //  3 GetName
     //  4 IsFlagSet
+#ifdef _WIN32
+    // The Microsoft compiler gives overloaded virtual functions adjacent
+    // slots at the place of the first, in reverse order of declaration.
+    virtual void SetValue(int value) = 0;
+    virtual void SetValue(float value) = 0;
+    virtual void SetValue(const char* value) = 0;
+#else
     virtual void SetValue(const char* value) = 0;
     virtual void SetValue(float value) = 0;
     virtual void SetValue(int value) = 0;
+#endif
     virtual const char* GetName() const = 0;
     virtual bool IsFlagSet(int flag) const = 0;
 
