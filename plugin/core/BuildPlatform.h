@@ -2,6 +2,8 @@
 // (travik.dll) of the same sources, in one place.
 #pragma once
 
+#include <ctime>
+
 namespace BuildPlatform {
 
 #ifdef _WIN32
@@ -24,6 +26,15 @@ inline constexpr const char* kAddonsFolder = "/addons/";
 // so every slot after it is one lower there.
 constexpr int GameSlot(int linuxSlot) {
     return kWindows ? linuxSlot - 1 : linuxSlot;
+}
+
+// The local time of a moment; false when the C library cannot tell.
+inline bool LocalTime(std::time_t moment, std::tm& out) {
+#ifdef _WIN32
+    return localtime_s(&out, &moment) == 0;
+#else
+    return localtime_r(&moment, &out) != nullptr;
+#endif
 }
 
 // True when the game's client library is loaded into this process: a game

@@ -22,7 +22,7 @@ public:
         return m_Text;
     }
 
-    const char* FormatV(const char* format, va_list args) __attribute__((format(printf, 2, 0))) {
+    const char* FormatV(const char* format, va_list args) FMTFUNCTION(2, 0) {
         if (std::vsnprintf(m_Text, N, format, args) < 0) {
             m_Text[0] = '\0';
         }

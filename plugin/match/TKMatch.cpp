@@ -1,5 +1,7 @@
 #include "match/TKMatch.h"
 
+#include "core/BuildPlatform.h"
+
 #include <edict.h>
 #include <eiface.h>
 #include <iplayerinfo.h>
@@ -176,7 +178,8 @@ void TKMatch::Record() {
     }
     const std::time_t now = std::time(nullptr);
     std::tm local = {};
-    if (now == static_cast<std::time_t>(-1) || !localtime_r(&now, &local) || !g_host.globals) {
+    if (now == static_cast<std::time_t>(-1) || !BuildPlatform::LocalTime(now, local) ||
+        !g_host.globals) {
         Msg("[Travik] An error occurred whilst attempting to record SourceTV demo\n");
         return;
     }

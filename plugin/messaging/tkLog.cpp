@@ -38,11 +38,7 @@ std::string g_moduleFolder;
 
 bool LocalTime(std::tm& out) {
     const std::time_t now = std::time(nullptr);
-#ifdef _WIN32
-    return localtime_s(&out, &now) == 0;
-#else
-    return localtime_r(&now, &out) != nullptr;
-#endif
+    return BuildPlatform::LocalTime(now, out);
 }
 
 // "tk261207_2231.log", or with a counter "tk261207_2231_2.log".
@@ -142,7 +138,7 @@ constexpr std::size_t kMaxLineLength = 1022;
 
 // The message cut to the line buffer. A cut line keeps the line end its
 // text had: without it the next line would be glued onto this one.
-std::string FormatLine(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
+std::string FormatLine(const char* format, va_list args) FMTFUNCTION(1, 0);
 
 std::string FormatLine(const char* format, va_list args) {
     va_list measure;
@@ -166,7 +162,7 @@ std::string FormatLine(const char* format, va_list args) {
 }
 
 void WriteLogLine(const LogFile& log, bool echo, const char* format, va_list args)
-    __attribute__((format(printf, 3, 0)));
+    FMTFUNCTION(3, 0);
 
 void WriteLogLine(const LogFile& log, bool echo, const char* format, va_list args) {
     const std::string text = FormatLine(format, args);

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <string>
 
-// One HTTP request at a time, run by libcurl's multi interface and advanced
-// only from the server's frame: Start never waits for the network, Poll does
+// One HTTP request at a time, run by libcurl's multi interface (in the
+// Windows build by WinHTTP's asynchronous requests, whose callbacks only
+// hand bytes over; see HttpTransferWinHttp.cpp) and advanced only from the
+// server's frame: Start never waits for the network, Poll does
 // the socket work that is ready and returns at once. What the plug-in asks of
 // outside servers (the auth host, the update server) goes through here, so
 // the bounds below hold for all of it:
@@ -103,8 +105,14 @@ private:
     // keepFile.
     void Release(bool keepFile);
 
-    void* m_Easy = nullptr;   // CURL*
-    void* m_Multi = nullptr;  // CURLM*
+    void* m_Easy = nullptr;   // CURL* (Windows: the request's HINTERNET)
+    void* m_Multi = nullptr;  // CURLM* (Windows: the session's HINTERNET)
+#ifdef _WIN32
+    // What WinHTTP's callbacks leave for Poll; shared with them.
+    struct Pending;
+    Pending* m_Pending = nullptr;
+    void* m_Connection = nullptr;  // HINTERNET
+#endif
     std::FILE* m_File = nullptr;
     std::string m_FilePath;
     std::string m_Url;

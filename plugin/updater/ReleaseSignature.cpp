@@ -1,10 +1,17 @@
 #include "updater/ReleaseSignature.h"
 
+#ifdef _WIN32
+#include <gcrypt.h>
+
+#include <fstream>
+#include <iterator>
+#else
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <memory>
 
@@ -16,6 +23,7 @@ namespace {
 constexpr size_t kPublicKeySize = 32;
 constexpr size_t kSignatureSize = 64;
 
+#ifndef _WIN32
 struct KeyFree {
     void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
 };
@@ -64,6 +72,44 @@ private:
     size_t m_size = 0;
     bool m_readable = false;
 };
+#endif
+
+#ifdef _WIN32
+struct SexpFree {
+    void operator()(gcry_sexp_t sexp) const { gcry_sexp_release(sexp); }
+};
+using Sexp = std::unique_ptr<gcry_sexp, SexpFree>;
+
+// Ed25519 (pure: the whole file is the message) by libgcrypt.
+bool VerifyEd25519(const std::string& key, const std::string& signature, const std::string& path) {
+    static const bool ready = gcry_check_version(GCRYPT_VERSION) != nullptr &&
+                              gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0) == 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!ready || !in) {
+        return false;
+    }
+    const std::string message((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return false;
+    }
+    gcry_sexp_t made = nullptr;
+    const auto build = [&made](Sexp& into, const char* format, auto... args) {
+        made = nullptr;
+        const bool ok = gcry_sexp_build(&made, nullptr, format, args...) == 0;
+        into.reset(made);
+        return ok;
+    };
+    Sexp publicKey, signed_, data;
+    return build(publicKey, "(public-key (ecc (curve Ed25519) (flags eddsa) (q %b)))",
+                 static_cast<int>(key.size()), key.data()) &&
+           build(signed_, "(sig-val (eddsa (r %b) (s %b)))", 32, signature.data(), 32,
+                 signature.data() + 32) &&
+           build(data, "(data (flags eddsa) (hash-algo sha512) (value %b))",
+                 static_cast<int>(message.size()), message.data()) &&
+           gcry_pk_verify(signed_.get(), data.get(), publicKey.get()) == 0;
+}
+#endif
 
 }  // namespace
 
@@ -81,6 +127,9 @@ bool VerifyFile(const std::string& publicKey, const std::string& signature,
     if (rawKey.size() != kPublicKeySize || rawSignature.size() != kSignatureSize) {
         return false;
     }
+#ifdef _WIN32
+    return VerifyEd25519(rawKey, rawSignature, path);
+#else
     std::unique_ptr<EVP_PKEY, KeyFree> key(EVP_PKEY_new_raw_public_key(
         EVP_PKEY_ED25519, nullptr, reinterpret_cast<const unsigned char*>(rawKey.data()),
         rawKey.size()));
@@ -94,6 +143,7 @@ bool VerifyFile(const std::string& publicKey, const std::string& signature,
            EVP_DigestVerify(
                context.get(), reinterpret_cast<const unsigned char*>(rawSignature.data()),
                rawSignature.size(), file.Data() ? file.Data() : &kEmpty, file.Size()) == 1;
+#endif
 }
 
 }  // namespace ReleaseSignature

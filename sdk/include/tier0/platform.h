@@ -96,7 +96,13 @@ public:                            \
 #endif
 
 // printf-style checking for every formatting entry point.
+// MinGW's C++ runtime formats as C99 says (%zu, %lld), not as the Microsoft
+// C library does, which is what g++ checks "printf" against there.
+#ifdef _WIN32
+#define FMTFUNCTION(fmtIndex, argIndex) __attribute__((format(gnu_printf, fmtIndex, argIndex)))
+#else
 #define FMTFUNCTION(fmtIndex, argIndex) __attribute__((format(printf, fmtIndex, argIndex)))
+#endif
 
 #ifndef ARRAYSIZE  // windows.h has its own
 #define ARRAYSIZE(a) (sizeof(a) / sizeof((a)[0]))

@@ -1,0 +1,425 @@
+// HttpTransfer on Windows: WinHTTP's asynchronous requests. WinHTTP runs the
+// network on its own threads and tells a callback what happened; the
+// callback only starts WinHTTP's next step and leaves the bytes and the
+// outcome in a Pending block under a lock. Everything the plug-in sees
+// (the body, the file, the outcome) happens in Poll, on the main thread, as
+// with libcurl.
+#include "net/HttpTransfer.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+HINTERNET Handle(void* handle) {
+    return static_cast<HINTERNET>(handle);
+}
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                              length);
+    }
+    return wide;
+}
+
+const char* Describe(DWORD error) {
+    switch (error) {
+        case ERROR_WINHTTP_CANNOT_CONNECT:
+            return "could not connect to the server";
+        case ERROR_WINHTTP_CONNECTION_ERROR:
+            return "the connection was reset or closed";
+        case ERROR_WINHTTP_TIMEOUT:
+            return "the operation timed out";
+        case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+            return "could not resolve the host name";
+        case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
+            return "the server's answer is not HTTP";
+        case ERROR_WINHTTP_SECURE_FAILURE:
+            return "the secure connection failed";
+        default:
+            return "the transfer failed";
+    }
+}
+
+// At most one read of this size is under way.
+constexpr DWORD kReadSize = 16384;
+
+}  // namespace
+
+// Shared by the transfer and WinHTTP's callbacks of its request handle:
+// each holds a reference, and the callbacks give theirs back when WinHTTP
+// says the handle is closing, after which it calls nothing more.
+struct HttpTransfer::Pending {
+    CRITICAL_SECTION lock;
+    HANDLE closed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    volatile LONG references = 1;
+    bool watched = false;  // WinHTTP's callbacks hold a reference
+    std::string postBody;  // WinHTTP reads it while it sends
+    std::size_t limit = 0;
+    // Under the lock:
+    std::string arrived;  // not yet handed to the transfer
+    std::size_t received = 0;
+    bool done = false;
+    bool overflow = false;
+    DWORD error = 0;
+    char buffer[kReadSize];
+
+    Pending() { ::InitializeCriticalSection(&lock); }
+    ~Pending() {
+        ::DeleteCriticalSection(&lock);
+        if (closed) {
+            ::CloseHandle(closed);
+        }
+    }
+    void Hold() { ::InterlockedIncrement(&references); }
+    void Drop() {
+        if (::InterlockedDecrement(&references) == 0) {
+            delete this;
+        }
+    }
+
+    bool Ended() {
+        ::EnterCriticalSection(&lock);
+        const bool ended = done || overflow || error != 0;
+        ::LeaveCriticalSection(&lock);
+        return ended;
+    }
+    void End(bool finished, bool tooLarge, DWORD failure) {
+        ::EnterCriticalSection(&lock);
+        done = done || finished;
+        overflow = overflow || tooLarge;
+        if (error == 0) {
+            error = failure;
+        }
+        ::LeaveCriticalSection(&lock);
+    }
+    // The next piece, unless the transfer already ended.
+    void AskForMore(HINTERNET request) {
+        if (!Ended() && !::WinHttpQueryDataAvailable(request, nullptr)) {
+            End(false, false, ::GetLastError());
+        }
+    }
+    void OnHeaders(HINTERNET request) {
+        // An announced body past the bound ends the transfer before it comes.
+        DWORD length = 0;
+        DWORD size = sizeof length;
+        if (::WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                                  WINHTTP_HEADER_NAME_BY_INDEX, &length, &size,
+                                  WINHTTP_NO_HEADER_INDEX) &&
+            length > limit) {
+            End(false, true, 0);
+            return;
+        }
+        AskForMore(request);
+    }
+    void OnAvailable(HINTERNET request, DWORD available) {
+        if (available == 0) {
+            End(true, false, 0);
+            return;
+        }
+        const DWORD size = available < kReadSize ? available : kReadSize;
+        if (!Ended() && !::WinHttpReadData(request, buffer, size, nullptr)) {
+            End(false, false, ::GetLastError());
+        }
+    }
+    void OnRead(HINTERNET request, DWORD bytes) {
+        if (bytes == 0) {
+            End(true, false, 0);
+            return;
+        }
+        ::EnterCriticalSection(&lock);
+        received += bytes;
+        // One byte past the bound is enough to know; nothing more is kept.
+        const bool tooLarge = received > limit;
+        if (!tooLarge) {
+            arrived.append(buffer, bytes);
+        }
+        overflow = overflow || tooLarge;
+        ::LeaveCriticalSection(&lock);
+        AskForMore(request);
+    }
+
+    // WinHTTP's word on the request handle, on one of its threads.
+    static void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info,
+                                  DWORD length) {
+        auto* pending = reinterpret_cast<Pending*>(context);
+        if (!pending) {
+            return;
+        }
+        switch (status) {
+            case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
+                if (!::WinHttpReceiveResponse(handle, nullptr)) {
+                    pending->End(false, false, ::GetLastError());
+                }
+                break;
+            case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
+                pending->OnHeaders(handle);
+                break;
+            case WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE:
+                pending->OnAvailable(handle, *static_cast<DWORD*>(info));
+                break;
+            case WINHTTP_CALLBACK_STATUS_READ_COMPLETE:
+                pending->OnRead(handle, length);
+                break;
+            case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
+                pending->End(false, false, static_cast<WINHTTP_ASYNC_RESULT*>(info)->dwError);
+                break;
+            case WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING:
+                ::SetEvent(pending->closed);
+                pending->Drop();
+                break;
+            default:
+                break;
+        }
+    }
+};
+
+HttpTransfer::~HttpTransfer() {
+    Release(false);
+}
+
+long long HttpTransfer::WallMs() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    // 100 ns ticks since 1601 to milliseconds since 1970.
+    return static_cast<long long>(ticks.QuadPart / 10000ULL) - 11644473600000LL;
+}
+
+bool HttpTransfer::Start(const Request& request) {
+    Cancel();
+    m_Url = request.url;
+    m_Post = request.post;
+    m_PostBody = request.postBody;
+    m_UserAgent = request.userAgent;
+    m_MaxBody = request.maxBody;
+    m_TimeoutMs = request.timeoutMs;
+    m_ConnectTimeoutMs = request.connectTimeoutMs;
+    m_FilePath = request.filePath;
+
+    if (!m_FilePath.empty()) {
+        m_File = std::fopen(m_FilePath.c_str(), "wb");
+        if (!m_File) {
+            m_FilePath.clear();  // not ours to delete
+            Fail(Failure::File, "cannot write the download's file");
+            return false;
+        }
+    }
+    // A URL without a scheme is http, as libcurl's default protocol makes it.
+    const std::string url = m_Url.find("://") == std::string::npos ? "http://" + m_Url : m_Url;
+    std::wstring wideUrl = Wide(url);
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    parts.dwSchemeLength = static_cast<DWORD>(-1);
+    if (wideUrl.empty() || !::WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
+        Fail(Failure::Transport, "unsupported or malformed URL (only http and https)");
+        return false;
+    }
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
+    path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (path.empty()) {
+        path = L"/";
+    }
+
+    m_Multi = ::WinHttpOpen(Wide(m_UserAgent).c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
+                            WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
+    m_Connection =
+        m_Multi ? ::WinHttpConnect(Handle(m_Multi), host.c_str(), parts.nPort, 0) : nullptr;
+    m_Easy = m_Connection ? ::WinHttpOpenRequest(
+                                Handle(m_Connection), m_Post ? L"POST" : L"GET", path.c_str(),
+                                nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)
+                          : nullptr;
+    if (!m_Easy) {
+        Fail(Failure::Create, "cannot create a transfer");
+        return false;
+    }
+    m_Pending = new Pending;
+    m_Pending->postBody = m_PostBody;
+    m_Pending->limit = m_MaxBody;
+    DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+    DWORD_PTR context = reinterpret_cast<DWORD_PTR>(m_Pending);
+    const auto timeout = [](long ms) { return static_cast<int>(ms > 0 ? ms : 1); };
+    const bool configured =
+        ::WinHttpSetTimeouts(Handle(m_Multi), timeout(m_ConnectTimeoutMs),
+                             timeout(m_ConnectTimeoutMs), timeout(m_TimeoutMs),
+                             timeout(m_TimeoutMs)) &&
+        ::WinHttpSetOption(Handle(m_Easy), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never) &&
+        ::WinHttpSetOption(Handle(m_Easy), WINHTTP_OPTION_CONTEXT_VALUE, &context,
+                           sizeof context) &&
+        ::WinHttpSetStatusCallback(
+            Handle(m_Easy), &Pending::OnStatus,
+            WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES,
+            0) != WINHTTP_INVALID_STATUS_CALLBACK;
+    if (!configured) {
+        Fail(Failure::Configure, "cannot configure the transfer");
+        return false;
+    }
+    // From here WinHTTP's callbacks hold a reference until the handle closes.
+    m_Pending->Hold();
+    m_Pending->watched = true;
+    m_StartedMs = WallMs();
+    const std::string& body = m_Pending->postBody;
+    const wchar_t* headers = m_Post ? L"Content-Type: application/x-www-form-urlencoded\r\n"
+                                    : WINHTTP_NO_ADDITIONAL_HEADERS;
+    if (!::WinHttpSendRequest(Handle(m_Easy), headers, m_Post ? static_cast<DWORD>(-1L) : 0,
+                              m_Post ? const_cast<char*>(body.data()) : WINHTTP_NO_REQUEST_DATA,
+                              m_Post ? static_cast<DWORD>(body.size()) : 0,
+                              m_Post ? static_cast<DWORD>(body.size()) : 0, context)) {
+        Fail(Failure::Perform, "the transfer's first step failed");
+        return false;
+    }
+    return true;
+}
+
+HttpTransfer::Outcome HttpTransfer::Poll() {
+    if (!m_Multi)
+        return Outcome::Idle;
+    long long elapsed = WallMs() - m_StartedMs;
+    if (elapsed < 0) {
+        // The clock was set back: count from now rather than wait for it.
+        m_StartedMs = WallMs();
+        elapsed = 0;
+    }
+    if (elapsed >= m_TimeoutMs) {
+        char text[kErrorSize];
+        std::snprintf(text, sizeof text,
+                      "Operation timed out after %lld milliseconds with %zu bytes received",
+                      elapsed, m_Received);
+        return Fail(Failure::TimedOut, text);
+    }
+    if (!m_Pending)
+        return Fail(Failure::Perform, "the transfer ended without a result");
+    std::string arrived;
+    ::EnterCriticalSection(&m_Pending->lock);
+    arrived.swap(m_Pending->arrived);
+    const bool done = m_Pending->done;
+    const bool overflow = m_Pending->overflow;
+    const DWORD error = m_Pending->error;
+    ::LeaveCriticalSection(&m_Pending->lock);
+
+    if (!arrived.empty() && Take(arrived.data(), arrived.size()) != arrived.size() && m_WriteFailed)
+        return Fail(Failure::File, "cannot write the download's file");
+    if (overflow || m_Overflow) {
+        char text[kErrorSize];
+        std::snprintf(text, sizeof text, "the answer is larger than %zu bytes", m_MaxBody);
+        return Fail(Failure::TooLarge, text);
+    }
+    if (error != 0) {
+        char text[kErrorSize];
+        std::snprintf(text, sizeof text, "%s (WinHTTP error %lu)", Describe(error),
+                      static_cast<unsigned long>(error));
+        return Fail(error == ERROR_WINHTTP_TIMEOUT ? Failure::TimedOut : Failure::Transport, text);
+    }
+    if (done)
+        return Finish();
+    return Outcome::Running;
+}
+
+HttpTransfer::Outcome HttpTransfer::Finish() {
+    std::FILE* file = m_File;
+    m_File = nullptr;
+    if (file) {
+        const bool flushed = std::fflush(file) == 0;
+        // fclose frees the stream whatever it answers.
+        if (std::fclose(file) != 0 || !flushed)
+            return Fail(Failure::File, "cannot write the download's file");
+    }
+    Release(true);
+    m_Failure = Failure::None;
+    return Outcome::Succeeded;
+}
+
+HttpTransfer::Outcome HttpTransfer::Fail(Failure failure, const char* text) {
+    // The text may be the error buffer itself: copy before releasing.
+    char copy[kErrorSize];
+    std::snprintf(copy, sizeof copy, "%s", text);
+    Release(false);
+    m_Failure = failure;
+    std::memcpy(m_Error, copy, sizeof m_Error);
+    return Outcome::Failed;
+}
+
+void HttpTransfer::Cancel() {
+    Release(false);
+    m_Body.clear();
+    m_Received = 0;
+    m_Overflow = false;
+    m_WriteFailed = false;
+    m_Failure = Failure::None;
+    m_Error[0] = '\0';
+}
+
+void HttpTransfer::Release(bool keepFile) {
+    Pending* pending = m_Pending;
+    m_Pending = nullptr;
+    // Closing the request makes WinHTTP cancel what is under way and send
+    // its last callback; the session goes after its children.
+    if (m_Easy)
+        ::WinHttpCloseHandle(Handle(m_Easy));
+    if (m_Connection)
+        ::WinHttpCloseHandle(Handle(m_Connection));
+    if (m_Multi)
+        ::WinHttpCloseHandle(Handle(m_Multi));
+    m_Easy = nullptr;
+    m_Connection = nullptr;
+    m_Multi = nullptr;
+    if (pending) {
+        // The callbacks run this module's code: before the module can be
+        // unloaded, wait (briefly) until WinHTTP has said its last word.
+        // Closing usually reports at once; the bound keeps a stuck WinHTTP
+        // from holding the server's frame.
+        if (pending->watched)
+            ::WaitForSingleObject(pending->closed, 1000);
+        pending->Drop();
+    }
+    if (m_File) {
+        std::fclose(m_File);
+        m_File = nullptr;
+    }
+    if (!keepFile && !m_FilePath.empty())
+        std::remove(m_FilePath.c_str());
+    m_FilePath.clear();
+}
+
+std::size_t HttpTransfer::Take(const char* data, std::size_t bytes) {
+    if (bytes > m_MaxBody - m_Received) {
+        m_Overflow = true;
+        return 0;
+    }
+    if (m_File) {
+        if (std::fwrite(data, 1, bytes, m_File) != bytes) {
+            m_WriteFailed = true;
+            return 0;
+        }
+    } else {
+        m_Body.append(data, bytes);
+    }
+    m_Received += bytes;
+    return bytes;
+}
+
+std::size_t HttpTransfer::Write(char* data, std::size_t size, std::size_t count, void* self) {
+    return static_cast<HttpTransfer*>(self)->Take(data, size * count);
+}
+
+bool HttpTransfer::Configure() {
+    return true;  // WinHTTP's options are set in Start
+}

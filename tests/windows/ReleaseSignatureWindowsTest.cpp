@@ -1,0 +1,51 @@
+// The Windows build checks release signatures with libgcrypt instead of
+// OpenSSL: the same answers for the same files (RFC 8032's test vectors).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "updater/ReleaseSignature.h"
+
+namespace {
+
+// RFC 8032, section 7.1, tests 1 (the empty message) and 2 (one byte, 0x72).
+constexpr const char* kKey1 = "11qYAYKxCrfVS/7TyWQHOg7hcvPapiMlrwIaaPcHURo=";
+constexpr const char* kSignature1 =
+    "5VZDAMNgrHKQhuLMgG6CioSHfx645dl02HPgZSJJAVVfuIIVkKM7rMYeOXAc+bRr0lv18FlbviRlUUFDjnoQCw==";
+constexpr const char* kKey2 = "PUAXw+hDiVqStwqnTRt+vJyYLM8uxJaMwM1V8Sr0Zgw=";
+constexpr const char* kSignature2 =
+    "kqAJqfDUyrhyDoILX2QlQKKye1QWUD+Ps3YiI+vbadoIWsHkPhWZbkWPNhPQ8R2MOHsurrQwKu6wDSkWErsMAA==";
+
+class ReleaseSignatureWindows : public ::testing::Test {
+protected:
+    void TearDown() override { std::filesystem::remove(path); }
+    std::string Write(const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "tk_signature_probe.bin";
+};
+
+TEST_F(ReleaseSignatureWindows, AcceptsTheSignedFileOnly) {
+    EXPECT_TRUE(ReleaseSignature::VerifyFile(kKey1, kSignature1, Write("")));
+    EXPECT_TRUE(ReleaseSignature::VerifyFile(kKey2, kSignature2, Write("\x72")));
+    // Another file, another key, another signature: refused.
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, kSignature2, Write("\x73")));
+    EXPECT_FALSE(
+        ReleaseSignature::VerifyFile(kKey2, kSignature2, Write(std::string("\x72\x00", 2))));
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey1, kSignature2, Write("\x72")));
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, kSignature1, Write("\x72")));
+}
+
+TEST_F(ReleaseSignatureWindows, MalformedInputIsRefused) {
+    EXPECT_FALSE(ReleaseSignature::VerifyFile("", kSignature2, Write("\x72")));
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, "", path.string()));
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, kSignature2, path.string() + ".missing"));
+    EXPECT_TRUE(ReleaseSignature::IsPublicKey(kKey1));
+    EXPECT_FALSE(ReleaseSignature::IsPublicKey(kSignature1));
+}
+
+}  // namespace
