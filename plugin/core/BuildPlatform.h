@@ -37,6 +37,9 @@ inline bool LocalTime(std::time_t moment, std::tm& out) {
 #endif
 }
 
+// The game client's library; loaded only in a game client's process.
+inline constexpr const char* kClientModuleName = "client.dll";
+
 // True when the game's client library is loaded into this process: a game
 // client, not a dedicated server (only the Windows build can ask).
 bool ClientModuleLoaded();

@@ -100,6 +100,11 @@ private:
     std::size_t Take(const char* data, std::size_t bytes);
     bool Configure();
     Outcome Fail(Failure failure, const char* text);
+    // Takes the request's settings and opens the file sink; false (failed
+    // with File) when the file cannot be written.
+    bool Begin(const Request& request);
+    // Fails the transfer once the wall clock passed its time-out.
+    bool OutOfTime();
     Outcome Finish();
     // Frees the handles and closes the sink; the partial file goes unless
     // keepFile.

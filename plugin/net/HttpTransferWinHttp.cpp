@@ -184,10 +184,6 @@ struct HttpTransfer::Pending {
     }
 };
 
-HttpTransfer::~HttpTransfer() {
-    Release(false);
-}
-
 long long HttpTransfer::WallMs() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
@@ -199,24 +195,8 @@ long long HttpTransfer::WallMs() {
 }
 
 bool HttpTransfer::Start(const Request& request) {
-    Cancel();
-    m_Url = request.url;
-    m_Post = request.post;
-    m_PostBody = request.postBody;
-    m_UserAgent = request.userAgent;
-    m_MaxBody = request.maxBody;
-    m_TimeoutMs = request.timeoutMs;
-    m_ConnectTimeoutMs = request.connectTimeoutMs;
-    m_FilePath = request.filePath;
-
-    if (!m_FilePath.empty()) {
-        m_File = std::fopen(m_FilePath.c_str(), "wb");
-        if (!m_File) {
-            m_FilePath.clear();  // not ours to delete
-            Fail(Failure::File, "cannot write the download's file");
-            return false;
-        }
-    }
+    if (!Begin(request))
+        return false;
     // A URL without a scheme is http, as libcurl's default protocol makes it.
     const std::string url = m_Url.find("://") == std::string::npos ? "http://" + m_Url : m_Url;
     std::wstring wideUrl = Wide(url);
@@ -292,19 +272,8 @@ bool HttpTransfer::Start(const Request& request) {
 HttpTransfer::Outcome HttpTransfer::Poll() {
     if (!m_Multi)
         return Outcome::Idle;
-    long long elapsed = WallMs() - m_StartedMs;
-    if (elapsed < 0) {
-        // The clock was set back: count from now rather than wait for it.
-        m_StartedMs = WallMs();
-        elapsed = 0;
-    }
-    if (elapsed >= m_TimeoutMs) {
-        char text[kErrorSize];
-        std::snprintf(text, sizeof text,
-                      "Operation timed out after %lld milliseconds with %zu bytes received",
-                      elapsed, m_Received);
-        return Fail(Failure::TimedOut, text);
-    }
+    if (OutOfTime())
+        return Outcome::Failed;
     if (!m_Pending)
         return Fail(Failure::Perform, "the transfer ended without a result");
     std::string arrived;
@@ -331,40 +300,6 @@ HttpTransfer::Outcome HttpTransfer::Poll() {
     if (done)
         return Finish();
     return Outcome::Running;
-}
-
-HttpTransfer::Outcome HttpTransfer::Finish() {
-    std::FILE* file = m_File;
-    m_File = nullptr;
-    if (file) {
-        const bool flushed = std::fflush(file) == 0;
-        // fclose frees the stream whatever it answers.
-        if (std::fclose(file) != 0 || !flushed)
-            return Fail(Failure::File, "cannot write the download's file");
-    }
-    Release(true);
-    m_Failure = Failure::None;
-    return Outcome::Succeeded;
-}
-
-HttpTransfer::Outcome HttpTransfer::Fail(Failure failure, const char* text) {
-    // The text may be the error buffer itself: copy before releasing.
-    char copy[kErrorSize];
-    std::snprintf(copy, sizeof copy, "%s", text);
-    Release(false);
-    m_Failure = failure;
-    std::memcpy(m_Error, copy, sizeof m_Error);
-    return Outcome::Failed;
-}
-
-void HttpTransfer::Cancel() {
-    Release(false);
-    m_Body.clear();
-    m_Received = 0;
-    m_Overflow = false;
-    m_WriteFailed = false;
-    m_Failure = Failure::None;
-    m_Error[0] = '\0';
 }
 
 void HttpTransfer::Release(bool keepFile) {
@@ -397,29 +332,4 @@ void HttpTransfer::Release(bool keepFile) {
     if (!keepFile && !m_FilePath.empty())
         std::remove(m_FilePath.c_str());
     m_FilePath.clear();
-}
-
-std::size_t HttpTransfer::Take(const char* data, std::size_t bytes) {
-    if (bytes > m_MaxBody - m_Received) {
-        m_Overflow = true;
-        return 0;
-    }
-    if (m_File) {
-        if (std::fwrite(data, 1, bytes, m_File) != bytes) {
-            m_WriteFailed = true;
-            return 0;
-        }
-    } else {
-        m_Body.append(data, bytes);
-    }
-    m_Received += bytes;
-    return bytes;
-}
-
-std::size_t HttpTransfer::Write(char* data, std::size_t size, std::size_t count, void* self) {
-    return static_cast<HttpTransfer*>(self)->Take(data, size * count);
-}
-
-bool HttpTransfer::Configure() {
-    return true;  // WinHTTP's options are set in Start
 }

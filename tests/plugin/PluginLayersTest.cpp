@@ -60,7 +60,7 @@ bool IsPluginObjectFile(const std::string& path) {
 // queue.
 bool IsSharedService(const std::string& path) {
     static const std::regex shared(
-        R"((messaging|net|support)/.*|core/(HostInterfaces|GameKind|GameClock|PlayerSlots|PlayerIdentity|HostCommands|ConfigFile|FixedBuffer|MRecipientFilter|InternalVarAccessor|VFuncs|ModuleInformation|svtagsaccessor|EffectiveRates|CallbackText)\.(h|cpp)|enforcement/KickBanQueue\.(h|cpp))");
+        R"((messaging|net|support)/.*|core/(BuildPlatform|HostInterfaces|GameKind|GameClock|PlayerSlots|PlayerIdentity|HostCommands|ConfigFile|FixedBuffer|MRecipientFilter|InternalVarAccessor|VFuncs|ModuleInformation|svtagsaccessor|EffectiveRates|CallbackText)\.(h|cpp)|enforcement/KickBanQueue\.(h|cpp))");
     return std::regex_match(path, shared);
 }
 

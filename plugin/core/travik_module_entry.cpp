@@ -1,22 +1,11 @@
 // The Windows module entry: refuses to attach inside a game client and
 // records the module's own file name for the module information. The Linux
 // build has no entry; it asks the dynamic loader for its path at load.
-#include "core/BuildPlatform.h"
-
 #ifdef _WIN32
 #include <windows.h>
 
+#include "core/BuildPlatform.h"
 #include "core/travik_plugin.h"
-
-namespace {
-
-constexpr const char* kClientModule = "client.dll";
-
-}  // namespace
-
-bool BuildPlatform::ClientModuleLoaded() {
-    return ::GetModuleHandleA(kClientModule) != nullptr;
-}
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH) {
@@ -32,9 +21,5 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     // module information falls back to the game's addons folder instead.
     g_travik.SetModuleFullPath(length > 0 && length < MAX_PATH ? path : "");
     return TRUE;
-}
-#else
-bool BuildPlatform::ClientModuleLoaded() {
-    return false;
 }
 #endif
