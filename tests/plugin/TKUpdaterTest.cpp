@@ -148,12 +148,12 @@ protected:
         sim::WallClock::Set(kClockStart);
         StartServer();
     }
-    // Frames until done(), for at most ten seconds of real time: the HTTP
+    // Frames until done(), for at most 30 seconds of real time: the HTTP
     // servers answer in real time. A faked wall clock stands still meanwhile,
     // so that a slow machine never runs a transfer into its time-out; the
     // tests of time-outs move it on themselves.
     bool RunUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         const bool fake = sim::WallClock::IsFake();
         const double wall = fake ? sim::WallClock::FakeNow() : 0.0;
         while (std::chrono::steady_clock::now() < deadline) {

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -60,12 +59,14 @@ std::string RawPublicKey(EVP_PKEY* key) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    bytes.resize(static_cast<size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(in);
 }
 
 }  // namespace

@@ -4,14 +4,17 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace release {
 namespace {
 
+// In one read: a module may be tens of megabytes (a sanitizer build).
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::string bytes(in ? static_cast<size_t>(in.tellg()) : 0, '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 }  // namespace
