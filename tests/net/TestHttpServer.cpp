@@ -1,6 +1,7 @@
 #include "TestHttpServer.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -49,6 +50,16 @@ std::size_t ContentLength(const std::string& head) {
 }
 
 }  // namespace
+
+int OpenDescriptors() {
+    int count = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (readdir(dir))
+            ++count;
+        closedir(dir);
+    }
+    return count;
+}
 
 int ClosedPort() {
     int port = 0;

@@ -90,4 +90,7 @@ private:
 // A port on 127.0.0.1 where nothing listens: bound once, then closed.
 int ClosedPort();
 
+// The process's open file descriptors: what a client left open shows here.
+int OpenDescriptors();
+
 }  // namespace testnet

@@ -4,8 +4,6 @@
 // runs out of time after 15 s of frames.
 #pragma once
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <chrono>
 #include <functional>
@@ -64,16 +62,6 @@ protected:
     static bool ChatHas(const sim::Client& client, const std::string& line) {
         const std::vector<std::string> chat = ChatOf(client);
         return std::find(chat.begin(), chat.end(), line) != chat.end();
-    }
-
-    static int OpenDescriptors() {
-        int count = 0;
-        if (DIR* dir = opendir("/proc/self/fd")) {
-            while (readdir(dir))
-                ++count;
-            closedir(dir);
-        }
-        return count;
     }
 
     std::chrono::steady_clock::duration longestFrame{};

@@ -1,7 +1,6 @@
 // The plug-in's HTTP transfer against real servers on 127.0.0.1: good ones
 // and the bad ones an auth host or an update server may turn out to be. The
 // time-out runs on the process's wall clock, which these tests fake.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,19 +21,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testnet::Behaviour;
+using testnet::OpenDescriptors;
 using testnet::TestHttpServer;
 using Outcome = HttpTransfer::Outcome;
 using Failure = HttpTransfer::Failure;
-
-int OpenDescriptors() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir))
-            ++count;
-        closedir(dir);
-    }
-    return count;
-}
 
 class HttpTransferService : public ::testing::Test {
 protected:

@@ -232,10 +232,10 @@ TEST_F(TKAuthHostTimeOut, ASlowHostGetsFifteenSecondsWhileFramesRunOn) {
 TEST_F(TKAuthHostFeature, ATransferCutShortSaysNothingAndLetsItsConnectionGo) {
     TestHttpServer league(Behaviour::Silent);
     StartWarServer("tk_authhost \"" + league.Url("/auth") + "\"\n");
-    const int idle = OpenDescriptors();
+    const int idle = testnet::OpenDescriptors();
     // Descriptors of the plug-in's transfers: beyond the idle server's and
     // the ends the silent league holds.
-    const auto clientEnds = [&] { return OpenDescriptors() - idle - league.Accepted(); };
+    const auto clientEnds = [&] { return testnet::OpenDescriptors() - idle - league.Accepted(); };
     sim::Client& alice = Player("alice", "STEAM_0:1:4242");
     sim::Client& bob = Player("bob", "STEAM_0:0:7");
     ASSERT_TRUE(RunUntil([&] { return league.Requests() == 1; }, &league));
