@@ -1,6 +1,7 @@
 #include "engine/Server.h"
 
 #include <tier0/icommandline.h>
+#include <tier1/convar.h>
 #include <tier1/tier1.h>
 #include <vstdlib/vstdlib.h>
 
@@ -124,6 +125,10 @@ bool Server::Start() {
     if (!StartGame())
         return false;
     m_up = true;
+    // What is registered now is the engine's and the game's; what comes
+    // with another identifier later is a plug-in's.
+    for (const ConCommandBase* base = m_cvar->GetCommands(); base; base = base->GetNext())
+        m_hostRegistrations.insert(base->GetDLLIdentifier());
     OpenNetwork();
     m_plugins.LoadFromAddons();
     QueuePlusCommands();
@@ -137,6 +142,10 @@ bool Server::Start() {
     if (m_quitRequested)
         FinishQuit();
     return true;
+}
+
+bool Server::IsPluginRegistration(const ConCommandBase& base) const {
+    return !m_hostRegistrations.contains(base.GetDLLIdentifier());
 }
 
 void Server::ApplyCommandLine() {

@@ -162,6 +162,10 @@ public:
     // The UDP socket on 127.0.0.1 (its port: -port N, a free one without)
     // and what reached the engine through it.
     NetSocket& Net() { return m_net; }
+    // Whether a plug-in registered this variable or command: its module's
+    // identifier is none of those the engine and the game had registered with
+    // when the plug-ins of addons/ loaded.
+    bool IsPluginRegistration(const ConCommandBase& base) const;
 
 private:
     void* EngineInterface(const char* name);
@@ -182,6 +186,7 @@ private:
     CGlobalVars m_globals;
     SimClock m_clock{m_globals};
     ICvar* m_cvar;
+    std::set<CVarDLLIdentifier_t> m_hostRegistrations;
     FileSystem m_files;
     CommandBuffer m_buffer;
     CommandDispatcher m_dispatcher;

@@ -13,6 +13,7 @@
 #include "engine/Server.h"
 #include "engine/WallClock.h"
 #include "engine/WholeFile.h"
+#include "scenario/PluginCommandList.h"
 
 namespace sim {
 
@@ -85,6 +86,9 @@ const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
          "process start NAME PROGRAM [ARGS...] | process stop NAME",
          "a helper program for the scenario's lifetime; its first output line names "
          "127.0.0.1:PORT, ${NAME.port} in later lines"},
+        {"commands", &ScenarioRunner::Commands, "commands print",
+         "the plug-ins' variables and commands, one tab-separated line each, to standard "
+         "output (even with --quiet)"},
     };
     return actions;
 }
@@ -702,6 +706,18 @@ std::string ScenarioRunner::Note(ScenarioArgs& args) {
     if (m_options.echo)
         std::cout << "== " << (args.Remaining() == 1 ? args.Next() : args.Rest()) << "\n"
                   << std::flush;
+    return "";
+}
+
+std::string ScenarioRunner::Commands(ScenarioArgs& args) {
+    if (std::string error = NeedServer(); !error.empty())
+        return error;
+    if (args.Remaining() != 1 || args.Next() != "print")
+        return BadLine();
+    // Data for tools, not a report: printed whatever the echo setting.
+    for (const std::string& line : PluginCommandLines(*m_server))
+        std::cout << line << "\n";
+    std::cout << std::flush;
     return "";
 }
 

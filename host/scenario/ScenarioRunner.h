@@ -138,6 +138,7 @@ private:
     std::string Udp(ScenarioArgs& args);
     std::string Clear(ScenarioArgs& args);
     std::string Note(ScenarioArgs& args);
+    std::string Commands(ScenarioArgs& args);
     Outcome Expect(ScenarioArgs& args, const std::string& where);
 
     ScenarioOptions m_options;

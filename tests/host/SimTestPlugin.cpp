@@ -39,6 +39,10 @@ ConVar sim_test_var("sim_test_var", "1", 0, "A variable of the test plug-in");
 // and go with this module.
 ConVar sim_test_replicated("sim_test_replicated", "1", FCVAR_REPLICATED,
                            "A replicated variable of the test plug-in");
+// Bounds and a help text of two lines, for listings of a plug-in's variables.
+ConVar sim_test_bounded("sim_test_bounded", "5", 0,
+                        "A bounded variable of the test plug-in\n\tits second line", true, 0.5f,
+                        true, 10.0f);
 
 CON_COMMAND(sim_test_cmd, "A command of the test plug-in") {
     Msg("[sim] sim_test_cmd ran with \"%s\"\n", args.ArgS());

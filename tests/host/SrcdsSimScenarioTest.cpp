@@ -95,6 +95,31 @@ server stop
     EXPECT_EQ(errors, "");
 }
 
+// The listing documents a plug-in from its module: exactly what the plug-ins
+// registered, never the engine's or the game's, whose variables share the
+// registry; bounds, flags and help texts as registered, each entry one line.
+TEST_F(SrcdsSimScenario, CommandsPrintListsOnlyWhatPlugInsRegistered) {
+    ::testing::internal::CaptureStdout();
+    const int code =
+        Run("addon sim_test_plugin\n"
+            "server start +map de_dust2\n"
+            "commands print\n");
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(code, sim::ScenarioRunner::kExitOk) << errors;
+    EXPECT_EQ(out,
+              "variable\tsim_test_bounded\t5\t0\t0.5\t10\t"
+              "A bounded variable of the test plug-in\\n\\tits second line\n"
+              "command\tsim_test_cmd\t0\tA command of the test plug-in\n"
+              "variable\tsim_test_replicated\t1\t8192\t-\t-\t"
+              "A replicated variable of the test plug-in\n"
+              "variable\tsim_test_var\t1\t0\t-\t-\tA variable of the test plug-in\n");
+
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Run("server start +map de_dust2\ncommands print\n"), sim::ScenarioRunner::kExitOk);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(Run("server start +map de_dust2\ncommands list\n"), sim::ScenarioRunner::kExitError);
+}
+
 TEST_F(SrcdsSimScenario, AFailedExpectationNamesItsLineAndStopsTheRun) {
     EXPECT_EQ(Run("server start +map de_dust2\n"
                   "console \"echo hello\"\n"
