@@ -164,6 +164,23 @@ bool ReleaseFolder::Add(const std::string& version, const std::string& module,
     return true;
 }
 
+bool SignBeside(const std::string& path, const std::string& keyPem, std::string& error) {
+    MD5Text digest(MD5File(path.c_str()));
+    if (!digest) {
+        error = "cannot read " + path;
+        return false;
+    }
+    const std::string signature = SignFile(keyPem, path, error);
+    if (signature.empty())
+        return false;
+    if (!WriteText(path + ".md5", std::string(digest.get()) + "\n") ||
+        !WriteText(path + ".sig", signature + "\n")) {
+        error = "cannot write " + path + ".md5 and " + path + ".sig";
+        return false;
+    }
+    return true;
+}
+
 std::string UpdateAnswer(const ReleaseFolder& releases, const std::string& build, bool beta) {
     std::optional<Release> current = releases.Current(beta);
     if (!current || current->digest == build) {

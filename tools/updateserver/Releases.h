@@ -59,6 +59,11 @@ private:
     std::string m_folder;
 };
 
+// Writes path.md5 and path.sig beside a file (a package, ...): its MD5 and its
+// signature with the private key in keyPem, in the forms releases carry them.
+// False with a reason in error.
+bool SignBeside(const std::string& path, const std::string& keyPem, std::string& error);
+
 // The body of /io/update.php for a server whose module has digest `build`:
 // "N" when it runs the current release (or there is none), otherwise
 // "1,ID,VERSION,MD5,SIGNATURE".
