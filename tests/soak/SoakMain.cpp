@@ -1,0 +1,353 @@
+// travik-soak MINUTES: that many minutes of game time on srcds-sim with the
+// plug-in loaded and every feature on, 64 players and a third of them hostile
+// (SoakLoad), a level change every three minutes, live on three and ready-up
+// on every level. srcds-sim runs frames as fast as it can. At the end it
+// checks: the server up and the plug-in loaded, every ban in the ban log and
+// in banned_user.cfg, no hostile client left on the server long after the
+// plug-in judged it, no log line lost at rotation, and the heap flat after the
+// first minute. Exit status 0 when every check holds.
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "SoakLoad.h"
+#include "engine/Server.h"
+#include "scenario/GameFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kLevelMinutes = 3;
+constexpr double kStuckAfter = 120.0;  // seconds: a full scan of every variable and more
+// The plug-in's share of the heap's growth after the first minute: the
+// server's own growth (the same load on the server alone, in this run) is
+// taken off. A leak per usercmd, snapshot or frame is far larger.
+constexpr size_t kHeapGrowthLimit = 2u << 20;
+const char* const kMaps[] = {"de_dust2", "de_inferno", "de_train"};
+
+const char kConfig[] =
+    "tk_active 1\n"
+    "tk_warmode 1\n"
+    "tk_dosprotect 1\n"
+    "tk_crashblock 1\n"
+    "tk_antispam_max_cmds_per_sec 5\n"
+    "tk_antispeedhack 2\n"
+    "tk_checkviewangles 1\n"
+    "tk_beta_tagging 1\n"
+    "tk_beta_antiflash 1\n"
+    "tk_beta_illegaldefusefix 1\n"
+    "tk_deadvoice 1\n"
+    "tk_removals 3\n"
+    "tk_allowcashcalling 2\n";
+
+// Lines put in the logs before the start, to just under the rotation size
+// (400 KiB), so that the run rotates both; each must survive somewhere.
+constexpr size_t kFillerBytes = 400 * 1024 - 600;
+std::map<std::string, int> g_fillerLines;
+
+std::string ReadWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Filler(const char* log) {
+    std::string text;
+    int lines = 0;
+    for (;; ++lines) {
+        const std::string line =
+            "[01/01/26-00:00] soak filler " + std::string(log) + " " + std::to_string(lines) + "\n";
+        if (text.size() + line.size() > kFillerBytes)
+            break;
+        text += line;
+    }
+    g_fillerLines[log] = lines;
+    return text;
+}
+
+size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
+
+struct Report {
+    std::vector<std::string> failures;
+    void Check(bool holds, const std::string& what) {
+        if (!holds)
+            failures.push_back(what);
+    }
+};
+
+class Soak {
+public:
+    explicit Soak(int minutes) : m_minutes(minutes), m_folder(SRCDS_SIM_TEMPLATE) {}
+
+    int Run();
+
+private:
+    bool Install();
+    void RunMinute(int minute, soak::SoakLoad& load);
+    void Match(int minuteOfLevel);
+    void CheckBans(Report& report);
+    void CheckLogs(Report& report);
+
+    struct HostGrowth {
+        double heap = 0;        // after the first minute
+        int connects = 0;       // after the first minute
+        double perConnect = 0;  // bytes
+    };
+    HostGrowth MeasureHost();
+
+    int m_minutes;
+    sim::GameFolder m_folder;
+    std::unique_ptr<sim::Server> m_server;
+    std::set<std::string> m_stuck;
+    std::vector<size_t> m_heap;   // at the end of every minute
+    std::vector<int> m_connects;  // connects so far, at the end of every minute
+    int m_levels = 0;
+};
+
+bool Soak::Install() {
+    if (!m_folder.Ok()) {
+        std::fprintf(stderr, "travik-soak: %s\n", m_folder.Error().c_str());
+        return false;
+    }
+    const std::string product = TRAVIK_INSTALL_DIR;
+    return m_folder.CopyIn(product + "/addons/travik.so", "addons/travik.so") &&
+           m_folder.CopyIn(product + "/addons/travik.vdf", "addons/travik.vdf") &&
+           m_folder.WriteFile("cfg/travik.cfg", kConfig) &&
+           m_folder.WriteFile("addons/tk_logs/travik.log", Filler("travik")) &&
+           m_folder.WriteFile("addons/tk_logs/tk_bans.log", Filler("bans"));
+}
+
+// Live on three in the level's second minute, ready-up in its third.
+void Soak::Match(int minuteOfLevel) {
+    if (minuteOfLevel == 1) {
+        m_server->ExecuteConsoleLine("tk_lo3");
+        return;
+    }
+    if (minuteOfLevel != 2)
+        return;
+    m_server->ExecuteConsoleLine("tk_readyup");
+    for (sim::Client* client : m_server->Clients().ConnectedHumans())
+        if (client->IsActive() && client->Name().rfind("player", 0) == 0)
+            m_server->Clients().Say(*client, "!ready", false);
+}
+
+void Soak::RunMinute(int minute, soak::SoakLoad& load) {
+    const int ticksPerSecond =
+        static_cast<int>(1.0f / m_server->Globals().interval_per_tick + 0.5f);
+    for (int second = 0; second < 60 && m_server->IsUp(); ++second) {
+        for (int tick = 0; tick < ticksPerSecond; ++tick) {
+            load.BeforeFrame();
+            m_server->RunFrame();
+        }
+        for (const std::string& stuck : load.Overdue(kStuckAfter))
+            m_stuck.insert(stuck);
+    }
+    load.ForgetTexts();
+    m_heap.push_back(HeapInUse());
+    m_connects.push_back(load.Connects());
+    const int next = minute + 1;
+    if (next % kLevelMinutes == 0) {
+        ++m_levels;
+        m_server->ExecuteConsoleLine(std::string("changelevel ") +
+                                     kMaps[m_levels % std::size(kMaps)]);
+    }
+    Match(next % kLevelMinutes);
+}
+
+void Soak::CheckBans(Report& report) {
+    m_server->ExecuteConsoleLine("writeid");
+    m_server->RunFrame();
+    const std::string bannedUsers = ReadWhole(fs::path(m_folder.GameDir()) / "cfg/banned_user.cfg");
+    std::string banLogs;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(m_folder.GameDir()) / "addons/tk_logs"))
+        banLogs += ReadWhole(entry.path());
+    int bans = 0;
+    for (const auto& ban : m_server->Bans().Ids()) {
+        ++bans;
+        report.Check(bannedUsers.find(" " + ban.key + "\n") != std::string::npos,
+                     ban.key + " is banned but not in cfg/banned_user.cfg");
+        // The ban log writes the ID without its "STEAM_".
+        const std::string logged = ban.key.rfind("STEAM_", 0) == 0 ? ban.key.substr(6) : ban.key;
+        report.Check(banLogs.find(" / " + logged + ")") != std::string::npos,
+                     ban.key + " is banned but in no ban log");
+    }
+    report.Check(bans > 0, "nobody was banned: the cheat cvar answers went unjudged");
+    std::printf("bans: %d\n", bans);
+}
+
+// Every filler line once, every file ending in a whole line, and both logs
+// rotated.
+void Soak::CheckLogs(Report& report) {
+    std::string all;
+    int files = 0;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(m_folder.GameDir()) / "addons/tk_logs")) {
+        const std::string text = ReadWhole(entry.path());
+        ++files;
+        report.Check(text.empty() || text.back() == '\n',
+                     entry.path().filename().string() + " ends in half a line");
+        all += text;
+    }
+    for (const char* log : {"travik", "bans"}) {
+        int found = 0;
+        const int lines = g_fillerLines[log];
+        for (int i = 0; i < lines; i += 97) {
+            const std::string line =
+                "] soak filler " + std::string(log) + " " + std::to_string(i) + "\n";
+            found += all.find(line) != std::string::npos;
+        }
+        report.Check(found == (lines + 96) / 97,
+                     std::string("lines of ") + log + " were lost at rotation");
+    }
+    report.Check(files >= 4, "the logs did not both rotate (" + std::to_string(files) + " files)");
+    std::printf("log files: %d\n", files);
+}
+
+// The same load on the server alone, for the host's own growth: per minute,
+// and per connect (the host keeps a record of every client that ever
+// connected), measured by connecting and removing clients at the end.
+Soak::HostGrowth Soak::MeasureHost() {
+    sim::GameFolder folder(SRCDS_SIM_TEMPLATE);
+    sim::ServerConfig config;
+    config.gameDir = folder.GameDir();
+    config.commandLine = "-insecure -tickrate 66 +maxplayers 64 +map de_dust2";
+    sim::Server server(config);
+    HostGrowth growth;
+    if (!folder.Ok() || !server.Start())
+        return growth;
+    soak::SoakLoad load(server);
+    const int ticks = m_minutes * 60 * 66;
+    size_t afterWarmUp = 0;
+    int connectsAfterWarmUp = 0;
+    for (int tick = 0; tick < ticks; ++tick) {
+        load.BeforeFrame();
+        server.RunFrame();
+        if (tick % (60 * 66) == 60 * 66 - 1) {
+            load.ForgetTexts();
+            if (tick == 60 * 66 - 1) {
+                afterWarmUp = HeapInUse();
+                connectsAfterWarmUp = load.Connects();
+            }
+        }
+    }
+    const size_t end = HeapInUse();
+    growth.heap = end > afterWarmUp ? end - afterWarmUp : 0;
+    growth.connects = load.Connects() - connectsAfterWarmUp;
+    constexpr int kCalibration = 200;
+    const size_t before = HeapInUse();
+    for (int i = 0; i < kCalibration; ++i) {
+        sim::ClientSpec spec;
+        spec.name = "calibration";
+        spec.signOn = 0;
+        spec.validateAfter = 0;
+        sim::Client* client = server.Clients().Find("player0");
+        if (client && client->IsConnected())
+            server.Clients().Disconnect(*client, "calibration", false);
+        spec.name = "player0";
+        server.Clients().Connect(spec).GetInbox().Clear();
+        server.RunFrame();
+    }
+    load.ForgetTexts();
+    const size_t after = HeapInUse();
+    growth.perConnect = after > before ? static_cast<double>(after - before) / kCalibration : 0;
+    server.Shutdown();
+    return growth;
+}
+
+int Soak::Run() {
+    if (!Install())
+        return 2;
+    const HostGrowth host = MeasureHost();
+    sim::ServerConfig config;
+    config.gameDir = m_folder.GameDir();
+    config.commandLine = "-insecure -tickrate 66 +maxplayers 64 +map de_dust2";
+    m_server = std::make_unique<sim::Server>(config);
+    if (!m_server->Start() || !m_server->FindVar("tk_version")) {
+        std::fprintf(stderr, "travik-soak: the server or the plug-in did not start\n%s",
+                     m_server->Console().Text().c_str());
+        return 2;
+    }
+    for (int i = 0; i < 8; ++i)
+        m_server->RunFrame();
+    const auto start = std::chrono::steady_clock::now();
+    soak::SoakLoad load(*m_server);
+    for (int minute = 0; minute < m_minutes && m_server->IsUp(); ++minute) {
+        RunMinute(minute, load);
+        std::printf("minute %d: heap %zu KiB, %zu clients connected\n", minute + 1,
+                    m_heap.back() >> 10, m_server->Clients().Connected().size());
+        std::fflush(stdout);
+    }
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    Report report;
+    report.Check(m_server->IsUp(), "the server went down: " + m_server->FatalErrorMessage());
+    report.Check(m_server->FindVar("tk_version") != nullptr, "the plug-in is no longer loaded");
+    CheckBans(report);
+    CheckLogs(report);
+    for (const std::string& stuck : m_stuck)
+        report.Check(false, "stuck on the server long after being judged: " + stuck);
+    if (m_heap.size() >= 2 && m_heap.front() > 0) {
+        const double growth = static_cast<double>(m_heap.back()) - m_heap.front();
+        const int connects = m_connects.back() - m_connects.front();
+        // What is left once the host's own growth is taken off.
+        const double plugin = growth - host.heap - host.perConnect * (connects - host.connects);
+        std::printf(
+            "heap after the first minute %zu KiB, at the end %zu KiB: %+.0f KiB over %d "
+            "connects\n",
+            m_heap.front() >> 10, m_heap.back() >> 10, growth / 1024, connects);
+        std::printf("the server alone: %+.0f KiB over %d connects, %.1f KiB per connect\n",
+                    host.heap / 1024.0, host.connects, host.perConnect / 1024);
+        std::printf("the plug-in's growth after warm-up: %+.0f KiB (limit %zu KiB)\n",
+                    plugin / 1024, kHeapGrowthLimit >> 10);
+        report.Check(plugin <= static_cast<double>(kHeapGrowthLimit),
+                     "the plug-in's heap grew by " +
+                         std::to_string(static_cast<long>(plugin) >> 10) + " KiB after warm-up");
+    } else {
+        std::printf("heap figures unavailable (sanitizer build: its leak check runs at exit)\n");
+    }
+    std::printf(
+        "game time %d min in %.1f s of wall time (%.0fx), %d levels, %d connects, %d "
+        "flood datagrams\n",
+        m_minutes, wall, m_minutes * 60 / wall, m_levels + 1, load.Connects(), load.Datagrams());
+    for (const auto& [hostility, count] : load.Removed())
+        std::printf("removed by the server: %d %s\n", count, soak::NameOf(hostility));
+
+    m_server->Shutdown();
+    m_server.reset();
+    for (const std::string& failure : report.failures)
+        std::printf("FAILED: %s\n", failure.c_str());
+    if (!report.failures.empty()) {
+        // The game folder, logs and ban files included, for a look.
+        m_folder.Keep();
+        std::printf("game folder kept: %s\n", m_folder.GameDir().c_str());
+    }
+    std::printf(report.failures.empty() ? "soak passed\n" : "soak failed\n");
+    return report.failures.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int minutes = argc >= 2 ? std::atoi(argv[1]) : 0;
+    if (argc != 2 || minutes <= 0 || minutes > 24 * 60) {
+        std::fprintf(stderr, "usage: travik-soak MINUTES (of game time, 1 to 1440)\n");
+        return 2;
+    }
+    return Soak(minutes).Run();
+}
