@@ -1,6 +1,7 @@
 // Datagrams per second read from a loopback socket through the host's
 // receive entry, plain and with the plug-in's packet filter in front of it,
-// as ratios to the plain read of the same run.
+// as ratios to the plain read of the same run, and the allocations of the
+// receive path (none, filtered or not).
 
 #include <benchmark/benchmark.h>
 #include <tier0/dbg.h>
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "CountingAllocator.h"
 #include "InterleavedMain.h"
 #include "core/travik_plugin.h"
 #include "protection/NetProtect.h"
@@ -116,9 +118,11 @@ public:
 using Clock = std::chrono::steady_clock;
 
 // Reads until `wanted` datagrams came out of the receive entry (or the
-// socket ran dry); answers the time it took.
-double TimeReads(const Loopback& net, int wanted, int& got) {
+// socket ran dry); answers the time it took. The receive path's allocations
+// go to `allocations`.
+double TimeReads(const Loopback& net, int wanted, int& got, long& allocations) {
     got = 0;
+    const long before = AllocationCount();
     const Clock::time_point start = Clock::now();
     while (got < wanted) {
         const int size = net.Read();
@@ -128,24 +132,28 @@ double TimeReads(const Loopback& net, int wanted, int& got) {
         benchmark::DoNotOptimize(size);
         ++got;
     }
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    allocations += AllocationCount() - before;
+    return seconds;
 }
 
 void ReadBatches(benchmark::State& state, const std::vector<std::string>& mix) {
     Loopback net;
+    long allocations = 0;
     for (auto _ : state) {
         if (!net.Send(mix)) {
             state.SkipWithError("send failed");
             return;
         }
         int got = 0;
-        state.SetIterationTime(TimeReads(net, kBatch, got));
+        state.SetIterationTime(TimeReads(net, kBatch, got, allocations));
         if (got != kBatch) {
             state.SkipWithError("datagrams went missing");
             return;
         }
     }
     state.SetItemsProcessed(state.iterations() * kBatch);
+    state.counters["allocs"] = static_cast<double>(allocations);
 }
 
 void BM_RecvPlain(benchmark::State& state) {
@@ -162,19 +170,21 @@ void BM_RecvFloodDrop(benchmark::State& state) {
     Filter filter;
     Loopback net;
     const std::vector<std::string> flood = FloodMix();
+    long allocations = 0;
     for (auto _ : state) {
         if (!net.Send(flood)) {
             state.SkipWithError("send failed");
             return;
         }
         int got = 0;
-        state.SetIterationTime(TimeReads(net, 1, got));
+        state.SetIterationTime(TimeReads(net, 1, got, allocations));
         if (got != 0) {
             state.SkipWithError("a flood datagram got through");
             return;
         }
     }
     state.SetItemsProcessed(state.iterations() * kBatch);
+    state.counters["allocs"] = static_cast<double>(allocations);
 }
 
 BENCHMARK(BM_RecvPlain)->UseManualTime()->Repetitions(9);
