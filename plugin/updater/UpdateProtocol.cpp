@@ -87,7 +87,14 @@ std::string EscapeUrlComponent(std::string_view text) {
 
 bool RewriteVdfLine(std::string& line, const std::string& suffix) {
     static const std::string kName = "travik";
-    const size_t found = line.rfind(kName);
+    // Only a "travik" that begins a file name counts: one inside a name
+    // (another plug-in's "mytravik", or the suffix of "traviktravik" that a
+    // version naming itself "travik" left) would retarget the line.
+    size_t found = line.rfind(kName);
+    while (found != std::string::npos && found > 0 && line[found - 1] != '/' &&
+           line[found - 1] != '\\' && line[found - 1] != '"') {
+        found = line.rfind(kName, found - 1);
+    }
     if (found == std::string::npos) {
         return false;
     }

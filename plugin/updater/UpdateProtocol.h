@@ -42,8 +42,9 @@ bool IsValidTravikFile(const std::string& name);
 std::string EscapeUrlComponent(std::string_view text);
 
 // Points a description file's line at the module travik<suffix>: the text
-// between the last "travik" (when anything follows it) and the next double
-// quotation mark becomes the suffix. False, and the line unchanged, when it
+// between the last "travik" that begins a file name (after a slash, a
+// backslash or a double quotation mark; when anything follows it) and the
+// next double quotation mark becomes the suffix. False, and the line unchanged, when it
 // has no such place.
 bool RewriteVdfLine(std::string& line, const std::string& suffix);
 

@@ -65,8 +65,17 @@ TEST(UpdateProtocolUnit, DescriptionLinesPointAtTheNewModule) {
     line = "\"travik\" \"../travik/addons/travik_x\"";
     EXPECT_TRUE(RewriteVdfLine(line, "5"));
     EXPECT_EQ(line, "\"travik\" \"../travik/addons/travik5\"");
-    for (std::string same : {std::string("// travik plugin\n"), std::string("\"Plugin\"\n"),
-                             std::string("addons/travik")}) {
+    // A version that names itself "travik" leaves "traviktravik": the next
+    // release still replaces everything after the file name's own "travik".
+    line = "\t\"file\"\t\"addons/travik\"\n";
+    EXPECT_TRUE(RewriteVdfLine(line, "travik"));
+    EXPECT_EQ(line, "\t\"file\"\t\"addons/traviktravik\"\n");
+    EXPECT_TRUE(RewriteVdfLine(line, "48"));
+    EXPECT_EQ(line, "\t\"file\"\t\"addons/travik48\"\n");
+    // Another plug-in's description file is left alone.
+    for (std::string same :
+         {std::string("// travik plugin\n"), std::string("\"Plugin\"\n"),
+          std::string("addons/travik"), std::string("\t\"file\"\t\"addons/mytravik\"\n")}) {
         const std::string before = same;
         EXPECT_FALSE(RewriteVdfLine(same, "47beta"));
         EXPECT_EQ(same, before);
