@@ -1,9 +1,11 @@
 // travik-soak MINUTES: that many minutes of game time on srcds-sim with the
 // plug-in loaded and every feature on, 64 players and a third of them hostile
 // (SoakLoad), a level change every three minutes, live on three and ready-up
-// on every level. srcds-sim runs frames as fast as it can. At the end it
-// checks: the server up and the plug-in loaded, every ban in the ban log and
-// in banned_user.cfg, no hostile client left on the server long after the
+// on every level, and an update offered by an update server on 127.0.0.1
+// whose release is signed with a key the plug-in does not trust. srcds-sim
+// runs frames as fast as it can. At the end it checks: the server up and the
+// plug-in loaded, the update refused and nothing of it installed, every ban
+// in the ban log and in banned_user.cfg, no hostile client left on the server long after the
 // plug-in judged it, no log line lost at rotation, and the heap flat after the
 // first minute. Exit status 0 when every check holds.
 #include <malloc.h>
@@ -20,7 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "Ed25519.h"
+#include "Releases.h"
 #include "SoakLoad.h"
+#include "ToolsTestSupport.h"
 #include "engine/Server.h"
 #include "scenario/GameFolder.h"
 
@@ -101,6 +106,8 @@ private:
     void Match(int minuteOfLevel);
     void CheckBans(Report& report);
     void CheckLogs(Report& report);
+    void CheckUpdateRefused(Report& report);
+    std::string AllLogs() const;
 
     struct HostGrowth {
         double heap = 0;        // after the first minute
@@ -111,6 +118,8 @@ private:
 
     int m_minutes;
     sim::GameFolder m_folder;
+    ScratchFolder m_scratch;
+    std::unique_ptr<RunningUpdateServer> m_updates;
     std::unique_ptr<sim::Server> m_server;
     std::set<std::string> m_stuck;
     std::vector<size_t> m_heap;   // at the end of every minute
@@ -118,15 +127,29 @@ private:
     int m_levels = 0;
 };
 
+// The plug-in as an operator installs it, pointed at an update server that
+// offers a release signed with a key it does not trust.
 bool Soak::Install() {
     if (!m_folder.Ok()) {
         std::fprintf(stderr, "travik-soak: %s\n", m_folder.Error().c_str());
         return false;
     }
     const std::string product = TRAVIK_INSTALL_DIR;
+    std::string error;
+    const bool offered = !release::GenerateKey(m_scratch / "untrusted.pem", error).empty() &&
+                         release::ReleaseFolder(m_scratch / "releases")
+                             .Add("4.9Soak", product + "/addons/travik.so",
+                                  m_scratch / "untrusted.pem", false, error);
+    if (!offered) {
+        std::fprintf(stderr, "travik-soak: no release to offer: %s\n", error.c_str());
+        return false;
+    }
+    m_updates = std::make_unique<RunningUpdateServer>(m_scratch / "releases");
+    const std::string config =
+        std::string(kConfig) + "tk_updateurl \"" + m_updates->BaseUrl() + "\"\n";
     return m_folder.CopyIn(product + "/addons/travik.so", "addons/travik.so") &&
            m_folder.CopyIn(product + "/addons/travik.vdf", "addons/travik.vdf") &&
-           m_folder.WriteFile("cfg/travik.cfg", kConfig) &&
+           m_folder.WriteFile("cfg/travik.cfg", config) &&
            m_folder.WriteFile("addons/tk_logs/travik.log", Filler("travik")) &&
            m_folder.WriteFile("addons/tk_logs/tk_bans.log", Filler("bans"));
 }
@@ -188,6 +211,33 @@ void Soak::CheckBans(Report& report) {
     }
     report.Check(bans > 0, "nobody was banned: the cheat cvar answers went unjudged");
     std::printf("bans: %d\n", bans);
+}
+
+std::string Soak::AllLogs() const {
+    std::string all;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(m_folder.GameDir()) / "addons/tk_logs"))
+        all += ReadWhole(entry.path());
+    return all;
+}
+
+// Offered, downloaded, refused for its signature, and nothing of it left:
+// no other module in addons/, the description file as installed.
+void Soak::CheckUpdateRefused(Report& report) {
+    const std::string logs = AllLogs();
+    report.Check(logs.find("[Travik] An update was found! (Version: 4.9Soak)") != std::string::npos,
+                 "the update server's release was never offered");
+    report.Check(
+        logs.find("its release signature does not verify (Update Failed)") != std::string::npos,
+        "the release signed with an untrusted key was not refused");
+    int modules = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(m_folder.GameDir()) / "addons"))
+        modules += entry.path().filename().string().rfind("travik", 0) == 0 &&
+                   entry.path().extension() == ".so";
+    report.Check(modules == 1, "addons/ holds " + std::to_string(modules) + " modules");
+    report.Check(ReadWhole(fs::path(m_folder.GameDir()) / "addons/travik.vdf") ==
+                     ReadWhole(fs::path(TRAVIK_INSTALL_DIR) / "addons/travik.vdf"),
+                 "addons/travik.vdf was changed by a refused update");
 }
 
 // Every filler line once, every file ending in a whole line, and both logs
@@ -300,6 +350,7 @@ int Soak::Run() {
     report.Check(m_server->FindVar("tk_version") != nullptr, "the plug-in is no longer loaded");
     CheckBans(report);
     CheckLogs(report);
+    CheckUpdateRefused(report);
     for (const std::string& stuck : m_stuck)
         report.Check(false, "stuck on the server long after being judged: " + stuck);
     if (m_heap.size() >= 2 && m_heap.front() > 0) {
