@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -72,8 +73,10 @@ const std::vector<ScenarioRunner::ActionEntry>& ScenarioRunner::Actions() {
          "e.g. server start -insecure +maxplayers 16 +map de_dust2; stop: quit"},
         {"console", &ScenarioRunner::ConsoleAction, "console \"line\"",
          "a server console line, run at once"},
-        {"advance", &ScenarioRunner::Advance, "advance [real] N ticks | N frames | N s | N ms",
-         "run frames (no sleeping); real: at the wall clock's pace, at most 60 s"},
+        {"advance", &ScenarioRunner::Advance,
+         "advance [real] N ticks | N frames | N s | N ms [until EXPECTATION]",
+         "run frames (no sleeping); real: at the wall clock's pace, at most 60 s, and "
+         "with until (real only) no longer than the expectation takes to hold"},
         {"client", &ScenarioRunner::ClientAction, "client NAME VERB ...",
          "a client's line (the verbs follow)"},
         {"bot", &ScenarioRunner::Bot, "bot NAME", "a bot joins"},
@@ -430,7 +433,7 @@ std::string ScenarioRunner::Advance(ScenarioArgs& args) {
         return error;
     const bool real = args.Accept("real");
     std::string amount = args.Next();
-    std::string unit = args.Next();
+    std::string unit = args.Peek() == "until" ? "" : args.Next();
     if (unit.empty()) {
         const size_t split = amount.find_first_not_of("0123456789.");
         if (split != std::string::npos) {
@@ -439,8 +442,20 @@ std::string ScenarioRunner::Advance(ScenarioArgs& args) {
         }
     }
     double value = 0.0;
-    if (!ParseNumber(amount, value) || value < 0.0 || !args.AtEnd())
+    if (!ParseNumber(amount, value) || value < 0.0)
         return BadLine();
+    // "until" and an expectation's words: the frames stop once it holds.
+    std::optional<ScenarioArgs> until;
+    if (args.Accept("until")) {
+        if (!real)
+            return BadLine("until goes with advance real");
+        until = args;
+        std::string error;
+        if (!Holds(*until, error) && !error.empty())
+            return BadLine(error);
+    } else if (!args.AtEnd()) {
+        return BadLine();
+    }
     int ticks = 0;
     if (unit == "tick" || unit == "ticks" || unit == "frame" || unit == "frames")
         ticks = static_cast<int>(std::min(value, 1e9));
@@ -458,14 +473,26 @@ std::string ScenarioRunner::Advance(ScenarioArgs& args) {
     // cannot hang a test run.
     if (ticks * static_cast<double>(m_server->Clock().TickInterval()) > kMaxRealSeconds + 1e-9)
         return BadLine("advance real takes at most 60 s");
-    RunPaced(ticks);
+    RunPaced(ticks, until ? &*until : nullptr);
     return "";
 }
 
-void ScenarioRunner::RunPaced(int ticks) {
+bool ScenarioRunner::Holds(ScenarioArgs args, std::string& error) {
+    const bool negated = args.Accept("not");
+    ScenarioWorld world{m_folder.get(), m_server.get(),
+                        [this](const std::string& name) { return FindClient(name); }, m_udp.get(),
+                        &m_processes};
+    const auto result = ScenarioExpectations::Check(args, world, error);
+    return result && result->met != negated;
+}
+
+void ScenarioRunner::RunPaced(int ticks, const ScenarioArgs* until) {
     const double interval = m_server->Clock().TickInterval();
     const double start = m_options.realNow();
+    std::string error;
     for (int i = 1; i <= ticks && m_server->IsUp(); ++i) {
+        if (until && Holds(*until, error))
+            return;
         // A frame that brings the game time to start + i ticks runs once
         // the wall clock is there; frames that fell behind run at once,
         // each still one tick long.

@@ -122,7 +122,12 @@ private:
     std::string Advance(ScenarioArgs& args);
     // Frames at the wall clock's pace: each one when real time has caught
     // up with the game time it brings.
-    void RunPaced(int ticks);
+    // Paced frames; with `until`, an expectation's words, they stop once it
+    // holds.
+    void RunPaced(int ticks, const ScenarioArgs* until = nullptr);
+    // Whether the expectation holds now; false with `error` set when its
+    // words are no expectation.
+    bool Holds(ScenarioArgs args, std::string& error);
     std::string ProcessAction(ScenarioArgs& args);
     std::string ClientAction(ScenarioArgs& args);
     std::string ConnectClient(ClientLine& line);

@@ -316,6 +316,34 @@ TEST_F(SrcdsSimProcess, AdvanceRealThatFallsBehindStillRunsEveryTick) {
     EXPECT_NEAR(sleeps[9] - sleeps[0], 9 * server.Clock().TickInterval(), 1e-6);
 }
 
+TEST_F(SrcdsSimProcess, AdvanceRealUntilStopsOnceTheExpectationHolds) {
+    ASSERT_EQ(Run("server start +map de_dust2"), Outcome::Ok);
+    sim::Server& server = *runner->GetServer();
+    ASSERT_EQ(Run("client ana connect"), Outcome::Ok);
+    ASSERT_EQ(Run("expect not ana ingame"), Outcome::Ok);
+    const int ticks0 = server.Clock().TickCount();
+    ASSERT_EQ(Run("advance real 10s until ana ingame"), Outcome::Ok) << runner->Message();
+    EXPECT_EQ(Run("expect ana ingame"), Outcome::Ok) << runner->Message();
+    const int ran = server.Clock().TickCount() - ticks0;
+    EXPECT_GT(ran, 0);
+    EXPECT_LT(ran, server.Clock().TicksFor(10.0));
+    EXPECT_EQ(static_cast<int>(sleeps.size()), ran);
+
+    // Already holding: no frame at all; never holding: every frame, and the
+    // line itself still passes (the expectations after it judge).
+    sleeps.clear();
+    ASSERT_EQ(Run("advance real 5 s until ana connected"), Outcome::Ok);
+    EXPECT_TRUE(sleeps.empty());
+    ASSERT_EQ(Run("advance real 1 s until not ana connected"), Outcome::Ok);
+    EXPECT_EQ(static_cast<int>(sleeps.size()), server.Clock().TicksFor(1.0));
+
+    // Only with real time, only an expectation, and still bounded.
+    EXPECT_EQ(Run("advance 1 s until ana ingame"), Outcome::Error);
+    EXPECT_EQ(Run("advance real 1 s until"), Outcome::Error);
+    EXPECT_EQ(Run("advance real 1 s until ana flies"), Outcome::Error);
+    EXPECT_EQ(Run("advance real 61 s until ana kicked"), Outcome::Error);
+}
+
 TEST_F(SrcdsSimProcess, AdvanceRealIsBoundedAndNeedsAServer) {
     EXPECT_EQ(Run("advance real 1 s"), Outcome::Error);
     ASSERT_EQ(Run("server start +map de_dust2"), Outcome::Ok);
