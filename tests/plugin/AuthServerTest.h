@@ -40,21 +40,29 @@ protected:
         });
     }
 
-    // Frames in steps of 0.1 s of game time until `done`, at most `steps`
-    // steps; between steps it waits (at most 5 ms) for the league server's
-    // next step, never for the plug-in. Records the longest single frame.
+    // Frames in steps of 0.1 s of game time until `done`. With a league
+    // server, which answers in real time, it waits at most a minute of real
+    // time, between steps (at most 5 ms) for the league's next step, never
+    // for the plug-in; the faked wall clock stands still meanwhile, so that a
+    // loaded machine never runs a transfer into its time-out. Without one it
+    // runs at most `steps` steps and the wall clock moves on with the frames,
+    // as the tests of time-outs need. Records the longest single frame.
     bool RunUntil(const std::function<bool()>& done, testnet::TestHttpServer* league,
                   int steps = 600) {
-        for (int i = 0; i < steps; ++i) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        for (int i = 0; league ? std::chrono::steady_clock::now() < deadline : i < steps; ++i) {
             if (done())
                 return true;
+            const double wall = sim::WallClock::FakeNow();
             for (int tick = 0; tick < 7; ++tick) {
                 const auto before = std::chrono::steady_clock::now();
                 server->RunFrame();
                 longestFrame = std::max(longestFrame, std::chrono::steady_clock::now() - before);
             }
-            if (league)
+            if (league) {
+                sim::WallClock::Set(wall);
                 league->WaitForActivity(std::chrono::milliseconds(5));
+            }
         }
         return done();
     }

@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+#include <unistd.h>
+
 #include "TestHttpServer.h"
 #include "engine/WallClock.h"
 #include "net/HttpTransfer.h"
@@ -42,10 +44,19 @@ protected:
         return request;
     }
 
-    // Polls until the transfer ends, at most 2000 polls; between polls it
+    // The most real time a step may take: a loaded machine gets long, a
+    // transfer that never ends still fails the test.
+    static constexpr auto kPatience = 30s;
+    // The longest a poll may take: one that waited on the server would take
+    // the transfer's whole time-out, while a loaded machine may hold a sound
+    // one back for a good part of a second.
+    static constexpr auto kPollBound = 2s;
+
+    // Polls until the transfer ends, for at most kPatience; between polls it
     // waits for the server's next step (at most 5 ms), never for the client.
     Outcome Drive(TestHttpServer* server = nullptr) {
-        for (int i = 0; i < 2000; ++i) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (std::chrono::steady_clock::now() < deadline) {
             const auto before = std::chrono::steady_clock::now();
             const Outcome outcome = transfer.Poll();
             longestPoll = std::max(longestPoll, std::chrono::steady_clock::now() - before);
@@ -54,13 +65,15 @@ protected:
             if (server)
                 server->WaitForActivity(5ms);
             else
-                std::this_thread::yield();
+                std::this_thread::sleep_for(1ms);
         }
         return Outcome::Running;
     }
-    // Polls until the server has read `count` requests.
+    // Polls until the server has read `count` requests, for at most
+    // kPatience.
     bool DriveUntilRequests(TestHttpServer& server, int count) {
-        for (int i = 0; i < 2000; ++i) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (std::chrono::steady_clock::now() < deadline) {
             if (transfer.Poll() != Outcome::Running)
                 return false;
             if (server.WaitForRequests(count, 5ms))
@@ -79,10 +92,12 @@ protected:
         return text.str();
     }
 
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() /
-        ("httptransfer-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-         std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    // Each test runs in a process of its own, in parallel with others, and
+    // a sanitizer's allocator hands every one the same addresses: the
+    // process id keeps their folders apart.
+    std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                   ("httptransfer-" + std::to_string(::getpid()) + "-" +
+                                    std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     HttpTransfer transfer;
     std::chrono::steady_clock::duration longestPoll{};
 };
@@ -181,7 +196,7 @@ TEST_F(HttpTransferService, ASilentServerTimesOutOnTheWallClockWithoutHoldingAPo
     sim::WallClock::Advance(0.2);
     const auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(transfer.Poll(), Outcome::Failed);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 250ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, kPollBound);
     EXPECT_EQ(transfer.GetFailure(), Failure::TimedOut);
     EXPECT_NE(std::string(transfer.GetError()).find("timed out"), std::string::npos);
     EXPECT_FALSE(transfer.IsBusy());
@@ -214,7 +229,7 @@ TEST_F(HttpTransferService, AResetAndAClosedPortFailAsTransportErrors) {
     EXPECT_EQ(transfer.GetFailure(), Failure::Transport);
     EXPECT_NE(std::string(transfer.GetError()).find("onnect"), std::string::npos)
         << transfer.GetError();
-    EXPECT_LT(longestPoll, 250ms);
+    EXPECT_LT(longestPoll, kPollBound);
 }
 
 TEST_F(HttpTransferService, CancelRestartAndDestructionLeaveNoConnectionOpen) {
@@ -235,7 +250,8 @@ TEST_F(HttpTransferService, CancelRestartAndDestructionLeaveNoConnectionOpen) {
     {
         HttpTransfer other;
         ASSERT_TRUE(other.Start(Post(server.Url())));
-        for (int i = 0; i < 2000 && !server.WaitForRequests(4, 5ms); ++i)
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (!server.WaitForRequests(4, 5ms) && std::chrono::steady_clock::now() < deadline)
             other.Poll();
     }  // destroyed under way
     transfer.Cancel();

@@ -13,6 +13,11 @@ using namespace std::chrono_literals;
 using testnet::Behaviour;
 using testnet::TestHttpServer;
 
+// The longest a frame may take: a frame that waited on the league would
+// take the host's whole 15 s, while a loaded machine may hold a sound one
+// back for a good part of a second.
+constexpr auto kFrameBound = 2s;
+
 const std::string kUnable = "Unable to authenticate with auth-host";
 const std::string kKicked = "Kicked by Console : Travik - Kick requested by Auth-Host";
 
@@ -110,7 +115,7 @@ TEST_F(TKAuthHostFeature, UnusableAnswersAnnounceThePlayerAsUnauthenticated) {
         ASSERT_TRUE(Announced(player, kUnable, &league));
         EXPECT_EQ(ConsoleCount(each.log), 1);
         const std::vector<std::string> chat = ChatOf(player);
-        ASSERT_GE(chat.size(), 3u);
+        ASSERT_GE(chat.size(), 4u);
         EXPECT_EQ(chat[chat.size() - 4], Display(league));  // the host, then the line
         server->RunSeconds(0.5);
         EXPECT_TRUE(player.IsConnected());
@@ -198,7 +203,7 @@ TEST_F(TKAuthHostFeature, HostsThatFailInTransitEndInTheFailureAnnouncement) {
         // Gone before the next host is set, which would ask him again.
         server->Clients().Disconnect(player, "Disconnect by user.", false);
     }
-    EXPECT_LT(longestFrame, 250ms);
+    EXPECT_LT(longestFrame, kFrameBound);
 }
 
 class TKAuthHostTimeOut : public TKAuthHostFeature {
@@ -215,7 +220,7 @@ protected:
         ASSERT_TRUE(RunUntil([&] { return ChatHas(alice, kUnable); }, nullptr, 20));
         EXPECT_NE(ConsoleText().find("[Travik] TKAuthHost returned - Operation timed out"),
                   std::string::npos);
-        EXPECT_LT(longestFrame, 250ms);
+        EXPECT_LT(longestFrame, kFrameBound);
     }
 };
 
