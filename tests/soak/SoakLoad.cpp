@@ -194,8 +194,11 @@ void SoakLoad::ReplaceGone() {
             continue;
         if (player.client->WasRemovedByServer())
             ++m_removed[player.hostility];
-        // What the host kept of the departed client's traffic is not needed.
-        player.client->GetInbox().Clear();
+        // What the host kept of the departed client's traffic is not needed;
+        // a fresh inbox, since a cleared one keeps its capacity, and the host
+        // keeps every departed client, so that the heap would grow with the
+        // traffic each client saw.
+        player.client->GetInbox() = sim::Inbox();
         if (player.client->IsFake()) {
             player.client = &m_server.Clients().AddFakeClient("Bot" + std::to_string(m_nextId++),
                                                               sim::ClientKind::Bot);
@@ -210,8 +213,10 @@ void SoakLoad::ReplaceGone() {
 void SoakLoad::ForgetTexts() {
     m_server.Console().Clear();
     m_server.Events().ClearHistory();
+    // Fresh inboxes: a cleared one keeps its capacity, a high-water mark of
+    // the chat each client saw, which would count as growth of the heap.
     for (const Player& player : m_players)
-        player.client->GetInbox().Clear();
+        player.client->GetInbox() = sim::Inbox();
 }
 
 std::vector<std::string> SoakLoad::Overdue(double seconds) const {
