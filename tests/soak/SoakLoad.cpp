@@ -192,8 +192,11 @@ void SoakLoad::ReplaceGone() {
     for (Player& player : m_players) {
         if (player.client->IsConnected())
             continue;
-        if (player.client->WasRemovedByServer())
+        if (player.client->WasRemovedByServer()) {
             ++m_removed[player.hostility];
+            if (player.hostility == Hostility::None)
+                m_honestRemoved[player.client->SteamId()] = player.client->DisconnectReason();
+        }
         // What the host kept of the departed client's traffic is not needed;
         // a fresh inbox, since a cleared one keeps its capacity, and the host
         // keeps every departed client, so that the heap would grow with the

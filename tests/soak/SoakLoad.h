@@ -61,6 +61,8 @@ public:
     // Removals by the server, by hostility.
     const std::map<Hostility, int>& Removed() const { return m_removed; }
     int Connects() const { return m_connects; }
+    // Steam IDs of the honest humans the server removed, with the reason it gave.
+    const std::map<std::string, std::string>& HonestRemoved() const { return m_honestRemoved; }
     int Datagrams() const { return m_datagrams; }
 
 private:
@@ -75,6 +77,7 @@ private:
     bool m_udpOpen = true;
     std::vector<Player> m_players;
     std::map<Hostility, int> m_removed;
+    std::map<std::string, std::string> m_honestRemoved;
     uint32_t m_random;
     int m_nextId = 1;
     int m_connects = 0;

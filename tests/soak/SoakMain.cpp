@@ -7,8 +7,21 @@
 // plug-in loaded, the update refused and nothing of it installed, every ban
 // in the ban log and in banned_user.cfg, no hostile client left on the server long after the
 // plug-in judged it, no log line lost at rotation, and the heap flat after the
-// first minute. Exit status 0 when every check holds.
+// first minute. A league's auth host (travik-authhost, on 127.0.0.1) knows
+// some honest players, refuses some and knows nobody else; for one minute of
+// every level but the last the plug-in asks a closed port instead. At the end:
+// the host answered each kind, the refused were kicked and are gone, and once
+// joins stop every player on the server has his answer, the known ones their
+// league lines. Exit status 0 when every check holds.
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <malloc.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,6 +33,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Ed25519.h"
@@ -82,6 +96,105 @@ std::string Filler(const char* log) {
     return text;
 }
 
+// The honest players' Steam IDs are SoakLoad's first: player<i> has ID i + 1.
+std::string HonestSteamId(int player) {
+    const int id = player + 1;
+    return "STEAM_0:" + std::to_string(id % 2) + ":" + std::to_string(700000 + id);
+}
+constexpr int kShown = 8;    // player0..7: two league lines each
+constexpr int kRefused = 4;  // player8..11: refused with a message
+std::string ShownLine(int player, int line) {
+    return line == 0 ? "\\x04Soak player " + std::to_string(player) + "\\x01 - Team Soak"
+                     : "Soak record: " + std::to_string(player) + " wins";
+}
+std::string Roster() {
+    std::string roster = "# the soak's league\n";
+    for (int i = 0; i < kShown; ++i)
+        for (int line = 0; line < 2; ++line)
+            roster += HonestSteamId(i) + " show " + ShownLine(i, line) + "\n";
+    for (int i = kShown; i < kShown + kRefused; ++i)
+        roster += HonestSteamId(i) + " refuse Soak player " + std::to_string(i) + " is suspended\n";
+    return roster;
+}
+// A roster line as chat shows it: the colour escapes are bytes.
+std::string AsChat(std::string text) {
+    for (const auto& [escape, byte] : {std::pair{"\\x01", "\x01"}, std::pair{"\\x04", "\x04"}})
+        for (size_t at; (at = text.find(escape)) != std::string::npos;)
+            text.replace(at, 4, byte);
+    return text;
+}
+
+// travik-authhost as a league runs it: 127.0.0.1, a free port, its request
+// log (standard error) in a file.
+class AuthHostProcess {
+public:
+    AuthHostProcess() = default;
+    AuthHostProcess(const AuthHostProcess&) = delete;
+    AuthHostProcess& operator=(const AuthHostProcess&) = delete;
+    ~AuthHostProcess() { Stop(); }
+
+    bool Start(const std::string& roster, const std::string& log) {
+        int out[2];
+        if (pipe(out) != 0)
+            return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[1]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const char* argv[] = {TRAVIK_AUTHHOST, "--roster", roster.c_str(), "--port", "0", nullptr};
+        const int spawned = posix_spawn(&m_pid, TRAVIK_AUTHHOST, &actions, nullptr,
+                                        const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        if (spawned != 0) {
+            m_pid = -1;
+            close(out[0]);
+            return false;
+        }
+        // The first line, or the end of the output if the host gave up.
+        FILE* in = fdopen(out[0], "r");
+        char line[128] = {};
+        const bool read = in && std::fgets(line, sizeof line, in);
+        if (in)
+            std::fclose(in);
+        return read && std::sscanf(line, "listening on 127.0.0.1:%d", &m_port) == 1 && m_port > 0;
+    }
+    // SIGTERM, as an operator stops it; true when it ended on its own terms.
+    bool Stop() {
+        if (m_pid <= 0)
+            return false;
+        kill(m_pid, SIGTERM);
+        int status = 0;
+        const bool waited = waitpid(m_pid, &status, 0) == m_pid;
+        m_pid = -1;
+        return waited && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/auth"; }
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+};
+
+// A port on 127.0.0.1 nobody listens on: bound for a free number, then closed.
+int ClosedPort() {
+    const int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (sock >= 0 && bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(sock, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (sock >= 0)
+        close(sock);
+    return port;
+}
+
 size_t HeapInUse() {
     return mallinfo2().uordblks;
 }
@@ -107,6 +220,8 @@ private:
     void CheckBans(Report& report);
     void CheckLogs(Report& report);
     void CheckUpdateRefused(Report& report);
+    void CheckAuth(Report& report, const soak::SoakLoad& load);
+    bool DrainAuth(std::string& listing);
     std::string AllLogs() const;
 
     struct HostGrowth {
@@ -121,6 +236,9 @@ private:
     ScratchFolder m_scratch;
     std::unique_ptr<RunningUpdateServer> m_updates;
     std::unique_ptr<sim::Server> m_server;
+    AuthHostProcess m_auth;
+    std::string m_closedUrl;
+    bool m_authClosed = false;
     std::set<std::string> m_stuck;
     std::vector<size_t> m_heap;   // at the end of every minute
     std::vector<int> m_connects;  // connects so far, at the end of every minute
@@ -145,8 +263,15 @@ bool Soak::Install() {
         return false;
     }
     m_updates = std::make_unique<RunningUpdateServer>(m_scratch / "releases");
-    const std::string config =
-        std::string(kConfig) + "tk_updateurl \"" + m_updates->BaseUrl() + "\"\n";
+    WriteFileBytes(m_scratch / "roster.txt", Roster());
+    if (!m_auth.Start(m_scratch / "roster.txt", m_scratch / "authhost.log")) {
+        std::fprintf(stderr, "travik-soak: travik-authhost did not start: %s\n",
+                     ReadWhole(m_scratch / "authhost.log").c_str());
+        return false;
+    }
+    m_closedUrl = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/auth";
+    const std::string config = std::string(kConfig) + "tk_updateurl \"" + m_updates->BaseUrl() +
+                               "\"\ntk_authhost \"" + m_auth.Url() + "\"\n";
     return m_folder.CopyIn(product + "/addons/travik.so", "addons/travik.so") &&
            m_folder.CopyIn(product + "/addons/travik.vdf", "addons/travik.vdf") &&
            m_folder.WriteFile("cfg/travik.cfg", config) &&
@@ -169,6 +294,14 @@ void Soak::Match(int minuteOfLevel) {
 }
 
 void Soak::RunMinute(int minute, soak::SoakLoad& load) {
+    // The second minute of every level but the last asks a closed port, so
+    // that failed requests are announced too.
+    const bool closed = minute % kLevelMinutes == 1 && minute + 1 < m_minutes;
+    if (closed != m_authClosed) {
+        m_authClosed = closed;
+        m_server->ExecuteConsoleLine("tk_authhost \"" + (closed ? m_closedUrl : m_auth.Url()) +
+                                     "\"");
+    }
     const int ticksPerSecond =
         static_cast<int>(1.0f / m_server->Globals().interval_per_tick + 0.5f);
     for (int second = 0; second < 60 && m_server->IsUp(); ++second) {
@@ -238,6 +371,77 @@ void Soak::CheckUpdateRefused(Report& report) {
     report.Check(ReadWhole(fs::path(m_folder.GameDir()) / "addons/travik.vdf") ==
                      ReadWhole(fs::path(TRAVIK_INSTALL_DIR) / "addons/travik.vdf"),
                  "addons/travik.vdf was changed by a refused update");
+}
+
+// Joins stop; frames run with a millisecond of wall time each (game time
+// some fifteen times the wall clock's, which a request on 127.0.0.1 keeps up
+// with) until tk_players lists every player on the server as answered, for
+// at most a minute of game time.
+bool Soak::DrainAuth(std::string& listing) {
+    const int ticksPerSecond =
+        static_cast<int>(1.0f / m_server->Globals().interval_per_tick + 0.5f);
+    for (int second = 0; second < 60 && m_server->IsUp(); ++second) {
+        for (int tick = 0; tick < ticksPerSecond; ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            m_server->RunFrame();
+        }
+        m_server->Console().Clear();
+        m_server->ExecuteConsoleLine("tk_players");
+        m_server->RunFrame();
+        listing = m_server->Console().Text();
+        if (listing.find("Authenticated Players:") != std::string::npos &&
+            listing.find("Unauthed Players") == std::string::npos) {
+            std::printf("auth queue drained %d s after joins stopped\n", second + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The host answered each kind; the refused were kicked with the auth host's
+// reason and are not on the server; the queue drains and the known players
+// carry their league lines; the closed port's failures were logged.
+void Soak::CheckAuth(Report& report, const soak::SoakLoad& load) {
+    std::string listing;
+    report.Check(DrainAuth(listing),
+                 "players still wait for the auth host a minute after joins stopped:\n" + listing);
+    report.Check(m_auth.Stop(), "travik-authhost did not end cleanly");
+    std::map<std::string, int> verdicts;
+    std::istringstream log(ReadWhole(m_scratch / "authhost.log"));
+    for (std::string line; std::getline(log, line);)
+        for (const char* verdict : {"shown", "refused", "unknown"})
+            verdicts[verdict] += line.ends_with(std::string("-> ") + verdict);
+    for (const auto& [verdict, count] : verdicts)
+        report.Check(count > 0, std::string("the auth host never answered ") + verdict);
+    std::printf("auth host answers: %d shown, %d refused, %d unknown\n", verdicts["shown"],
+                verdicts["refused"], verdicts["unknown"]);
+
+    std::set<std::string> onServer;
+    for (const sim::Client* client : m_server->Clients().Connected())
+        onServer.insert(client->SteamId());
+    for (int i = kShown; i < kShown + kRefused; ++i) {
+        const std::string id = HonestSteamId(i);
+        const auto removed = load.HonestRemoved().find(id);
+        report.Check(
+            removed != load.HonestRemoved().end() &&
+                removed->second.find("Travik - Kick requested by Auth-Host") != std::string::npos,
+            "refused " + id + " was not kicked for the auth host" +
+                (removed == load.HonestRemoved().end() ? "" : ": " + removed->second));
+        report.Check(onServer.count(id) == 0, "refused " + id + " is still on the server");
+    }
+    for (int i = 0; i < kShown; ++i) {
+        const std::string row = ">> player" + std::to_string(i) + " - " +
+                                HonestSteamId(i).substr(6) + "\n" + AsChat(ShownLine(i, 0)) + "\n" +
+                                AsChat(ShownLine(i, 1)) + "\n";
+        report.Check(listing.find(row) != std::string::npos,
+                     "player" + std::to_string(i) + " is not listed with his league lines");
+    }
+    if (m_minutes > kLevelMinutes) {
+        const std::string logs = AllLogs();
+        report.Check(logs.find("Error occured in TKAuthHost::Poll()") != std::string::npos ||
+                         logs.find("TKAuthHost returned - ") != std::string::npos,
+                     "no failed request to the closed port was logged");
+    }
 }
 
 // Every filler line once, every file ending in a whole line, and both logs
@@ -351,6 +555,7 @@ int Soak::Run() {
     CheckBans(report);
     CheckLogs(report);
     CheckUpdateRefused(report);
+    CheckAuth(report, load);
     for (const std::string& stuck : m_stuck)
         report.Check(false, "stuck on the server long after being judged: " + stuck);
     if (m_heap.size() >= 2 && m_heap.front() > 0) {
