@@ -551,6 +551,17 @@ int Soak::Run() {
     }
     for (int i = 0; i < 8; ++i)
         m_server->RunFrame();
+    // The plug-in downloads an update only while nobody plays: the players
+    // join once the update server's offer has had its outcome, which takes
+    // wall time the fast frames do not give it (at most 30 s).
+    const auto updateDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (AllLogs().find("(Update Failed)") == std::string::npos &&
+           std::chrono::steady_clock::now() < updateDeadline) {
+        for (int tick = 0; tick < 66; ++tick) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            m_server->RunFrame();
+        }
+    }
     const auto start = std::chrono::steady_clock::now();
     soak::SoakLoad load(*m_server);
     for (int minute = 0; minute < m_minutes && m_server->IsUp(); ++minute) {
