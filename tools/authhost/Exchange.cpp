@@ -2,21 +2,12 @@
 
 #include <cstdio>
 
+#include "HexDigit.h"
 #include "support/base64.h"
 
 namespace authhost {
 
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::string FormDecode(std::string_view text) {
     std::string out;

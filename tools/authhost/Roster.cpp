@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "HexDigit.h"
+
 namespace authhost {
 
 namespace {
@@ -37,16 +39,6 @@ std::string_view NextWord(std::string_view& rest) {
     const std::string_view word = rest.substr(start, end - start);
     rest.remove_prefix(end);
     return word;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Chat colour bytes are the only control bytes a chat line may carry.
