@@ -10,6 +10,7 @@
 #include "core/GameClock.h"
 #include "core/HostInterfaces.h"
 #include "core/travik_services.h"
+#include "match/MatchCommandGate.h"
 #include "match/TKMatch.h"
 #include "messaging/Messaging.h"
 #include "messaging/tkLog.h"
@@ -90,12 +91,7 @@ void OnThreeSystem::KnivesOnThree(const CCommand&) {
 }
 
 bool OnThreeSystem::MayRun(bool live) {
-    if (!travik::IsActive()) {
-        Msg("[Travik] Plugin must be active to run this command! (tk_active)\n");
-        return false;
-    }
-    if (!travik::IsWarMode()) {
-        Msg("[Travik] tk_warmode must be enabled to use this function\n");
+    if (!MatchCommandsAllowed()) {
         return false;
     }
     if (travik::getOnThreeSystem()->IsRunning()) {

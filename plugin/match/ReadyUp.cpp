@@ -18,6 +18,7 @@
 #include "core/PlayerIdentity.h"
 #include "core/PlayerSlots.h"
 #include "core/travik_services.h"
+#include "match/MatchCommandGate.h"
 #include "match/OnThreeSystem.h"
 #include "messaging/Messaging.h"
 #include "support/TrimSteamID.h"
@@ -87,14 +88,9 @@ void ReadyUp::SetGameDefaultTeamNames() {
 }
 
 void ReadyUp::ReadyUpCommand(const CCommand& args) {
-    if (!travik::IsActive()) {
-        Msg("[Travik] Plugin must be active to run this command! (tk_active)\n");
-        return;
-    }
-    if (!travik::IsWarMode()) {
-        // Ready-up leads to a live start: it says why it refuses, as the
-        // live and knives commands do.
-        Msg("[Travik] tk_warmode must be enabled to use this function\n");
+    // Ready-up leads to a live start: out of war mode it says why it
+    // refuses, as the live and knives commands do.
+    if (!MatchCommandsAllowed()) {
         return;
     }
     ReadyUp* readyUp = travik::getReadyUp();

@@ -17,15 +17,13 @@
 #include "core/PlayerSlots.h"
 #include "core/travik_services.h"
 #include "enforcement/KickBanQueue.h"
+#include "match/MatchCommandGate.h"
 #include "messaging/Messaging.h"
 #include "support/TrimSteamID.h"
 
 namespace {
 
 constexpr const char* kDefaultKickReason = "Your team have been kicked from the server";
-constexpr const char* kInactive =
-    "[Travik] Plugin must be active to run this command! (tk_active)\n";
-constexpr const char* kNoWarMode = "[Travik] tk_warmode must be enabled to use this function\n";
 constexpr const char* kBlank = " \n";
 constexpr int kBlankLines = 8;
 
@@ -135,15 +133,7 @@ void TKMatch::Unload() {
 }
 
 void TKMatch::KickTeam(int team, const char* reason) {
-    if (!travik::IsActive()) {
-        Msg("%s", kInactive);
-        return;
-    }
-    if (!travik::IsWarMode()) {
-        Msg("%s", kNoWarMode);
-        return;
-    }
-    if (!g_host.engine) {
+    if (!MatchCommandsAllowed() || !g_host.engine) {
         return;
     }
     KickBanQueue* queue = travik::getKickBanQueue();
