@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "engine/Platform.h"
 #include "engine/WholeFile.h"
 
 namespace sim {
@@ -22,7 +23,7 @@ std::string Normalized(const char* name) {
 }
 
 bool IsAbsolute(const std::string& name) {
-    return !name.empty() && name[0] == '/';
+    return IsAbsolutePath(name);
 }
 
 bool SameId(const std::string& a, const char* b) {

@@ -1,7 +1,8 @@
 #include "engine/GameLibrary.h"
 
-#include <dlfcn.h>
 #include <tier0/dbg.h>
+
+#include "engine/Platform.h"
 
 namespace sim {
 
@@ -14,12 +15,14 @@ bool GameLibrary::Take(T*& out, const char* version) {
 }
 
 bool GameLibrary::Open(const std::string& path) {
-    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    m_handle = SharedModule::Open(path, error);
     if (!m_handle) {
-        Warning("Unable to load the game library %s: %s\n", path.c_str(), dlerror());
+        Warning("Unable to load the game library %s: %s\n", path.c_str(), error.c_str());
         return false;
     }
-    m_factory = reinterpret_cast<CreateInterfaceFn>(dlsym(m_handle, "CreateInterface"));
+    m_factory =
+        reinterpret_cast<CreateInterfaceFn>(SharedModule::Symbol(m_handle, "CreateInterface"));
     if (!m_factory) {
         Warning("The game library %s has no CreateInterface\n", path.c_str());
         Close();
@@ -38,7 +41,7 @@ bool GameLibrary::Open(const std::string& path) {
 
 void GameLibrary::Close() {
     if (m_handle)
-        dlclose(m_handle);
+        SharedModule::Close(m_handle);
     m_handle = nullptr;
     m_factory = nullptr;
     m_dll = nullptr;

@@ -1,5 +1,5 @@
-// The game library, cstrike/bin/server.so: opened with dlopen like the real
-// one, and reached only through the interfaces its own CreateInterface
+// The game library, cstrike/bin/server.so (server.dll on Windows): opened like
+// the real one, and reached only through the interfaces its own CreateInterface
 // hands out (the game-server factory that plug-ins receive).
 #pragma once
 

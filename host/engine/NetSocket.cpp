@@ -2,15 +2,11 @@
 
 #include <tier0/vcr.h>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "engine/Sockets.h"
 
 namespace sim {
 
@@ -58,35 +54,24 @@ NetSocket::~NetSocket() {
 
 bool NetSocket::Open(int port, std::string* error) {
     Close();
-    auto fail = [&](const char* what) {
+    std::string why;
+    // Through the engine's input/output hooks, as the server opens its
+    // socket.
+    m_Socket = OpenLoopbackUdp(port, why, g_pVCR->Hook_socket, g_pVCR->Hook_bind);
+    if (m_Socket < 0) {
         if (error) {
-            *error = std::string(what) + ": " + std::strerror(errno);
+            *error = why;
+        }
+        return false;
+    }
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (getsockname(m_Socket, reinterpret_cast<sockaddr*>(&address), &length) < 0) {
+        if (error) {
+            *error = "getsockname: " + SocketErrorText();
         }
         Close();
         return false;
-    };
-    if (port < 0 || port > 65535) {
-        errno = EINVAL;
-        return fail("bad port");
-    }
-    m_Socket = g_pVCR->Hook_socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (m_Socket < 0) {
-        return fail("socket");
-    }
-    const int flags = fcntl(m_Socket, F_GETFL, 0);
-    if (flags < 0 || fcntl(m_Socket, F_SETFL, flags | O_NONBLOCK) < 0) {
-        return fail("non-blocking");
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (g_pVCR->Hook_bind(m_Socket, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0) {
-        return fail("bind");
-    }
-    socklen_t length = sizeof address;
-    if (getsockname(m_Socket, reinterpret_cast<sockaddr*>(&address), &length) < 0) {
-        return fail("getsockname");
     }
     m_Port = ntohs(address.sin_port);
     return true;
@@ -101,11 +86,7 @@ void NetSocket::Close() {
 }
 
 bool NetSocket::WaitReadable(int timeoutMs) const {
-    if (m_Socket < 0) {
-        return false;
-    }
-    pollfd waiting{m_Socket, POLLIN, 0};
-    return poll(&waiting, 1, timeoutMs) > 0 && (waiting.revents & POLLIN);
+    return m_Socket >= 0 && sim::WaitReadable(m_Socket, timeoutMs);
 }
 
 void NetSocket::SetPrintHandler(std::function<void(std::string_view)> handler) {
@@ -221,7 +202,11 @@ void NetSocket::AnswerInfo(const sockaddr_in& from) {
     reply.push_back(static_cast<char>(std::min(info.maxPlayers, 255)));
     reply.push_back(static_cast<char>(std::min(info.bots, 255)));
     reply.push_back('d');  // dedicated
+#ifdef _WIN32
+    reply.push_back('w');  // Windows
+#else
     reply.push_back('l');  // Linux
+#endif
     reply.push_back(info.password ? 1 : 0);
     reply.push_back(info.secure ? 1 : 0);
     AppendString(reply, info.version);

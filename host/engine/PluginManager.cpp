@@ -1,6 +1,5 @@
 #include "engine/PluginManager.h"
 
-#include <dlfcn.h>
 #include <strings.h>
 #include <tier0/dbg.h>
 
@@ -8,6 +7,7 @@
 #include <filesystem>
 
 #include "engine/GameEventManager.h"
+#include "engine/Platform.h"
 #include "engine/VdfReader.h"
 #include "engine/WholeFile.h"
 
@@ -31,8 +31,7 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 }
 
 const void* ModuleBaseOf(const void* address) {
-    Dl_info info{};
-    return dladdr(address, &info) ? info.dli_fbase : nullptr;
+    return SharedModule::BaseOf(address);
 }
 
 }  // namespace
@@ -50,28 +49,30 @@ std::string PluginManager::ModulePath(const std::string& file) const {
     for (char& c : path)
         if (c == '\\')
             c = '/';
-    if (!EndsWith(path, ".so"))
-        path += ".so";
-    return path[0] == '/' ? path : m_gameDir + "/" + path;
+    if (!EndsWith(path, kModuleExtension))
+        path += kModuleExtension;
+    return IsAbsolutePath(path) ? path : m_gameDir + "/" + path;
 }
 
 int PluginManager::Load(const std::string& file) {
     Plugin plugin;
     plugin.file = file;
-    plugin.handle = dlopen(ModulePath(file).c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    plugin.handle = SharedModule::Open(ModulePath(file), error);
     if (!plugin.handle) {
         Warning("Unable to load plugin \"%s\"\n", file.c_str());
-        Warning("%s\n", dlerror());
+        Warning("%s\n", error.c_str());
         return -1;
     }
-    plugin.factory = reinterpret_cast<CreateInterfaceFn>(dlsym(plugin.handle, "CreateInterface"));
+    plugin.factory =
+        reinterpret_cast<CreateInterfaceFn>(SharedModule::Symbol(plugin.handle, "CreateInterface"));
     if (plugin.factory)
         plugin.callbacks = static_cast<IServerPluginCallbacks*>(
             plugin.factory(INTERFACEVERSION_ISERVERPLUGINCALLBACKS, nullptr));
     if (!plugin.callbacks) {
         Warning("Could not get IServerPluginCallbacks interface from plugin \"%s\"\n",
                 file.c_str());
-        dlclose(plugin.handle);
+        SharedModule::Close(plugin.handle);
         return -1;
     }
     if (!plugin.callbacks->Load(m_engineFactory, m_gameFactory)) {
@@ -103,7 +104,8 @@ void PluginManager::LoadFromAddons() {
                 ? keys->Get("file")
                 : nullptr;
         if (!file) {
-            Warning("Unable to read plugin description file \"%s\"\n", path.filename().c_str());
+            Warning("Unable to read plugin description file \"%s\"\n",
+                    path.filename().string().c_str());
             continue;
         }
         Load(*file);
@@ -136,7 +138,7 @@ void PluginManager::RemoveLeftoverListeners(const Plugin& plugin) {
 void PluginManager::Release(Plugin& plugin) {
     RemoveLeftoverListeners(plugin);
     if (plugin.handle)
-        dlclose(plugin.handle);
+        SharedModule::Close(plugin.handle);
     plugin.handle = nullptr;
     plugin.callbacks = nullptr;
     plugin.gone = true;

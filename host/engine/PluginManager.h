@@ -27,7 +27,7 @@ public:
 
     void SetGameFactory(CreateInterfaceFn factory) { m_gameFactory = factory; }
 
-    // Loads one plug-in ("addons/name", the engine adds ".so"); answers its
+    // Loads one plug-in ("addons/name", the engine adds ".so", ".dll" on Windows); answers its
     // index, or -1 after printing why.
     int Load(const std::string& file);
     // The plug-ins named by addons/*.vdf, in file-name order.

@@ -16,6 +16,7 @@
 
 #include "engine/BanCommands.h"
 #include "engine/HostCvars.h"
+#include "engine/Platform.h"
 #include "engine/PluginCommands.h"
 #include "engine/ServerCommands.h"
 #include "engine/WallClock.h"
@@ -154,7 +155,7 @@ void Server::ApplyCommandLine() {
 }
 
 bool Server::StartGame() {
-    if (!m_game.Open(m_config.gameDir + "/bin/server.so"))
+    if (!m_game.Open(m_config.gameDir + "/bin/server" + kModuleExtension))
         return false;
     m_plugins.SetGameFactory(m_game.Factory());
     if (!m_config.gameDescription.empty())

@@ -22,7 +22,7 @@ bool IsPlainConfigName(const std::string& name) {
            name.find(':') == std::string::npos;
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) FMTFUNCTION(1, 2);
 std::string Format(const char* format, ...) {
     char text[1024];
     va_list args;

@@ -1,11 +1,11 @@
 #include "scenario/GameFolder.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <vector>
 
+#include "engine/Platform.h"
 #include "engine/WholeFile.h"
 
 namespace fs = std::filesystem;
@@ -14,10 +14,28 @@ namespace sim {
 
 namespace {
 
-std::string ExecutableDir() {
+// A new folder of the system's temporary folder, named prefix and six
+// random characters, made by us alone; "" when none could be made.
+std::string MakeTemporaryFolder(const std::string& prefix) {
     std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? "" : self.parent_path().string();
+    const fs::path temporary = fs::temp_directory_path(error);
+    if (error)
+        return "";
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix;
+        for (int i = 0; i < 6; ++i)
+            name.push_back(kLetters[pick(random)]);
+        // create_directory answers false for a folder that already exists,
+        // so a folder is never shared with another process.
+        const fs::path candidate = temporary / name;
+        if (fs::create_directory(candidate, error))
+            return candidate.string();
+    }
+    return "";
 }
 
 std::string BesideExecutableOr(const char* name, const char* buildPath) {
@@ -51,14 +69,11 @@ GameFolder::GameFolder(const std::string& templateDir) {
         m_error = "no game-folder template at " + source.string();
         return;
     }
-    std::string pattern = (fs::temp_directory_path(error) / "srcds-sim-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) {
+    m_root = MakeTemporaryFolder("srcds-sim-");
+    if (m_root.empty()) {
         m_error = "cannot create a temporary folder";
         return;
     }
-    m_root = buffer.data();
     const fs::path target = fs::path(m_root) / "cstrike";
     fs::copy(source, target, fs::copy_options::recursive, error);
     if (error) {
@@ -91,7 +106,7 @@ bool GameFolder::InstallAddon(const std::string& modulePath, const std::string& 
     if (!Ok() || name.empty() || name.find('/') != std::string::npos)
         return false;
     std::error_code error;
-    fs::copy_file(modulePath, PathOf("addons/" + name + ".so"),
+    fs::copy_file(modulePath, PathOf("addons/" + name + kModuleExtension),
                   fs::copy_options::overwrite_existing, error);
     if (error)
         return false;

@@ -61,6 +61,8 @@ public:
     std::vector<std::pair<std::string, std::string>> NewLogLines();
 
     static bool IsPlainName(const std::string& name);
+    // The port of the last "127.0.0.1:PORT" in the line, or 0.
+    static int LoopbackPort(const std::string& line);
 
 private:
     struct Running {

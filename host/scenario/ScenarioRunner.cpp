@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/Platform.h"
 #include "engine/Server.h"
 #include "engine/WallClock.h"
 #include "engine/WholeFile.h"
@@ -37,7 +38,7 @@ bool ParseDateTime(const std::string& text, double& epoch) {
     when.tm_year -= 1900;
     when.tm_mon -= 1;
     when.tm_sec = seconds;
-    epoch = static_cast<double>(timegm(&when));
+    epoch = UtcEpoch(when);
     return true;
 }
 
@@ -149,8 +150,7 @@ void ScenarioOptions::SteadySleepUntil(double when) {
 ScenarioRunner::ScenarioRunner(ScenarioOptions options)
     : m_options(std::move(options)), m_processes(m_options.processes) {
     // Scenarios read local time in UTC, so that stamps are the same everywhere.
-    setenv("TZ", "UTC", 1);
-    tzset();
+    UseUtcLocalTime();
 }
 
 ScenarioRunner::~ScenarioRunner() {
@@ -204,13 +204,33 @@ int ScenarioRunner::RunText(const std::string& text, const std::string& source) 
     return kExitOk;
 }
 
+namespace {
+
+// ${server.os}: the server's system as its info answer names it, "l" on
+// Linux and "w" on Windows.
+std::string WithServerOs(std::string line) {
+#ifdef _WIN32
+    const char* os = "w";
+#else
+    const char* os = "l";
+#endif
+    const std::string placeholder = "${server.os}";
+    for (size_t at = line.find(placeholder); at != std::string::npos;
+         at = line.find(placeholder, at + 1))
+        line.replace(at, placeholder.size(), os);
+    return line;
+}
+
+}  // namespace
+
 ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const std::string& where) {
     std::string error;
     // Placeholders are read in lines that run, not in comments.
     const size_t first = line.find_first_not_of(" \t");
     const bool comment = first != std::string::npos && line[first] == '#';
-    const std::string expanded =
-        comment || line.find("${") == std::string::npos ? line : m_processes.Expand(line, error);
+    const std::string expanded = comment || line.find("${") == std::string::npos
+                                     ? line
+                                     : m_processes.Expand(WithServerOs(line), error);
     if (!error.empty()) {
         m_message = where + ": error: " + error;
         return Outcome::Error;
@@ -346,13 +366,13 @@ std::string ScenarioRunner::Addon(ScenarioArgs& args) {
         return BadLine();
     if (std::string error = EnsureFolder(); !error.empty())
         return error;
-    std::string path = m_options.modulesDir + "/" + module + ".so";
-    const std::string product = m_options.productDir + "/addons/" + module + ".so";
+    std::string path = m_options.modulesDir + "/" + module + kModuleExtension;
+    const std::string product = m_options.productDir + "/addons/" + module + kModuleExtension;
     const bool fromProduct = !std::filesystem::exists(path) && std::filesystem::exists(product);
     if (fromProduct)
         path = product;
     else if (!std::filesystem::exists(path))
-        return "no module " + module + ".so in " + m_options.modulesDir + " or " +
+        return "no module " + module + kModuleExtension + " in " + m_options.modulesDir + " or " +
                m_options.productDir + "/addons";
     if (!m_folder->InstallAddon(path, name))
         return "cannot install " + module + " as addons/" + name;

@@ -1,33 +1,21 @@
 #include "scenario/ScenarioUdp.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include "engine/Sockets.h"
 
 namespace sim {
 
 ScenarioUdp::~ScenarioUdp() {
     if (m_socket >= 0)
-        ::close(m_socket);
+        CloseSocket(m_socket);
 }
 
 bool ScenarioUdp::Open(std::string& error) {
     if (m_socket >= 0)
         return true;
-    m_socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (m_socket < 0 ||
-        ::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) < 0) {
-        error = std::string("cannot open a UDP socket: ") + std::strerror(errno);
-        if (m_socket >= 0)
-            ::close(m_socket);
-        m_socket = -1;
+    std::string why;
+    m_socket = OpenLoopbackUdp(0, why);
+    if (m_socket < 0) {
+        error = "cannot open a UDP socket: " + why;
         return false;
     }
     return true;
@@ -48,10 +36,11 @@ std::string ScenarioUdp::Send(int port, const std::string& bytes, int times) {
     to.sin_port = htons(static_cast<uint16_t>(port));
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     for (int i = 0; i < times; ++i) {
-        const ssize_t sent = ::sendto(m_socket, bytes.data(), bytes.size(), 0,
-                                      reinterpret_cast<const sockaddr*>(&to), sizeof to);
-        if (sent != static_cast<ssize_t>(bytes.size()))
-            return std::string("sendto failed: ") + std::strerror(errno);
+        const auto sent =
+            ::sendto(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0,
+                     reinterpret_cast<const sockaddr*>(&to), static_cast<int>(sizeof to));
+        if (sent < 0 || static_cast<size_t>(sent) != bytes.size())
+            return "sendto failed: " + SocketErrorText();
     }
     return "";
 }
@@ -59,7 +48,7 @@ std::string ScenarioUdp::Send(int port, const std::string& bytes, int times) {
 const std::vector<std::string>& ScenarioUdp::Replies() {
     char buffer[kMaxDatagram];
     while (m_socket >= 0) {
-        const ssize_t size = ::recv(m_socket, buffer, sizeof buffer, 0);
+        const auto size = ::recv(m_socket, buffer, static_cast<int>(sizeof buffer), 0);
         if (size < 0)
             break;
         if (m_replies.size() == kMaxReplies)

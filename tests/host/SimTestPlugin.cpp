@@ -63,7 +63,7 @@ private:
     int m_index;
 };
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) FMTFUNCTION(1, 2);
 std::string Format(const char* format, ...) {
     char text[512];
     va_list args;
