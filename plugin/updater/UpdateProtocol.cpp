@@ -62,9 +62,17 @@ bool IsValidVersionSuffix(const std::string& suffix) {
 }
 
 bool IsValidTravikFile(const std::string& name) {
-    return name.size() >= 10 && name.size() <= 19 && name.find("..") == std::string::npos &&
-           name.find('/') == std::string::npos && name.find('\\') == std::string::npos &&
-           name.starts_with("travik") && name.ends_with(kModuleExtension);
+    // "travik", a version suffix of 1 to 10 characters and the extension
+    // (10 to 19 characters with ".so"). Counting without the extension keeps
+    // the plain "travik.dll" of a first install out, as "travik.so" is.
+    constexpr std::string_view kStem = "travik";
+    if (name.size() < kStem.size() + kModuleExtension.size() || !name.starts_with(kStem) ||
+        !name.ends_with(kModuleExtension)) {
+        return false;
+    }
+    const std::size_t suffix = name.size() - kStem.size() - kModuleExtension.size();
+    return suffix >= 1 && suffix <= 10 && name.find("..") == std::string::npos &&
+           name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
 }
 
 std::string EscapeUrlComponent(std::string_view text) {

@@ -33,8 +33,8 @@ std::string ParseVersionNumber(const std::string& version);
 // of a-z, 0-9, '_' and '-'.
 bool IsValidVersionSuffix(const std::string& suffix);
 
-// A module file name the updater may delete: 10 to 19 characters, no "..",
-// "/" or "\", "travik" at the start and ".so" at the end.
+// A module file name the updater may delete: "travik", a suffix of 1 to 10
+// characters and the build's extension (".so", ".dll"); no "..", "/" or "\".
 bool IsValidTravikFile(const std::string& name);
 
 // Percent-encodes everything but the unreserved characters of a URL

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/BuildPlatform.h"
+
 using namespace UpdateProtocol;
 
 TEST(UpdateProtocolUnit, AnswersAreJudgedInOrder) {
@@ -37,16 +39,26 @@ TEST(UpdateProtocolUnit, VersionsBecomePlainSuffixesOrAreRefused) {
 }
 
 TEST(UpdateProtocolUnit, OnlyModuleNamesBesideTheModuleMayBeDeleted) {
-    EXPECT_TRUE(IsValidTravikFile("travik4.so"));
-    EXPECT_TRUE(IsValidTravikFile("travik47beta.so"));
-    EXPECT_TRUE(IsValidTravikFile("travik1234567890.so"));
-    EXPECT_FALSE(IsValidTravikFile("travik12345678901.so"));  // 20 characters
+    // The build's own extension: ".so", or ".dll" on Windows.
+    const std::string ext = BuildPlatform::kModuleExtension;
+    EXPECT_TRUE(IsValidTravikFile("travik4" + ext));
+    EXPECT_TRUE(IsValidTravikFile("travik47beta" + ext));
+    EXPECT_TRUE(IsValidTravikFile("travik1234567890" + ext));
+    EXPECT_FALSE(IsValidTravikFile("travik12345678901" + ext));  // an 11-character suffix
+    EXPECT_FALSE(IsValidTravikFile("travik/../a" + ext));
+    EXPECT_FALSE(IsValidTravikFile("travik..x" + ext));
+    EXPECT_FALSE(IsValidTravikFile("travik\\a" + ext));
+    EXPECT_FALSE(IsValidTravikFile("xtravik47" + ext));
+    EXPECT_FALSE(IsValidTravikFile(BuildPlatform::kWindows ? "travik47.so" : "travik47.dll"));
+}
+
+// The module as first installed keeps its plain name, which the old-file
+// note may hold after the first update: it is never deleted, whatever the
+// length of the build's extension.
+TEST(UpdateProtocolUnit, ThePlainModuleNameIsNeverDeleted) {
+    EXPECT_FALSE(IsValidTravikFile(BuildPlatform::kModuleFileName));
     EXPECT_FALSE(IsValidTravikFile("travik.so"));
-    EXPECT_FALSE(IsValidTravikFile("travik/../a.so"));
-    EXPECT_FALSE(IsValidTravikFile("travik..x.so"));
-    EXPECT_FALSE(IsValidTravikFile("travik\\a.so"));
-    EXPECT_FALSE(IsValidTravikFile("xtravik47.so"));
-    EXPECT_FALSE(IsValidTravikFile("travik47.dll"));
+    EXPECT_FALSE(IsValidTravikFile("travik.dll"));
 }
 
 TEST(UpdateProtocolUnit, UrlComponentsKeepOnlyUnreservedBytes) {
