@@ -32,14 +32,20 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
+// WinHTTP's own time-out; some WinHTTPs (Wine's) report the socket's.
+bool IsTimeOut(DWORD error) {
+    return error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT;
+}
+
 const char* Describe(DWORD error) {
+    if (IsTimeOut(error)) {
+        return "the operation timed out";
+    }
     switch (error) {
         case ERROR_WINHTTP_CANNOT_CONNECT:
             return "could not connect to the server";
         case ERROR_WINHTTP_CONNECTION_ERROR:
             return "the connection was reset or closed";
-        case ERROR_WINHTTP_TIMEOUT:
-            return "the operation timed out";
         case ERROR_WINHTTP_NAME_NOT_RESOLVED:
             return "could not resolve the host name";
         case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
@@ -236,11 +242,17 @@ bool HttpTransfer::Start(const Request& request) {
     m_Pending->limit = m_MaxBody;
     DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     DWORD_PTR context = reinterpret_cast<DWORD_PTR>(m_Pending);
+    // WinHTTP's own time-outs back the wall-clock one of Poll: set on the
+    // request (a session's reach only requests opened after them), the wait
+    // for the answer's head included (its own option, 90 s by default).
     const auto timeout = [](long ms) { return static_cast<int>(ms > 0 ? ms : 1); };
+    DWORD whole = static_cast<DWORD>(timeout(m_TimeoutMs));
     const bool configured =
-        ::WinHttpSetTimeouts(Handle(m_Multi), timeout(m_ConnectTimeoutMs),
+        ::WinHttpSetTimeouts(Handle(m_Easy), timeout(m_ConnectTimeoutMs),
                              timeout(m_ConnectTimeoutMs), timeout(m_TimeoutMs),
                              timeout(m_TimeoutMs)) &&
+        ::WinHttpSetOption(Handle(m_Easy), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &whole,
+                           sizeof whole) &&
         ::WinHttpSetOption(Handle(m_Easy), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never) &&
         ::WinHttpSetOption(Handle(m_Easy), WINHTTP_OPTION_CONTEXT_VALUE, &context,
                            sizeof context) &&
@@ -295,7 +307,7 @@ HttpTransfer::Outcome HttpTransfer::Poll() {
         char text[kErrorSize];
         std::snprintf(text, sizeof text, "%s (WinHTTP error %lu)", Describe(error),
                       static_cast<unsigned long>(error));
-        return Fail(error == ERROR_WINHTTP_TIMEOUT ? Failure::TimedOut : Failure::Transport, text);
+        return Fail(IsTimeOut(error) ? Failure::TimedOut : Failure::Transport, text);
     }
     if (done)
         return Finish();

@@ -202,6 +202,20 @@ TEST_F(HttpTransferService, ASilentServerTimesOutOnTheWallClockWithoutHoldingAPo
     EXPECT_FALSE(transfer.IsBusy());
 }
 
+// The HTTP library's own time-outs (on the real clock) are the same bound: a
+// silent server still ends the transfer while the wall clock stands still.
+TEST_F(HttpTransferService,
+       TheLibrarysOwnTimeOutEndsASilentTransferTooWhileTheWallClockStandsStill) {
+    TestHttpServer server(Behaviour::Silent);
+    HttpTransfer::Request request = Post(server.Url());
+    request.timeoutMs = 1000;
+    ASSERT_TRUE(transfer.Start(request));
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_EQ(Drive(&server), Outcome::Failed);
+    EXPECT_EQ(transfer.GetFailure(), Failure::TimedOut) << transfer.GetError();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 10s);
+}
+
 TEST_F(HttpTransferService, ASlowServerTimesOutAndAClockSetBackDoesNotStretchIt) {
     TestHttpServer server(Behaviour::Trickle, "0,abcdefgh");
     HttpTransfer::Request request = Post(server.Url());
