@@ -25,7 +25,8 @@ int FloatToInt(float value) {
 }
 
 // A text's number as the C library's atof reads it: leading blanks, decimal
-// or hexadecimal ("0x10"), exponents ("1e3"), "inf" and "nan"; a text that
+// or hexadecimal ("0x10"), exponents ("1e3"), "inf" and "nan" (Microsoft's
+// C runtime reads decimal numbers and exponents only); a text that
 // does not start with a number counts as 0. Beyond the float range it is
 // infinite, as the float conversion of the real console makes it.
 float ParseNumber(const char* text) {

@@ -1,5 +1,11 @@
 #include "TestHttpServer.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+// After winsock2.h, which must come before it.
+#include <windows.h>
+#else
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
@@ -7,6 +13,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -19,20 +26,101 @@ namespace {
 
 constexpr std::chrono::milliseconds kReadLimit{5000};
 
-int BoundSocket(int* port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        throw std::runtime_error("socket");
-    const int yes = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#ifdef _WIN32
+using PollEntry = WSAPOLLFD;
+constexpr Socket kNoSocket = INVALID_SOCKET;
+
+void StartSockets() {
+    static const bool started = [] {
+        WSADATA data{};
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    if (!started)
+        throw std::runtime_error("WSAStartup");
+}
+
+void CloseSocket(Socket fd) {
+    closesocket(fd);
+}
+
+int Poll(PollEntry* entries, unsigned count, int timeoutMs) {
+    return WSAPoll(entries, count, timeoutMs);
+}
+
+bool WouldBlock() {
+    return WSAGetLastError() == WSAEWOULDBLOCK;
+}
+
+// Sends never block (a peer that stops reading would hold the thread past
+// the stop signal) and never raise a signal.
+void SetNonBlocking(Socket fd) {
+    u_long on = 1;
+    ioctlsocket(fd, FIONBIO, &on);
+}
+
+int SendSome(Socket fd, const char* data, std::size_t length) {
+    return send(fd, data, static_cast<int>(length), 0);
+}
+#else
+using PollEntry = pollfd;
+constexpr Socket kNoSocket = -1;
+
+void StartSockets() {}
+
+void CloseSocket(Socket fd) {
+    close(fd);
+}
+
+int Poll(PollEntry* entries, unsigned count, int timeoutMs) {
+    return poll(entries, count, timeoutMs);
+}
+
+bool WouldBlock() {
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+}
+
+void SetNonBlocking(Socket) {}  // each send says MSG_DONTWAIT
+
+ssize_t SendSome(Socket fd, const char* data, std::size_t length) {
+    return send(fd, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+#endif
+
+PollEntry Waiting(Socket fd, short events) {
+    PollEntry entry{};
+    entry.fd = fd;
+    entry.events = events;
+    return entry;
+}
+
+sockaddr_in Loopback() {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
+    return address;
+}
+
+Socket BoundSocket(int type, int* port) {
+    StartSockets();
+#ifdef _WIN32
+    // Not inherited by programs the tests start.
+    const Socket fd = WSASocketW(AF_INET, type, 0, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+#else
+    const Socket fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
+#endif
+    if (fd == kNoSocket)
+        throw std::runtime_error("socket");
+#ifndef _WIN32
+    // (On Windows the option lets another socket take the port over.)
+    const int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#endif
+    sockaddr_in address = Loopback();
     socklen_t length = sizeof address;
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(fd);
+        CloseSocket(fd);
         throw std::runtime_error("bind");
     }
     *port = ntohs(address.sin_port);
@@ -51,6 +139,27 @@ std::size_t ContentLength(const std::string& head) {
 
 }  // namespace
 
+#ifdef _WIN32
+int OpenDescriptors() {
+    // Every other handle (threads, events, WinHTTP's own) comes and goes
+    // with the system's thread pools; the sockets are what a client leaves
+    // open. Handles are small multiples of four, handed out lowest first,
+    // so none lies beyond a few times the process's handle count.
+    DWORD handles = 0;
+    if (!GetProcessHandleCount(GetCurrentProcess(), &handles))
+        throw std::runtime_error("GetProcessHandleCount");
+    const std::uintptr_t last = 4 * (4 * static_cast<std::uintptr_t>(handles) + 1024);
+    int count = 0;
+    for (std::uintptr_t value = 4; value <= last; value += 4) {
+        int type = 0;
+        int length = sizeof type;
+        if (getsockopt(static_cast<SOCKET>(value), SOL_SOCKET, SO_TYPE,
+                       reinterpret_cast<char*>(&type), &length) == 0)
+            ++count;
+    }
+    return count;
+}
+#else
 int OpenDescriptors() {
     int count = 0;
     if (DIR* dir = opendir("/proc/self/fd")) {
@@ -60,18 +169,41 @@ int OpenDescriptors() {
     }
     return count;
 }
+#endif
+
+#ifdef _WIN32
+bool RunsUnderWine() {
+    // Only Wine's kernel32 has it.
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel && GetProcAddress(kernel, "wine_get_unix_file_name") != nullptr;
+}
+#else
+bool RunsUnderWine() {
+    return false;
+}
+#endif
 
 int ClosedPort() {
     int port = 0;
-    close(BoundSocket(&port));
+    CloseSocket(BoundSocket(SOCK_STREAM, &port));
     return port;
 }
 
 TestHttpServer::TestHttpServer(Behaviour behaviour, std::string body)
     : m_Behaviour(behaviour), m_Body(std::move(body)) {
-    m_Listen = BoundSocket(&m_Port);
-    if (listen(m_Listen, 16) != 0 || pipe2(m_StopPipe, O_CLOEXEC) != 0)
+    m_Listen = BoundSocket(SOCK_STREAM, &m_Port);
+    if (listen(m_Listen, 16) != 0)
         throw std::runtime_error("listen");
+#ifdef _WIN32
+    int stopPort = 0;
+    m_StopRead = BoundSocket(SOCK_DGRAM, &stopPort);
+#else
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
+    m_StopRead = ends[0];
+    m_StopWrite = ends[1];
+#endif
     m_Thread = std::thread([this] { Serve(); });
 }
 
@@ -82,13 +214,22 @@ TestHttpServer::~TestHttpServer() {
     }
     m_Changed.notify_all();
     const char stop = 's';
-    (void)!write(m_StopPipe[1], &stop, 1);
+#ifdef _WIN32
+    sockaddr_in self{};
+    int length = sizeof self;
+    getsockname(m_StopRead, reinterpret_cast<sockaddr*>(&self), &length);
+    sendto(m_StopRead, &stop, 1, 0, reinterpret_cast<sockaddr*>(&self), length);
+#else
+    (void)!write(m_StopWrite, &stop, 1);
+#endif
     m_Thread.join();
-    for (int fd : m_Held)
-        close(fd);
-    close(m_Listen);
-    close(m_StopPipe[0]);
-    close(m_StopPipe[1]);
+    for (Socket fd : m_Held)
+        CloseSocket(fd);
+    CloseSocket(m_Listen);
+    CloseSocket(m_StopRead);
+#ifndef _WIN32
+    close(m_StopWrite);
+#endif
 }
 
 std::string TestHttpServer::Url(const std::string& path) const {
@@ -160,12 +301,17 @@ bool TestHttpServer::StopWait(std::chrono::milliseconds limit) {
 
 void TestHttpServer::Serve() {
     for (;;) {
-        pollfd fds[2] = {{m_Listen, POLLIN, 0}, {m_StopPipe[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN))
+        PollEntry fds[2] = {Waiting(m_Listen, POLLIN), Waiting(m_StopRead, POLLIN)};
+        if (Poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN))
             return;
-        const int fd = accept4(m_Listen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
+#ifdef _WIN32
+        const Socket fd = accept(m_Listen, nullptr, nullptr);
+#else
+        const Socket fd = accept4(m_Listen, nullptr, nullptr, SOCK_CLOEXEC);
+#endif
+        if (fd == kNoSocket)
             continue;
+        SetNonBlocking(fd);
         {
             std::lock_guard lock(m_Mutex);
             ++m_Accepted;
@@ -180,13 +326,13 @@ void TestHttpServer::Serve() {
 namespace {
 
 // Sends all of it unless the peer goes or `stopFd` is signalled.
-bool SendAll(int fd, int stopFd, const char* data, std::size_t length) {
+bool SendAll(Socket fd, Socket stopFd, const char* data, std::size_t length) {
     while (length > 0) {
-        pollfd fds[2] = {{fd, POLLOUT, 0}, {stopFd, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN))
+        PollEntry fds[2] = {Waiting(fd, POLLOUT), Waiting(stopFd, POLLIN)};
+        if (Poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN))
             return false;
-        const ssize_t sent = send(fd, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        const auto sent = SendSome(fd, data, length);
+        if (sent < 0 && WouldBlock())
             continue;
         if (sent <= 0)
             return false;
@@ -204,7 +350,7 @@ std::string TestHttpServer::Head(const std::string& lengthLine) const {
            m_ExtraHead + lengthLine + "\r\n";
 }
 
-bool TestHttpServer::ReadRequest(int fd) {
+bool TestHttpServer::ReadRequest(Socket fd) {
     std::string text;
     std::size_t headEnd = std::string::npos;
     const auto deadline = std::chrono::steady_clock::now() + kReadLimit;
@@ -213,12 +359,14 @@ bool TestHttpServer::ReadRequest(int fd) {
             break;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        pollfd fds[2] = {{fd, POLLIN, 0}, {m_StopPipe[0], POLLIN, 0}};
-        if (left.count() <= 0 || poll(fds, 2, static_cast<int>(left.count())) <= 0 ||
+        PollEntry fds[2] = {Waiting(fd, POLLIN), Waiting(m_StopRead, POLLIN)};
+        if (left.count() <= 0 || Poll(fds, 2, static_cast<int>(left.count())) <= 0 ||
             (fds[1].revents & POLLIN))
             return false;
         char chunk[4096];
-        const ssize_t got = recv(fd, chunk, sizeof chunk, 0);
+        const auto got = recv(fd, chunk, sizeof chunk, 0);
+        if (got < 0 && WouldBlock())
+            continue;
         if (got <= 0)
             return false;
         text.append(chunk, static_cast<std::size_t>(got));
@@ -233,9 +381,9 @@ bool TestHttpServer::ReadRequest(int fd) {
     return true;
 }
 
-void TestHttpServer::Handle(int fd) {
+void TestHttpServer::Handle(Socket fd) {
     if (!ReadRequest(fd)) {
-        close(fd);
+        CloseSocket(fd);
         return;
     }
     std::string body;
@@ -245,13 +393,13 @@ void TestHttpServer::Handle(int fd) {
         body = m_Body;
         floodBytes = m_FloodBytes;
     }
-    const int stop = m_StopPipe[0];
+    const Socket stop = m_StopRead;
     switch (m_Behaviour) {
         case Behaviour::Answer: {
             const std::string length = "Content-Length: " + std::to_string(body.size()) + "\r\n";
             const std::string answer = Head(length) + body;
             SendAll(fd, stop, answer.data(), answer.size());
-            close(fd);
+            CloseSocket(fd);
             {
                 std::lock_guard lock(m_Mutex);
                 ++m_Answers;
@@ -276,13 +424,14 @@ void TestHttpServer::Handle(int fd) {
                 if (StopWait(std::chrono::milliseconds(1000)))
                     break;
             }
-            close(fd);
+            CloseSocket(fd);
             return;
         }
         case Behaviour::Reset: {
             const linger hard{1, 0};
-            setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-            close(fd);
+            setsockopt(fd, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard),
+                       sizeof hard);
+            CloseSocket(fd);
             return;
         }
         case Behaviour::Flood: {
@@ -297,11 +446,11 @@ void TestHttpServer::Handle(int fd) {
                     Step();
                 }
             }
-            close(fd);
+            CloseSocket(fd);
             return;
         }
     }
-    close(fd);
+    CloseSocket(fd);
 }
 
 }  // namespace testnet

@@ -8,12 +8,20 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace testnet {
+
+// A socket: a descriptor on Linux, a Winsock handle on Windows.
+#ifdef _WIN32
+using Socket = std::uintptr_t;
+#else
+using Socket = int;
+#endif
 
 enum class Behaviour {
     Answer,   // reads the request, answers 200 with the body, closes
@@ -59,8 +67,8 @@ public:
 
 private:
     void Serve();
-    void Handle(int fd);
-    bool ReadRequest(int fd);
+    void Handle(Socket fd);
+    bool ReadRequest(Socket fd);
     std::string Head(const std::string& lengthLine) const;
     // Waits on the stop signal, at most `limit`; true when told to stop.
     bool StopWait(std::chrono::milliseconds limit);
@@ -68,10 +76,15 @@ private:
     void Step();
 
     Behaviour m_Behaviour;
-    int m_Listen = -1;
+    Socket m_Listen;
     int m_Port = 0;
-    int m_StopPipe[2] = {-1, -1};
-    std::vector<int> m_Held;  // connections a Silent server keeps open
+    // Readable once the server stops: a pipe's end on Linux, a UDP socket
+    // on Windows (whose poll takes sockets only) that is sent a datagram.
+    Socket m_StopRead;
+#ifndef _WIN32
+    int m_StopWrite = -1;
+#endif
+    std::vector<Socket> m_Held;  // connections a Silent server keeps open
     mutable std::mutex m_Mutex;
     std::condition_variable m_Changed;
     std::string m_Body;
@@ -90,7 +103,12 @@ private:
 // A port on 127.0.0.1 where nothing listens: bound once, then closed.
 int ClosedPort();
 
-// The process's open file descriptors: what a client left open shows here.
+// The process's open file descriptors (on Windows: its open sockets, which
+// is what a client may leave open there): what a client left open shows here.
 int OpenDescriptors();
+
+// True in a Windows program that runs under Wine, whose system libraries
+// differ from Windows' in ways a few checks must allow for.
+bool RunsUnderWine();
 
 }  // namespace testnet

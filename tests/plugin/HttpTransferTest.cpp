@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -247,7 +248,9 @@ TEST_F(HttpTransferService, AResetAndAClosedPortFailAsTransportErrors) {
 }
 
 TEST_F(HttpTransferService, CancelRestartAndDestructionLeaveNoConnectionOpen) {
-    TestHttpServer server(Behaviour::Silent);
+    const int baseline = OpenDescriptors();
+    auto owned = std::make_unique<TestHttpServer>(Behaviour::Silent);
+    TestHttpServer& server = *owned;
     const int before = OpenDescriptors();
     ASSERT_TRUE(transfer.Start(Post(server.Url())));
     ASSERT_TRUE(DriveUntilRequests(server, 1));
@@ -271,8 +274,18 @@ TEST_F(HttpTransferService, CancelRestartAndDestructionLeaveNoConnectionOpen) {
     transfer.Cancel();
     // The server still holds its ends (held sockets are counted before).
     // Each accepted connection is one descriptor the server holds; no
-    // client end remains.
-    EXPECT_EQ(OpenDescriptors(), before + server.Accepted());
+    // client end remains. (Wine's WinHTTP lets a receive under way run on
+    // after its request is closed, until the server ends the connection or
+    // the receive times out; Windows cancels it at the close.)
+    if (!testnet::RunsUnderWine()) {
+        EXPECT_EQ(OpenDescriptors(), before + server.Accepted());
+    }
+    // Once the server has gone, nothing at all is left.
+    owned.reset();
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (OpenDescriptors() != baseline && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(OpenDescriptors(), baseline);
 }
 
 TEST_F(HttpTransferService, AFileSinkKeepsOnlyAWholeDownload) {

@@ -58,6 +58,9 @@ TEST(ModuleInformationUnit, APathWithoutSeparatorHasNoFileName) {
     EXPECT_TRUE(SplitOf("/srv/addons/").fileName.empty());
 }
 
+// The dynamic loader's answer (dladdr); the Windows build takes its path
+// from its module entry instead (windows_module_tests).
+#ifndef _WIN32
 TEST(ModuleInformationUnit, TheLoaderKnowsTheFileHoldingThisCode) {
     const std::string path = FindModulePath();
     ASSERT_FALSE(path.empty());
@@ -65,3 +68,4 @@ TEST(ModuleInformationUnit, TheLoaderKnowsTheFileHoldingThisCode) {
     EXPECT_FALSE(split.directory.empty());
     EXPECT_FALSE(split.fileName.empty());
 }
+#endif

@@ -18,6 +18,16 @@ struct CallbackRecord {
 
 std::vector<CallbackRecord> s_calls;
 
+// Values are read with the C library's atof. glibc reads C99's hexadecimal
+// numbers, infinity and NaN; Microsoft's C runtime (msvcrt), which the
+// Windows server's modules and the Windows build read with, reads decimal
+// numbers only, so "0x10" is its leading 0 there and "inf" no number.
+#ifdef _WIN32
+constexpr bool kC99Numbers = false;
+#else
+constexpr bool kC99Numbers = true;
+#endif
+
 void Record(IConVar* var, const char* oldValue, float oldFloat) {
     s_calls.push_back({oldValue, oldFloat, static_cast<ConVar*>(var)->GetString()});
 }
@@ -170,9 +180,18 @@ TEST_F(SdkConVar, TextThatIsNotANumberCountsAsZero) {
     const struct {
         const char* text;
         float value;
-    } cases[] = {{"abc", 0.0f},     {"12abc", 12.0f}, {"  7", 7.0f},    {"+3", 3.0f},
-                 {"-.5", -0.5f},    {"0x10", 16.0f},  {"1e3", 1000.0f}, {"0x1p4", 16.0f},
-                 {"-0X1f", -31.0f}, {"", 0.0f},       {".", 0.0f},      {"e5", 0.0f}};
+    } cases[] = {{"abc", 0.0f},
+                 {"12abc", 12.0f},
+                 {"  7", 7.0f},
+                 {"+3", 3.0f},
+                 {"-.5", -0.5f},
+                 {"0x10", kC99Numbers ? 16.0f : 0.0f},
+                 {"1e3", 1000.0f},
+                 {"0x1p4", kC99Numbers ? 16.0f : 0.0f},
+                 {"-0X1f", kC99Numbers ? -31.0f : 0.0f},
+                 {"", 0.0f},
+                 {".", 0.0f},
+                 {"e5", 0.0f}};
     for (const auto& c : cases) {
         var.SetValue(c.text);
         EXPECT_EQ(var.GetFloat(), c.value) << c.text;
@@ -190,10 +209,10 @@ TEST_F(SdkConVar, NanAndInfinityAreNumbersNanPassesTheBounds) {
     EXPECT_EQ(var.GetInt(), INT_MAX);
     EXPECT_STREQ(var.GetString(), "1e40");
     var.SetValue("-inf");
-    EXPECT_EQ(var.GetFloat(), -HUGE_VALF);
-    EXPECT_EQ(var.GetInt(), INT_MIN);
+    EXPECT_EQ(var.GetFloat(), kC99Numbers ? -HUGE_VALF : 0.0f);
+    EXPECT_EQ(var.GetInt(), kC99Numbers ? INT_MIN : 0);
     var.SetValue("NaN");
-    EXPECT_TRUE(std::isnan(var.GetFloat()));
+    EXPECT_EQ(std::isnan(var.GetFloat()), kC99Numbers);
     EXPECT_EQ(var.GetInt(), 0);
     var.SetValue(std::nanf(""));
     EXPECT_TRUE(std::isnan(var.GetFloat()));
@@ -201,20 +220,24 @@ TEST_F(SdkConVar, NanAndInfinityAreNumbersNanPassesTheBounds) {
 
     // Every comparison with NaN is false, so no bound catches it; infinity
     // is clamped like any number.
+    // (Where the texts are no numbers, they count as 0, below the bound.)
     ConVar bounded("sdk_cv_l2", "5", 0, "help", true, 1.0f, true, 100.0f, Record);
     bounded.SetValue("nan");
+    EXPECT_EQ(std::isnan(bounded.GetFloat()), kC99Numbers);
+    EXPECT_STREQ(bounded.GetString(), kC99Numbers ? "nan" : "1.000000");
+    bounded.SetValue(std::nanf(""));
     EXPECT_TRUE(std::isnan(bounded.GetFloat()));
     EXPECT_STREQ(bounded.GetString(), "nan");
     bounded.SetValue("inf");
-    EXPECT_EQ(bounded.GetFloat(), 100.0f);
-    EXPECT_STREQ(bounded.GetString(), "100.000000");
+    EXPECT_EQ(bounded.GetFloat(), kC99Numbers ? 100.0f : 1.0f);
+    EXPECT_STREQ(bounded.GetString(), kC99Numbers ? "100.000000" : "1.000000");
     bounded.SetValue("-1e40");
     EXPECT_STREQ(bounded.GetString(), "1.000000");
     bounded.SetValue("0x100");
-    EXPECT_STREQ(bounded.GetString(), "100.000000");
+    EXPECT_STREQ(bounded.GetString(), kC99Numbers ? "100.000000" : "1.000000");
     bounded.SetValue(HUGE_VALF);
     EXPECT_STREQ(bounded.GetString(), "100.000000");
-    EXPECT_EQ(s_calls.size(), 5u);
+    EXPECT_EQ(s_calls.size(), 6u);
 }
 
 TEST_F(SdkConVar, OneCallbackSlotInstallingReplacesWithoutCalling) {

@@ -1,7 +1,6 @@
 // The host's registry (vstdlib) and a module's registration through it:
 // ConVar_Register, ConVar_Unregister, replacement commands, and a module that
 // exports nothing but CreateInterface.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <icvar.h>
 #include <tier1/convar.h>
@@ -17,6 +16,12 @@
 
 #include "ISdkTestModule.h"
 #include "SpewCapture.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 namespace {
 
@@ -190,21 +195,61 @@ TEST_F(SdkRegistry, RandomStreamIsSeededAndInRange) {
 }
 
 // The test module, loaded the way the host loads a plug-in.
+#ifdef _WIN32
+void* OpenModule() {
+    return LoadLibraryA(SDK_TEST_MODULE_PATH);
+}
+void* ModuleSymbol(void* handle, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+void CloseModule(void* handle) {
+    FreeLibrary(static_cast<HMODULE>(handle));
+}
+bool ModuleInMemory() {
+    return GetModuleHandleA(SDK_TEST_MODULE_PATH) != nullptr;
+}
+std::string LoadError() {
+    return "LoadLibrary failed with error " + std::to_string(GetLastError());
+}
+#else
+void* OpenModule() {
+    return dlopen(SDK_TEST_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+}
+void* ModuleSymbol(void* handle, const char* name) {
+    return dlsym(handle, name);
+}
+void CloseModule(void* handle) {
+    dlclose(handle);
+}
+bool ModuleInMemory() {
+    void* handle = dlopen(SDK_TEST_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD);
+    if (handle)
+        dlclose(handle);
+    return handle != nullptr;
+}
+std::string LoadError() {
+    const char* error = dlerror();
+    return error ? error : "";
+}
+#endif
+
 class LoadedModule {
 public:
-    LoadedModule() : m_handle(dlopen(SDK_TEST_MODULE_PATH, RTLD_NOW | RTLD_LOCAL)) {
+    LoadedModule() : m_handle(OpenModule()) {
         if (!m_handle)
             return;
-        auto create = reinterpret_cast<CreateInterfaceFn>(dlsym(m_handle, "CreateInterface"));
+        auto create =
+            reinterpret_cast<CreateInterfaceFn>(ModuleSymbol(m_handle, "CreateInterface"));
         if (create)
             m_module = static_cast<ISdkTestModule*>(create(SDK_TEST_MODULE_VERSION, nullptr));
     }
     ~LoadedModule() {
         if (m_handle)
-            dlclose(m_handle);
+            CloseModule(m_handle);
     }
     ISdkTestModule* operator->() const { return m_module; }
     explicit operator bool() const { return m_module != nullptr; }
+    void* Handle() const { return m_handle; }
 
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
@@ -226,7 +271,7 @@ protected:
 
 TEST_F(SdkRegistryModule, RegistersItsObjectsAndUnregistersEveryOne) {
     LoadedModule module;
-    ASSERT_TRUE(module) << dlerror();
+    ASSERT_TRUE(module) << LoadError();
     module->Connect(EngineFactory);
 
     ConVar* var = cvar->FindVar(SDK_TEST_VAR);
@@ -249,7 +294,7 @@ TEST_F(SdkRegistryModule, RegistersItsObjectsAndUnregistersEveryOne) {
 
 TEST_F(SdkRegistryModule, AReplacementFindsTheHostCommandWinsAndForwards) {
     LoadedModule module;
-    ASSERT_TRUE(module) << dlerror();
+    ASSERT_TRUE(module) << LoadError();
     module->Connect(EngineFactory);
     EXPECT_TRUE(module->FoundHostCommand());
     ConCommand* found = cvar->FindCommand(SDK_HOST_CMD);
@@ -264,7 +309,7 @@ TEST_F(SdkRegistryModule, AReplacementFindsTheHostCommandWinsAndForwards) {
 
 TEST_F(SdkRegistryModule, ObjectsMadeAfterRegistrationJoinAtOnceAndLeaveOnDestruction) {
     LoadedModule module;
-    ASSERT_TRUE(module) << dlerror();
+    ASSERT_TRUE(module) << LoadError();
     module->Connect(EngineFactory);
     ConVar* late = module->MakeLateVariable();
     EXPECT_EQ(cvar->FindVar(SDK_TEST_LATE_VAR), late);
@@ -280,14 +325,13 @@ TEST_F(SdkRegistryModule, ObjectsMadeAfterRegistrationJoinAtOnceAndLeaveOnDestru
 TEST_F(SdkRegistryModule, ReloadingGivesFreshGlobals) {
     {
         LoadedModule module;
-        ASSERT_TRUE(module) << dlerror();
+        ASSERT_TRUE(module) << LoadError();
         module->Connect(EngineFactory);
         RunCommand(SDK_TEST_CMD);
         EXPECT_EQ(module->CommandRuns(), 1);
         module->Disconnect();
     }
-    EXPECT_EQ(dlopen(SDK_TEST_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr)
-        << "the module stayed in memory after dlclose";
+    EXPECT_FALSE(ModuleInMemory()) << "the module stayed in memory after it was closed";
     LoadedModule again;
     ASSERT_TRUE(again);
     EXPECT_EQ(again->CommandRuns(), 0);
@@ -299,7 +343,7 @@ TEST_F(SdkRegistryModule, ReloadingGivesFreshGlobals) {
 TEST_F(SdkRegistryModule, UnloadingWithoutUnregisteringLeavesNothingBehind) {
     {
         LoadedModule module;
-        ASSERT_TRUE(module) << dlerror();
+        ASSERT_TRUE(module) << LoadError();
         module->Connect(EngineFactory);
         module->DisconnectOnly();
         EXPECT_NE(cvar->FindVar(SDK_TEST_VAR), nullptr);
@@ -309,6 +353,28 @@ TEST_F(SdkRegistryModule, UnloadingWithoutUnregisteringLeavesNothingBehind) {
     EXPECT_TRUE(NoTestModuleEntries());
 }
 
+#ifdef _WIN32
+// The export directory of the loaded module: a DLL exports functions only.
+TEST(SdkRegistryExports, TheModuleExportsOnlyCreateInterface) {
+    LoadedModule module;
+    ASSERT_TRUE(module.Handle()) << LoadError();
+    const auto* base = static_cast<const unsigned char*>(module.Handle());
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& entry =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    ASSERT_NE(entry.VirtualAddress, 0u);
+    const auto* exports =
+        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
+    const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+    std::set<std::string> functions;
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        functions.insert(reinterpret_cast<const char*>(base + names[i]));
+    EXPECT_EQ(functions, std::set<std::string>{"CreateInterface"});
+    // No export by number only.
+    EXPECT_EQ(exports->NumberOfFunctions, exports->NumberOfNames);
+}
+#else
 TEST(SdkRegistryExports, TheModuleExportsOnlyCreateInterface) {
     const std::string command =
         std::string(SDK_TEST_NM) + " -D --defined-only " + SDK_TEST_MODULE_PATH;
@@ -328,5 +394,6 @@ TEST(SdkRegistryExports, TheModuleExportsOnlyCreateInterface) {
     EXPECT_EQ(functions, std::set<std::string>{"CreateInterface"});
     EXPECT_TRUE(others.empty()) << *others.begin();
 }
+#endif
 
 }  // namespace

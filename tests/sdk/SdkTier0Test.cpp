@@ -1,12 +1,18 @@
 // tier0: the output sink, the command line and the input/output hook table.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <tier0/dbg.h>
 #include <tier0/icommandline.h>
 #include <tier0/vcr.h>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <string>
 
@@ -100,6 +106,11 @@ int CountingRecv(int s, char* buf, int len, int flags, sockaddr* from, int* from
 }
 
 TEST(SdkTier0, DefaultReceiveReadsRealDatagramsAndCanBeReplaced) {
+#ifdef _WIN32
+    // The server starts Winsock before it opens its socket; so does the test.
+    WSADATA data{};
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+#endif
     const int sock = g_pVCR->Hook_socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_GE(sock, 0);
     sockaddr_in addr{};
@@ -107,7 +118,12 @@ TEST(SdkTier0, DefaultReceiveReadsRealDatagramsAndCanBeReplaced) {
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(g_pVCR->Hook_bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
     socklen_t length = sizeof(addr);
+#ifdef _WIN32
+    ASSERT_EQ(getsockname(static_cast<SOCKET>(sock), reinterpret_cast<sockaddr*>(&addr), &length),
+              0);
+#else
     ASSERT_EQ(getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &length), 0);
+#endif
     auto* to = reinterpret_cast<const sockaddr*>(&addr);
 
     ASSERT_EQ(g_pVCR->Hook_sendto(sock, "\xff\xff\xff\xffU", 5, 0, to, sizeof(addr)), 5);
@@ -130,6 +146,9 @@ TEST(SdkTier0, DefaultReceiveReadsRealDatagramsAndCanBeReplaced) {
     EXPECT_EQ(second, 0);  // the empty datagram
     EXPECT_EQ(s_hookedReads, 2);
     g_pVCR->Hook_closesocket(sock);
+#ifdef _WIN32
+    WSACleanup();
+#endif
 }
 
 }  // namespace
