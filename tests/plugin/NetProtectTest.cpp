@@ -3,20 +3,31 @@
 // the engine reads its own.
 #include <tier0/vcr.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#ifndef _WIN32
 #include <sys/time.h>
-#include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <string>
 
 #include "TravikServerTest.h"
+#include "engine/Sockets.h"
 
 namespace {
 
 using RecvFunction = decltype(VCR_t::Hook_recvfrom);
+
+// The host's input/output table holds sockets as int (a 32-bit Windows
+// process's Winsock handles fit).
+#ifdef _WIN32
+SOCKET Native(int socket) {
+    return static_cast<SOCKET>(socket);
+}
+#else
+int Native(int socket) {
+    return socket;
+}
+#endif
 
 const std::string kGamePacket("\x12\x00\x00\x80 game", 9);
 const std::string kPrintRequest = "\xFF\xFF\xFF\xFFlhello";
@@ -27,25 +38,33 @@ const std::string kPlayerQuery = "\xFF\xFF\xFF\xFFU\xFF\xFF\xFF\xFF";
 class Loopback {
 public:
     Loopback() {
-        server = socket(AF_INET, SOCK_DGRAM, 0);
-        client = socket(AF_INET, SOCK_DGRAM, 0);
+        sim::StartSockets();
+        server = static_cast<int>(socket(AF_INET, SOCK_DGRAM, 0));
+        client = static_cast<int>(socket(AF_INET, SOCK_DGRAM, 0));
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        bind(Native(server), reinterpret_cast<sockaddr*>(&address), sizeof address);
         socklen_t length = sizeof address;
-        getsockname(server, reinterpret_cast<sockaddr*>(&address), &length);
-        connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        getsockname(Native(server), reinterpret_cast<sockaddr*>(&address), &length);
+        connect(Native(client), reinterpret_cast<sockaddr*>(&address), sizeof address);
+#ifdef _WIN32
+        const DWORD wait = 1000;
+        setsockopt(Native(server), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait),
+                   sizeof wait);
+#else
         timeval wait{1, 0};
         setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+#endif
     }
     ~Loopback() {
-        close(server);
-        close(client);
+        sim::CloseSocket(server);
+        sim::CloseSocket(client);
     }
 
     void Send(const std::string& bytes) const {
-        ASSERT_EQ(send(client, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        ASSERT_EQ(send(Native(client), bytes.data(), static_cast<int>(bytes.size()), 0),
+                  static_cast<int>(bytes.size()));
     }
 
     // One read as the engine does it; the datagram, or "<n>" for a result

@@ -2,7 +2,10 @@
 // kinds of answer, the queue, and the hosts that go wrong (silent, slow,
 // reset, gone, oversized, web pages), judged by what players and the server
 // console saw.
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AuthServerTest.h"
@@ -235,7 +238,10 @@ TEST_F(TKAuthHostTimeOut, ASlowHostGetsFifteenSecondsWhileFramesRunOn) {
 // A player leaving during his transfer, a level change and an unload
 // during one: no announcement, and the connection is let go.
 TEST_F(TKAuthHostFeature, ATransferCutShortSaysNothingAndLetsItsConnectionGo) {
-    TestHttpServer league(Behaviour::Silent);
+    const int beforeLeague = testnet::OpenDescriptors();
+    auto owned = std::make_unique<TestHttpServer>(Behaviour::Silent);
+    TestHttpServer& league = *owned;
+    const int leagueOwn = testnet::OpenDescriptors() - beforeLeague;
     StartWarServer("tk_authhost \"" + league.Url("/auth") + "\"\n");
     const int idle = testnet::OpenDescriptors();
     // Descriptors of the plug-in's transfers: beyond the idle server's and
@@ -259,7 +265,20 @@ TEST_F(TKAuthHostFeature, ATransferCutShortSaysNothingAndLetsItsConnectionGo) {
     server->RunSeconds(16.0);
     EXPECT_FALSE(ChatHas(bob, kUnable));
     EXPECT_EQ(ConsoleCount("TKAuthHost returned"), 0);
-    EXPECT_EQ(clientEnds(), 0);
+    // (Wine's WinHTTP lets a receive under way run on after its request is
+    // closed, until the server ends the connection or the receive times
+    // out; Windows cancels it at the close.)
+    if (!testnet::RunsUnderWine()) {
+        EXPECT_EQ(clientEnds(), 0);
+    }
+    // Once the league has gone, only the idle server's are left.
+    owned.reset();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (testnet::OpenDescriptors() != idle - leagueOwn &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(testnet::OpenDescriptors(), idle - leagueOwn);
 }
 
 }  // namespace

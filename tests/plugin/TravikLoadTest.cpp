@@ -1,6 +1,5 @@
 // Loading, refusing and unloading the plug-in as the host sees it: its
 // console lines, its variables, the server tags and what players are told.
-#include <dlfcn.h>
 #include <icvar.h>
 #include <iserverplugin.h>
 #include <tier1/convar.h>
@@ -11,6 +10,7 @@
 #include <utility>
 
 #include "TravikServerTest.h"
+#include "engine/Platform.h"
 
 namespace {
 
@@ -36,13 +36,15 @@ protected:
     };
     OpenedModule OpenModule() {
         OpenedModule opened;
-        opened.handle = dlopen(folder.PathOf("addons/travik.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        std::string error;
+        opened.handle = sim::SharedModule::Open(
+            folder.PathOf(std::string("addons/travik") + sim::kModuleExtension), error);
         if (!opened.handle) {
-            ADD_FAILURE() << dlerror();
+            ADD_FAILURE() << error;
             return opened;
         }
-        opened.factory =
-            reinterpret_cast<CreateInterfaceFn>(dlsym(opened.handle, "CreateInterface"));
+        opened.factory = reinterpret_cast<CreateInterfaceFn>(
+            sim::SharedModule::Symbol(opened.handle, "CreateInterface"));
         if (opened.factory) {
             opened.plugin = static_cast<IServerPluginCallbacks*>(
                 opened.factory(INTERFACEVERSION_ISERVERPLUGINCALLBACKS, nullptr));
@@ -223,8 +225,8 @@ std::string Differences(const HostVariables& a, const HostVariables& b) {
 
 // The variables whose change callback lies in the module of `symbol`.
 std::string CallbacksInto(sim::Server& server, const void* symbol) {
-    Dl_info module{};
-    if (!dladdr(symbol, &module)) {
+    const void* module = sim::SharedModule::BaseOf(symbol);
+    if (!module) {
         return "?";
     }
     std::string names;
@@ -233,10 +235,8 @@ std::string CallbacksInto(sim::Server& server, const void* symbol) {
             continue;
         }
         const auto* var = static_cast<ConVar*>(entry);
-        Dl_info owner{};
-        if (var->GetChangeCallback() &&
-            dladdr(reinterpret_cast<const void*>(var->GetChangeCallback()), &owner) &&
-            owner.dli_fbase == module.dli_fbase) {
+        if (var->GetChangeCallback() && sim::SharedModule::BaseOf(reinterpret_cast<const void*>(
+                                            var->GetChangeCallback())) == module) {
             names += std::string(var->GetName()) + " ";
         }
     }
@@ -263,7 +263,7 @@ TEST_F(TravikLoadFeature, ARefusedLoadGivesTheHostBackEverythingWithoutUnload) {
                    "supported (Unloading)\n"));
     EXPECT_EQ(CallbacksInto(*server, reinterpret_cast<const void*>(module.factory)), "");
     EXPECT_EQ(Differences(HostVariablesOf(*server), before), "");
-    dlclose(module.handle);
+    sim::SharedModule::Close(module.handle);
     ClearConsole();
     // None of these may reach code of the released module.
     Console("sv_cheats 0");
@@ -372,7 +372,7 @@ TEST_P(TravikLoadMissingInterfaceFeature, IsRefusedWithItsMessage) {
     EXPECT_TRUE(ConsoleHas(GetParam().message)) << ConsoleText();
     EXPECT_FALSE(ConsoleHas("[Travik] Plugin Successfully Loaded!"));
     plugin->Unload();
-    dlclose(module.handle);
+    sim::SharedModule::Close(module.handle);
     EXPECT_FALSE(AnyTravikVariable());
 }
 

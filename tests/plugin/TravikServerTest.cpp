@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/Platform.h"
 #include "engine/WallClock.h"
 #include "sim/ISimGame.h"
 
@@ -38,8 +39,7 @@ int CountOf(const std::string& text, const std::string& needle) {
 
 TravikServerTest::TravikServerTest() : folder(SRCDS_SIM_TEMPLATE) {
     // Log stamps are checked in UTC.
-    setenv("TZ", "UTC", 1);
-    tzset();
+    sim::UseUtcLocalTime();
 }
 
 TravikServerTest::~TravikServerTest() {
@@ -50,7 +50,8 @@ TravikServerTest::~TravikServerTest() {
 void TravikServerTest::InstallModule() {
     ASSERT_TRUE(folder.Ok()) << folder.Error();
     std::error_code error;
-    fs::copy_file(TRAVIK_INSTALL_DIR "/addons/travik.so", folder.PathOf("addons/travik.so"),
+    const std::string module = std::string("addons/travik") + sim::kModuleExtension;
+    fs::copy_file(TRAVIK_INSTALL_DIR "/" + module, folder.PathOf(module),
                   fs::copy_options::overwrite_existing, error);
     ASSERT_FALSE(error) << error.message();
     ASSERT_TRUE(
