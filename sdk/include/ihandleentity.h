@@ -12,10 +12,8 @@ public:
     //  0-1 destructor
     //  2 SetRefEHandle
     //  3 GetRefEHandle
-    // IServerUnknown's come right after these; on Windows it holds the
-    // destructor that slot 0 calls (see SDK_DESTRUCTOR_SLOT_PURE).
-    SDK_DESTRUCTOR_SLOT_PURE(IHandleEntity)
+    SDK_DESTRUCTOR_SLOT(IHandleEntity)
     virtual void SetRefEHandle(const CBaseHandle& handle) = 0;
     virtual const CBaseHandle& GetRefEHandle() const = 0;
-    SDK_DESTRUCTOR_PROTECTED(IHandleEntity)
+    SDK_DESTRUCTOR_LAST(IHandleEntity)
 };

@@ -52,55 +52,33 @@ using uint = unsigned int;
 // built by the Microsoft compiler: one slot, holding a deleting destructor
 // that is called (thiscall) with a flags word, bit 0 meaning "free the
 // memory too", and answers the object's address. g++, which builds the
-// Windows plug-in too, cannot lay a table out that way. In the Windows build
-// the slot is a virtual function of the deleting destructor's shape, which
-// destroys (and frees) the whole object through the real destructor; and
-// the real destructor, virtual, is declared where its two slots come after
-// everything the server calls. g++ gives them the place of the declaration
-// among the functions of its class, which is before every virtual function
-// a derived class adds; so:
-// - an interface that no SDK interface extends puts SDK_DESTRUCTOR_SLOT(Class)
-//   where its destructor is declared, and SDK_DESTRUCTOR_LAST(Class) after
-//   its last virtual function. The plug-in's classes that implement one add
-//   no virtual function the server calls.
-// - in a chain of interfaces, each extending the one before with virtual
-//   functions (IHandleEntity, then IServerUnknown), the first declares the
-//   slot with SDK_DESTRUCTOR_SLOT_PURE(Class), and it and every other one but
-//   the last end with SDK_DESTRUCTOR_PROTECTED(Class): no virtual destructor,
-//   so nothing comes between their functions. The last fills the slot with
-//   SDK_DESTRUCTOR_SLOT_FILL(Class) and ends with SDK_DESTRUCTOR_LAST(Class).
-//   A class deriving from the last one (a game entity) overrides its
-//   destructor as usual; the virtual functions it adds come after those two
-//   slots, two further on than where the Microsoft compiler puts them.
-// - a class whose derived classes add virtual functions the server calls at
-//   the Microsoft compiler's slots (ConCommandBase, whose ConCommand adds
-//   Dispatch) has no virtual destructor there at all: each class of the
-//   family overrides the slot with SDK_DELETING_DESTRUCTOR(Class) and
-//   declares its destructor with SDK_DESTRUCTOR_OVERRIDE.
-// On Linux SDK_DESTRUCTOR_SLOT and SDK_DESTRUCTOR_SLOT_PURE are the plain
-// virtual destructor and the others are empty.
+// Windows plug-in too, cannot lay a table out that way, so in the Windows
+// build:
+// - an interface puts SDK_DESTRUCTOR_SLOT(Class) where its destructor is
+//   declared: one virtual function of the deleting destructor's shape, which
+//   destroys (and frees) the whole object through the real destructor; and
+//   SDK_DESTRUCTOR_LAST(Class) after its last virtual function: the real
+//   (virtual) destructor, whose two slots then come after everything the
+//   server calls. A class that derives from an interface adds no virtual
+//   function the server calls, so nothing of its own moves.
+// - a class whose derived classes add virtual functions the server calls
+//   (ConCommandBase, whose ConCommand adds Dispatch) has no virtual
+//   destructor there at all: each class of the family overrides the slot
+//   with SDK_DELETING_DESTRUCTOR(Class).
+// On Linux SDK_DESTRUCTOR_SLOT is the plain virtual destructor and the others
+// are empty.
 #ifdef _WIN32
-#define SDK_DESTRUCTOR_SLOT_BODY(Class) \
-    {                                   \
-        if (flags & 1)                  \
-            delete this;                \
-        else                            \
-            this->~Class();             \
-        return this;                    \
+#define SDK_DESTRUCTOR_SLOT(Class)                         \
+    virtual void* DeletingDestructor(unsigned int flags) { \
+        if (flags & 1)                                     \
+            delete this;                                   \
+        else                                               \
+            this->~Class();                                \
+        return this;                                       \
     }
-#define SDK_DESTRUCTOR_SLOT(Class) \
-    virtual void* DeletingDestructor(unsigned int flags) SDK_DESTRUCTOR_SLOT_BODY(Class)
 #define SDK_DESTRUCTOR_LAST(Class) \
 public:                            \
     virtual ~Class() = default;
-#define SDK_DESTRUCTOR_SLOT_PURE(Class) virtual void* DeletingDestructor(unsigned int flags) = 0;
-#define SDK_DESTRUCTOR_PROTECTED(Class) \
-protected:                              \
-    ~Class() = default;                 \
-                                        \
-public:
-#define SDK_DESTRUCTOR_SLOT_FILL(Class) \
-    void* DeletingDestructor(unsigned int flags) override SDK_DESTRUCTOR_SLOT_BODY(Class)
 #define SDK_DELETING_DESTRUCTOR(Class)                      \
     void* DeletingDestructor(unsigned int flags) override { \
         this->~Class();                                     \
@@ -112,9 +90,6 @@ public:
 #else
 #define SDK_DESTRUCTOR_SLOT(Class) virtual ~Class() = default;
 #define SDK_DESTRUCTOR_LAST(Class)
-#define SDK_DESTRUCTOR_SLOT_PURE(Class) virtual ~Class() = default;
-#define SDK_DESTRUCTOR_PROTECTED(Class)
-#define SDK_DESTRUCTOR_SLOT_FILL(Class)
 #define SDK_DELETING_DESTRUCTOR(Class)
 // What a family member's destructor is declared with.
 #define SDK_DESTRUCTOR_OVERRIDE override
