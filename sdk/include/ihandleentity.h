@@ -12,8 +12,11 @@ public:
     //  0-1 destructor
     //  2 SetRefEHandle
     //  3 GetRefEHandle
-    SDK_DESTRUCTOR_SLOT(IHandleEntity)
+    // IServerUnknown adds its own right after these, and the game's entities
+    // theirs after IServerUnknown's: on Windows too no destructor slot comes
+    // in between (a family, see SDK_FAMILY_DESTRUCTOR_SLOT).
+    SDK_FAMILY_DESTRUCTOR_SLOT(IHandleEntity)
     virtual void SetRefEHandle(const CBaseHandle& handle) = 0;
     virtual const CBaseHandle& GetRefEHandle() const = 0;
-    SDK_DESTRUCTOR_LAST(IHandleEntity)
+    SDK_FAMILY_DESTRUCTOR(IHandleEntity)
 };

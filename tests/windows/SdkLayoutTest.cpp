@@ -6,13 +6,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 
+#include <basehandle.h>
 #include <eiface.h>
 #include <filesystem.h>
 #include <igameevents.h>
 #include <igamemovement.h>
 #include <irecipientfilter.h>
 #include <iserverplugin.h>
+#include <iserverunknown.h>
 #include <ivoiceserver.h>
 #include <tier0/icommandline.h>
 #include <tier1/convar.h>
@@ -23,6 +27,27 @@ namespace {
 
 namespace hook = travik::hook;
 
+#define THISCALL __attribute__((thiscall))
+
+// Frees of one watched address, through the global operator delete (which a
+// deleting destructor of a family class calls), counted by the replacement
+// below.
+void* gWatched = nullptr;
+int gWatchedFrees = 0;
+
+}  // namespace
+
+void operator delete(void* memory) noexcept {
+    if (memory != nullptr && memory == gWatched)
+        ++gWatchedFrees;
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    ::operator delete(memory);
+}
+
+namespace {
+
 template <auto Method>
 std::size_t SlotOf() {
     EXPECT_TRUE(hook::Virtual<Method>::resolve());
@@ -32,7 +57,7 @@ std::size_t SlotOf() {
 // The function in a slot of an object's table, called as the server calls it.
 template <class R, class... Args>
 R CallSlot(const void* object, std::size_t slot, Args... args) {
-    using Function = R(__attribute__((thiscall))*)(const void*, Args...);
+    using Function = R(THISCALL*)(const void*, Args...);
     void* const* table = *static_cast<void* const* const*>(object);
     return reinterpret_cast<Function>(table[slot])(object, args...);
 }
@@ -199,6 +224,167 @@ TEST(SdkMsvcLayout, AHookOnAnInterfaceRunsForTheServersCall) {
     CallSlot<void>(&movement, 1, static_cast<CBasePlayer*>(nullptr), &move);
     EXPECT_EQ(gHooked, 2);
     EXPECT_EQ(movement.processed, 2);
+}
+
+// The game's entities extend IServerUnknown with functions of their own,
+// which the server's compiler puts right after the interfaces' slots.
+struct EntityCounts {
+    int entities = 0;
+    int players = 0;
+    int weapons = 0;
+};
+EntityCounts gEntityCounts;
+
+class Entity : public IServerUnknown {
+public:
+    ~Entity() SDK_DESTRUCTOR_OVERRIDE { ++gEntityCounts.entities; }
+    SDK_DELETING_DESTRUCTOR(Entity)
+    void SetRefEHandle(const CBaseHandle& handle) override { m_Handle = handle; }
+    const CBaseHandle& GetRefEHandle() const override { return m_Handle; }
+    IServerNetworkable* GetNetworkable() override {
+        return reinterpret_cast<IServerNetworkable*>(&m_Networkable);
+    }
+    CBaseEntity* GetBaseEntity() override { return reinterpret_cast<CBaseEntity*>(this); }
+    virtual int ObjectCaps() const { return 0x10; }
+
+    CBaseHandle m_Handle;
+    int m_Networkable = 0;
+};
+
+struct Weapons {
+    ~Weapons() { ++gEntityCounts.weapons; }
+};
+
+class Player : public Entity {
+public:
+    ~Player() SDK_DESTRUCTOR_OVERRIDE { ++gEntityCounts.players; }
+    SDK_DELETING_DESTRUCTOR(Player)
+    int ObjectCaps() const override { return 0x20; }
+    virtual bool IsAlive() const { return true; }
+
+    Weapons m_Weapons;
+};
+
+TEST(SdkMsvcLayout, AnEntitysInterfacesKeepTheServersSlotsAndNothingFollowsThem) {
+    EXPECT_EQ(SlotOf<&IHandleEntity::DeletingDestructor>(), 0u);
+    EXPECT_EQ(SlotOf<&IHandleEntity::SetRefEHandle>(), 1u);
+    EXPECT_EQ(SlotOf<&IHandleEntity::GetRefEHandle>(), 2u);
+    EXPECT_EQ(SlotOf<&IServerUnknown::GetNetworkable>(), 3u);
+    EXPECT_EQ(SlotOf<&IServerUnknown::GetBaseEntity>(), 4u);
+    // The game's own functions come next, with no destructor slots between.
+    EXPECT_EQ(SlotOf<&Entity::ObjectCaps>(), 5u);
+    EXPECT_EQ(SlotOf<&Player::IsAlive>(), 6u);
+}
+
+TEST(SdkMsvcLayout, TheServersThiscallReachesAnEntitysFunctions) {
+    Player player;
+    const IServerUnknown* unknown = &player;
+    const CBaseHandle handle(12, 345);
+    CallSlot<void>(unknown, 1, &handle);
+    EXPECT_EQ(player.m_Handle, handle);
+    EXPECT_EQ(CallSlot<const CBaseHandle*>(unknown, 2), &player.m_Handle);
+    EXPECT_EQ(CallSlot<IServerNetworkable*>(unknown, 3), player.GetNetworkable());
+    EXPECT_EQ(CallSlot<CBaseEntity*>(unknown, 4), reinterpret_cast<CBaseEntity*>(&player));
+    EXPECT_EQ(CallSlot<int>(unknown, 5), 0x20);
+    EXPECT_TRUE(CallSlot<bool>(unknown, 6));
+}
+
+TEST(SdkMsvcLayout, AnEntityDeletedThroughTheDestructorSlotGoesWhole) {
+    gEntityCounts = {};
+    gWatchedFrees = 0;
+
+    // Bit 0 clear: destroyed in place, the memory stays the caller's.
+    alignas(Player) unsigned char storage[sizeof(Player)];
+    IServerUnknown* inPlace = new (storage) Player;
+    EXPECT_EQ(CallSlot<void*>(inPlace, 0, 0u), static_cast<void*>(storage));
+    EXPECT_EQ(gEntityCounts.players, 1);
+    EXPECT_EQ(gEntityCounts.weapons, 1);
+    EXPECT_EQ(gEntityCounts.entities, 1);
+
+    // Bit 0 set: the derived class's destructor, its members' and its
+    // base's run, and the object's memory is freed.
+    Player* player = new Player;
+    gWatched = player;
+    CallSlot<void*>(static_cast<IServerUnknown*>(player), 0, 1u);
+    gWatched = nullptr;
+    EXPECT_EQ(gEntityCounts.players, 2);
+    EXPECT_EQ(gEntityCounts.weapons, 2);
+    EXPECT_EQ(gEntityCounts.entities, 2);
+    EXPECT_EQ(gWatchedFrees, 1);
+
+    // The base class's own slot destroys only what it is.
+    Entity* entity = new Entity;
+    gWatched = entity;
+    CallSlot<void*>(static_cast<IHandleEntity*>(entity), 0, 1u);
+    gWatched = nullptr;
+    EXPECT_EQ(gEntityCounts.entities, 3);
+    EXPECT_EQ(gEntityCounts.players, 2);
+    EXPECT_EQ(gWatchedFrees, 2);
+}
+
+// An entity the server's compiler built: a table of thiscall functions at
+// its slots, which the plug-in reaches through IServerUnknown (the
+// edict's GetUnknown()->GetBaseEntity()). The slots after the fifth answer
+// nothing and count, as a destructor reached by mistake would.
+struct ServerEntity {
+    void* const* table = nullptr;
+    CBaseHandle handle;
+    int networkable = 0;
+    int misses = 0;
+};
+
+void* THISCALL ServerDeletingDestructor(ServerEntity* self, unsigned int) {
+    ++self->misses;
+    return self;
+}
+void THISCALL ServerSetRefEHandle(ServerEntity* self, const CBaseHandle* handle) {
+    self->handle = *handle;
+}
+const CBaseHandle* THISCALL ServerGetRefEHandle(ServerEntity* self) {
+    return &self->handle;
+}
+int* THISCALL ServerGetNetworkable(ServerEntity* self) {
+    return &self->networkable;
+}
+ServerEntity* THISCALL ServerGetBaseEntity(ServerEntity* self) {
+    return self;
+}
+void* THISCALL ServerGameFunction(ServerEntity* self) {
+    ++self->misses;
+    return nullptr;
+}
+
+// The address as the plug-in gets it from the server: from elsewhere, with
+// nothing the compiler knows of what it points at.
+template <class T>
+T* FromServer(void* object) {
+    asm volatile("" : "+r"(object) : : "memory");
+    return static_cast<T*>(object);
+}
+
+TEST(SdkMsvcLayout, ThePluginsCallsReachTheServersEntityFunctions) {
+    void* const table[] = {
+        reinterpret_cast<void*>(&ServerDeletingDestructor),
+        reinterpret_cast<void*>(&ServerSetRefEHandle),
+        reinterpret_cast<void*>(&ServerGetRefEHandle),
+        reinterpret_cast<void*>(&ServerGetNetworkable),
+        reinterpret_cast<void*>(&ServerGetBaseEntity),
+        reinterpret_cast<void*>(&ServerGameFunction),
+        reinterpret_cast<void*>(&ServerGameFunction),
+        reinterpret_cast<void*>(&ServerGameFunction),
+    };
+    ServerEntity server;
+    server.table = table;
+    IServerUnknown* unknown = FromServer<IServerUnknown>(&server);
+
+    EXPECT_EQ(unknown->GetBaseEntity(), reinterpret_cast<CBaseEntity*>(&server));
+    EXPECT_EQ(unknown->GetNetworkable(),
+              reinterpret_cast<IServerNetworkable*>(&server.networkable));
+    const CBaseHandle handle(7, 9);
+    unknown->SetRefEHandle(handle);
+    EXPECT_EQ(server.handle, handle);
+    EXPECT_EQ(&unknown->GetRefEHandle(), &server.handle);
+    EXPECT_EQ(server.misses, 0);
 }
 
 }  // namespace

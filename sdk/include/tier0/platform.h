@@ -53,20 +53,32 @@ using uint = unsigned int;
 // that is called (thiscall) with a flags word, bit 0 meaning "free the
 // memory too", and answers the object's address. g++, which builds the
 // Windows plug-in too, cannot lay a table out that way, so in the Windows
-// build:
-// - an interface puts SDK_DESTRUCTOR_SLOT(Class) where its destructor is
-//   declared: one virtual function of the deleting destructor's shape, which
-//   destroys (and frees) the whole object through the real destructor; and
-//   SDK_DESTRUCTOR_LAST(Class) after its last virtual function: the real
-//   (virtual) destructor, whose two slots then come after everything the
-//   server calls. A class that derives from an interface adds no virtual
-//   function the server calls, so nothing of its own moves.
-// - a class whose derived classes add virtual functions the server calls
-//   (ConCommandBase, whose ConCommand adds Dispatch) has no virtual
-//   destructor there at all: each class of the family overrides the slot
-//   with SDK_DELETING_DESTRUCTOR(Class).
-// On Linux SDK_DESTRUCTOR_SLOT is the plain virtual destructor and the others
-// are empty.
+// build the slot is a virtual function of the deleting destructor's shape,
+// and the real destructor either comes after everything the server calls or
+// is not virtual at all. A virtual destructor g++ lays out takes its two
+// slots after the virtual functions declared before it in its class, that
+// is ahead of every virtual function a derived class adds; so:
+// - an interface that no class extends with virtual functions the server
+//   calls (the plug-in's implementations add none) puts
+//   SDK_DESTRUCTOR_SLOT(Class) where its destructor is declared: the slot,
+//   which destroys (and frees) the whole object through the real
+//   destructor; and SDK_DESTRUCTOR_LAST(Class) after its last virtual
+//   function: the real (virtual) destructor, whose two slots then come after
+//   everything the server calls.
+// - a family whose derived classes add virtual functions the server calls
+//   (IHandleEntity, which IServerUnknown extends and the game's entities
+//   after it; ConCommandBase, whose ConCommand adds Dispatch) has no virtual
+//   destructor there at all. The family's root interface declares the slot
+//   with SDK_FAMILY_DESTRUCTOR_SLOT(Class), pure, and each of its interfaces
+//   ends with SDK_FAMILY_DESTRUCTOR(Class): a protected destructor, so that
+//   nothing deletes through a pointer to it. Every class of the family that
+//   has objects, one deriving from another included, overrides the slot with
+//   SDK_DELETING_DESTRUCTOR(Class), or deleting it through the slot runs
+//   only its base's destructor; the family's destructors are declared with
+//   SDK_DESTRUCTOR_OVERRIDE. (ConCommandBase, which has objects of its own,
+//   defines its slot itself.)
+// On Linux SDK_DESTRUCTOR_SLOT and SDK_FAMILY_DESTRUCTOR_SLOT are the plain
+// virtual destructor and the others are empty.
 #ifdef _WIN32
 #define SDK_DESTRUCTOR_SLOT(Class)                         \
     virtual void* DeletingDestructor(unsigned int flags) { \
@@ -79,6 +91,12 @@ using uint = unsigned int;
 #define SDK_DESTRUCTOR_LAST(Class) \
 public:                            \
     virtual ~Class() = default;
+#define SDK_FAMILY_DESTRUCTOR_SLOT(Class) virtual void* DeletingDestructor(unsigned int flags) = 0;
+#define SDK_FAMILY_DESTRUCTOR(Class) \
+protected:                           \
+    ~Class() = default;              \
+                                     \
+public:
 #define SDK_DELETING_DESTRUCTOR(Class)                      \
     void* DeletingDestructor(unsigned int flags) override { \
         this->~Class();                                     \
@@ -90,6 +108,8 @@ public:                            \
 #else
 #define SDK_DESTRUCTOR_SLOT(Class) virtual ~Class() = default;
 #define SDK_DESTRUCTOR_LAST(Class)
+#define SDK_FAMILY_DESTRUCTOR_SLOT(Class) virtual ~Class() = default;
+#define SDK_FAMILY_DESTRUCTOR(Class)
 #define SDK_DELETING_DESTRUCTOR(Class)
 // What a family member's destructor is declared with.
 #define SDK_DESTRUCTOR_OVERRIDE override
