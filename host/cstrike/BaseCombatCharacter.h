@@ -6,6 +6,7 @@
 
 class CBaseCombatCharacter : public CBaseEntity {
 public:
+    SDK_DELETING_DESTRUCTOR(CBaseCombatCharacter)
     using CBaseEntity::CBaseEntity;
 
     datamap_t* GetDataDescMap() override;

@@ -16,6 +16,7 @@ class CBaseCombatCharacter;
 
 class CBaseCombatWeapon : public CBaseEntity {
 public:
+    SDK_DELETING_DESTRUCTOR(CBaseCombatWeapon)
     // classname "weapon_ak47" and so on; the slot it occupies when carried.
     CBaseCombatWeapon(const char* classname, int slot, int price);
 

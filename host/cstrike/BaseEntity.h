@@ -1,7 +1,10 @@
 // The game's base entity class. Its objects are what the engine's edicts
 // point at (edict_t::m_pUnk is the entity, m_pNetworkable its network
 // property), and its virtual table holds the game functions at the slots of
-// the Linux game library, since the plug-in calls them by number.
+// the real game library, since the plug-in calls them by number. The numbers
+// written beside them are the Linux library's; in the Windows build the
+// destructor takes slot 0 alone (the deleting destructor the server's
+// compiler puts there) and every later slot is one lower.
 #pragma once
 
 #include <basehandle.h>
@@ -75,11 +78,13 @@ struct CEntityHierarchy {
 class CBaseEntity : public IServerUnknown {
 public:
     CBaseEntity(const char* classname, const char* model = "");
-    ~CBaseEntity() override;
+    ~CBaseEntity() SDK_DESTRUCTOR_OVERRIDE;
     CBaseEntity(const CBaseEntity&) = delete;
     CBaseEntity& operator=(const CBaseEntity&) = delete;
 
-    // Slots 0-5: IHandleEntity and IServerUnknown.
+    // Slots 0-5: IHandleEntity and IServerUnknown (Windows: 0-4, the
+    // destructor being slot 0).
+    SDK_DELETING_DESTRUCTOR(CBaseEntity)
     void SetRefEHandle(const CBaseHandle& handle) override;
     const CBaseHandle& GetRefEHandle() const override;
     IServerNetworkable* GetNetworkable() override;

@@ -27,6 +27,7 @@ struct CPlayerState {
 
 class CBasePlayer : public CBaseCombatCharacter {
 public:
+    SDK_DELETING_DESTRUCTOR(CBasePlayer)
     // How far from the eyes the use key reaches.
     static constexpr float kUseRange = 96.0f;
 

@@ -5,6 +5,7 @@
 
 class CCSPlayer : public CBasePlayer {
 public:
+    SDK_DELETING_DESTRUCTOR(CCSPlayer)
     static constexpr int kMaxAccount = 16000;
 
     CCSPlayer() = default;

@@ -7,6 +7,7 @@
 
 class CCSTeam : public CBaseEntity {
 public:
+    SDK_DELETING_DESTRUCTOR(CCSTeam)
     static constexpr int kNameLength = 32;
 
     CCSTeam(int teamNumber, const char* name);

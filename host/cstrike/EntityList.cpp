@@ -8,13 +8,21 @@
 
 namespace cstrike {
 
+void EntityDeleter::operator()(CBaseEntity* entity) const {
+#ifdef _WIN32
+    entity->DeletingDestructor(1);
+#else
+    delete entity;
+#endif
+}
+
 EntityList::EntityList(IVEngineServer& engine) : m_Engine(engine) {}
 
 EntityList::~EntityList() {
     RemoveAll();
 }
 
-CBaseEntity* EntityList::Add(std::unique_ptr<CBaseEntity> entity) {
+CBaseEntity* EntityList::Add(EntityPtr entity) {
     edict_t* edict = entity ? m_Engine.CreateEdict() : nullptr;
     if (!edict) {
         return nullptr;
@@ -26,11 +34,11 @@ CBaseEntity* EntityList::Add(std::unique_ptr<CBaseEntity> entity) {
     return added;
 }
 
-CBaseEntity* EntityList::AddOnEdict(std::unique_ptr<CBaseEntity> entity, edict_t* edict) {
+CBaseEntity* EntityList::AddOnEdict(EntityPtr entity, edict_t* edict) {
     return entity && edict ? Bind(std::move(entity), edict, false) : nullptr;
 }
 
-CBaseEntity* EntityList::Bind(std::unique_ptr<CBaseEntity> entity, edict_t* edict, bool ownsEdict) {
+CBaseEntity* EntityList::Bind(EntityPtr entity, edict_t* edict, bool ownsEdict) {
     const int index = m_Engine.IndexOfEdict(edict);
     if (index < 0 || index >= MAX_EDICTS || m_Slots[index].entity || edict->GetUnknown()) {
         return nullptr;
@@ -65,7 +73,7 @@ void EntityList::Remove(CBaseEntity* entity) {
     }
     // Out of the slot first, so that the engine calling back into the game
     // while it frees the edict finds nothing left to free.
-    std::unique_ptr<CBaseEntity> owned = std::move(slot->entity);
+    EntityPtr owned = std::move(slot->entity);
     edict_t* edict = owned->edict();
     owned->BindToList(nullptr, nullptr, CBaseHandle());
     edict->m_pUnk = nullptr;

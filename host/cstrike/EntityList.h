@@ -17,6 +17,20 @@ struct edict_t;
 
 namespace cstrike {
 
+// Destroys an entity as the class it was made as. In the Windows build the
+// entity family has no virtual destructor (its slot 0 is the deleting
+// destructor), so a plain delete through a base pointer would run only the
+// base's destructor: deletion goes through that slot there. Whatever owns
+// entities holds them as EntityPtr; a std::unique_ptr of a derived class
+// converts to it.
+struct EntityDeleter {
+    EntityDeleter() = default;
+    template <class T>
+    EntityDeleter(const std::default_delete<T>&) noexcept {}
+    void operator()(CBaseEntity* entity) const;
+};
+using EntityPtr = std::unique_ptr<CBaseEntity, EntityDeleter>;
+
 class EntityList {
 public:
     explicit EntityList(IVEngineServer& engine);
@@ -26,11 +40,11 @@ public:
 
     // Puts the entity on a new edict from the engine. Null, with the entity
     // destroyed, when the engine has no edict left.
-    CBaseEntity* Add(std::unique_ptr<CBaseEntity> entity);
+    CBaseEntity* Add(EntityPtr entity);
     // Puts the entity on an edict the engine already handed out (a client
     // slot); the edict stays the engine's when the entity goes. Null when the
     // edict is not the engine's or already holds an entity.
-    CBaseEntity* AddOnEdict(std::unique_ptr<CBaseEntity> entity, edict_t* edict);
+    CBaseEntity* AddOnEdict(EntityPtr entity, edict_t* edict);
     template <class T>
     T* Create(std::unique_ptr<T> entity) {
         return static_cast<T*>(Add(std::move(entity)));
@@ -66,12 +80,12 @@ public:
 
 private:
     struct Slot {
-        std::unique_ptr<CBaseEntity> entity;
+        EntityPtr entity;
         int serial = 0;
         bool ownsEdict = false;
     };
 
-    CBaseEntity* Bind(std::unique_ptr<CBaseEntity> entity, edict_t* edict, bool ownsEdict);
+    CBaseEntity* Bind(EntityPtr entity, edict_t* edict, bool ownsEdict);
     Slot* SlotOf(const CBaseEntity* entity);
 
     IVEngineServer& m_Engine;

@@ -56,7 +56,7 @@ bool MapSpawner::SpawnBlock(const EntityBlock& block) {
     if (classname.empty() || classname == "player") {
         return false;
     }
-    std::unique_ptr<CBaseEntity> entity;
+    cstrike::EntityPtr entity;
     if (const WeaponInfo* weapon = FindWeaponInfo(classname.c_str())) {
         entity =
             std::make_unique<CBaseCombatWeapon>(weapon->classname, weapon->slot, weapon->price);

@@ -22,6 +22,7 @@ protected:
 
 class CPlantedC4 : public CBaseEntity {
 public:
+    SDK_DELETING_DESTRUCTOR(CPlantedC4)
     CPlantedC4(cstrike::IBombObserver* observer, float blowTime);
 
     ServerClass* GetServerClass() override;

@@ -1,5 +1,6 @@
 // Unused virtual functions that keep the game's functions at the slot numbers
-// of the Linux game library, which the plug-in calls by number. Each macro
+// of the real game library, which the plug-in calls by number (the Linux
+// library's; on Windows, where the destructor takes one slot, one lower). Each macro
 // declares a power of two of slots, named by growing the given prefix; a
 // class lists them between its real virtual functions and the slot tests
 // check where those land.

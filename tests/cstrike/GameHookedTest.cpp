@@ -7,6 +7,7 @@
 
 #include "GameFixture.h"
 #include "GameMovement.h"
+#include "PluginAccess.h"
 #include "ServerGameEnts.h"
 #include "UsercmdDriver.h"
 #include "engine/SnapshotDriver.h"
@@ -17,7 +18,8 @@ namespace hook = travik::hook;
 namespace {
 
 using ProcessMovementCall = hook::CallFor<&IGameMovement::ProcessMovement>;
-using FindUseEntity = hook::Manual<CBaseEntity, CBaseEntity*(), 395>;
+using FindUseEntity =
+    hook::Manual<CBaseEntity, CBaseEntity*(), plugin_access::GameSlots::kFindUseEntity>;
 
 int g_movementCalls = 0;
 

@@ -1,10 +1,14 @@
 // The plug-in calls game functions by their slot in the entity's virtual
-// table; each slot must hold the function the Linux game library has there.
+// table; each slot must hold the function the real game library of the
+// platform has there (on Windows one lower, with thiscall).
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
+#include <type_traits>
 
 #include "CSPlayer.h"
+#include "CSTeam.h"
 #include "EntityList.h"
 #include "FakeEngine.h"
 #include "PlantedC4.h"
@@ -14,11 +18,11 @@ using plugin_access::CallSlot;
 
 namespace {
 
-constexpr int kGetDataDescMap = 12;
-constexpr int kMyCombatCharacterPointer = 70;
-constexpr int kEyePosition = 128;
-constexpr int kWeaponGetSlot = 259;
-constexpr int kFindUseEntity = 395;
+constexpr int kGetDataDescMap = plugin_access::GameSlots::kGetDataDescMap;
+constexpr int kMyCombatCharacterPointer = plugin_access::GameSlots::kMyCombatCharacterPointer;
+constexpr int kEyePosition = plugin_access::GameSlots::kEyePosition;
+constexpr int kWeaponGetSlot = plugin_access::GameSlots::kWeaponGetSlot;
+constexpr int kFindUseEntity = plugin_access::GameSlots::kFindUseEntity;
 
 class SrcdsSimGameSlots : public ::testing::Test {
 protected:
@@ -82,11 +86,87 @@ TEST_F(SrcdsSimGameSlots, FindUseEntityReachesTheBombOnlyWithinRange) {
 }
 
 TEST_F(SrcdsSimGameSlots, EngineSlotsOfTheEntityStayInPlace) {
-    // GetNetworkable (4) and GetBaseEntity (5) come before the game's own.
-    EXPECT_EQ(CallSlot<IServerNetworkable*>(player, 4), player->GetNetworkable());
-    EXPECT_EQ(CallSlot<CBaseEntity*>(player, 5), player);
+    // GetNetworkable and GetBaseEntity come before the game's own.
+    EXPECT_EQ(CallSlot<IServerNetworkable*>(player, plugin_access::GameSlots::kGetNetworkable),
+              player->GetNetworkable());
+    EXPECT_EQ(CallSlot<CBaseEntity*>(player, plugin_access::GameSlots::kGetBaseEntity), player);
     EXPECT_STREQ(player->edict()->GetClassName(), "player");
     EXPECT_STREQ(bomb->edict()->GetClassName(), "planted_c4");
 }
+
+// ---- destroying entities -----------------------------------------------------------
+
+// An entity class of its own whose destruction is seen, derived two levels
+// below CBaseEntity as the game's own classes are.
+class TrackedWeapon : public CBaseCombatWeapon {
+public:
+    SDK_DELETING_DESTRUCTOR(TrackedWeapon)
+    explicit TrackedWeapon(int* destroyed)
+        : CBaseCombatWeapon("weapon_knife", 2, 0), m_destroyed(destroyed) {}
+    ~TrackedWeapon() SDK_DESTRUCTOR_OVERRIDE { ++*m_destroyed; }
+
+private:
+    int* m_destroyed;
+};
+
+TEST(SrcdsSimGameEntities, TheListDestroysEachEntityAsTheClassItWasMadeAs) {
+    int destroyed = 0;
+    FakeEngine engine;
+    {
+        cstrike::EntityList entities{engine};
+        CBaseEntity* first = entities.Add(std::make_unique<TrackedWeapon>(&destroyed));
+        ASSERT_NE(first, nullptr);
+        entities.Remove(first);
+        EXPECT_EQ(destroyed, 1) << "removed";
+
+        // An entity the list refuses is destroyed at once.
+        edict_t* taken = engine.ConnectClient(1);
+        ASSERT_NE(entities.AddOnEdict(std::make_unique<CCSPlayer>(), taken), nullptr);
+        EXPECT_EQ(entities.AddOnEdict(std::make_unique<TrackedWeapon>(&destroyed), taken), nullptr);
+        EXPECT_EQ(destroyed, 2) << "refused";
+
+        ASSERT_NE(entities.Add(std::make_unique<TrackedWeapon>(&destroyed)), nullptr);
+        ASSERT_NE(entities.Add(std::make_unique<TrackedWeapon>(&destroyed)), nullptr);
+        entities.RemoveAll();
+        EXPECT_EQ(destroyed, 4) << "all removed";
+        ASSERT_NE(entities.Add(std::make_unique<TrackedWeapon>(&destroyed)), nullptr);
+    }
+    EXPECT_EQ(destroyed, 5) << "the list's own end";
+}
+
+#ifdef _WIN32
+// The Windows game's slot 0 is the deleting destructor, as the server's
+// compiler makes it: bit 0 of the flags frees the memory, and the answer is
+// the object.
+TEST(SrcdsSimGameEntities, SlotZeroDestroysTheWholeObjectInPlaceOrFreesIt) {
+    int destroyed = 0;
+    alignas(TrackedWeapon) unsigned char storage[sizeof(TrackedWeapon)];
+    auto* inPlace = new (storage) TrackedWeapon(&destroyed);
+    CBaseEntity* asBase = inPlace;
+    EXPECT_EQ(CallSlot<void*>(asBase, 0, 0u), static_cast<void*>(asBase));
+    EXPECT_EQ(destroyed, 1);
+
+    CBaseEntity* onHeap = new TrackedWeapon(&destroyed);
+    CallSlot<void*>(onHeap, 0, 1u);
+    EXPECT_EQ(destroyed, 2);
+}
+
+// Every class of the game that has objects brings its own slot 0; one that
+// inherited its base's would destroy only the base part.
+template <class T>
+constexpr bool OwnsSlotZero() {
+    return std::is_same_v<decltype(&T::DeletingDestructor), void* (T::*)(unsigned int)>;
+}
+
+TEST(SrcdsSimGameEntities, EveryEntityClassOverridesSlotZero) {
+    EXPECT_TRUE(OwnsSlotZero<CBaseEntity>());
+    EXPECT_TRUE(OwnsSlotZero<CBaseCombatCharacter>());
+    EXPECT_TRUE(OwnsSlotZero<CBaseCombatWeapon>());
+    EXPECT_TRUE(OwnsSlotZero<CBasePlayer>());
+    EXPECT_TRUE(OwnsSlotZero<CCSPlayer>());
+    EXPECT_TRUE(OwnsSlotZero<CCSTeam>());
+    EXPECT_TRUE(OwnsSlotZero<CPlantedC4>());
+}
+#endif
 
 }  // namespace

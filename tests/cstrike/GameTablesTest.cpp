@@ -31,7 +31,8 @@ protected:
     }
 
     int MapOffset(CBaseEntity* entity, const char* field) {
-        return FindInDataMap(CallSlot<datamap_t*>(entity, 12), field);
+        return FindInDataMap(
+            CallSlot<datamap_t*>(entity, plugin_access::GameSlots::kGetDataDescMap), field);
     }
 
     FakeEngine engine;

@@ -1,13 +1,14 @@
 // The wired game under hooks placed as the plug-in places them: on the
 // IGameMovement and IServerGameEnts the game factory hands out, on the
 // IVoiceServer and IVEngineServer of the engine factory, and on a player's
-// FindUseEntity (slot 395). A hook that lets every call through changes
+// FindUseEntity (slot 395, on Windows 394). A hook that lets every call through changes
 // nothing; one that acts is felt, because the game and the engine really
 // call through those objects.
 #include <in_buttons.h>
 
 #include <map>
 
+#include "../cstrike/PluginAccess.h"
 #include "GameServerTest.h"
 #include "hook/Hook.h"
 
@@ -16,7 +17,8 @@ namespace hook = travik::hook;
 namespace {
 
 // The game's entity class stays incomplete here, as it does for a plug-in.
-using FindUseEntity = hook::Manual<CBaseEntity, CBaseEntity*(), 395>;
+using FindUseEntity =
+    hook::Manual<CBaseEntity, CBaseEntity*(), plugin_access::GameSlots::kFindUseEntity>;
 
 struct HookCalls {
     int movement = 0;
