@@ -4,16 +4,18 @@
 
 #include <tier0/vcr.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
+#include "LoopbackPeer.h"
 #include "engine/NetSocket.h"
+
+// The server info's environment byte: the server's operating system.
+#ifdef _WIN32
+#define SERVER_OS "w"
+#else
+#define SERVER_OS "l"
+#endif
 
 using sim::NetSocket;
 using sim::PacketKind;
@@ -44,8 +46,7 @@ protected:
         std::string error;
         ASSERT_TRUE(server.Open(0, &error)) << error;
         ASSERT_GT(server.Port(), 0);
-        client = ::socket(AF_INET, SOCK_DGRAM, 0);
-        ASSERT_GE(client, 0);
+        ASSERT_TRUE(client.Ok()) << client.Error();
         ReceiveHook::saved = g_pVCR->Hook_recvfrom;
         ReceiveHook::calls = 0;
         ReceiveHook::dropEmpty = false;
@@ -53,20 +54,9 @@ protected:
         server.SetPrintHandler([this](std::string_view text) { printed.emplace_back(text); });
     }
 
-    void TearDown() override {
-        g_pVCR->Hook_recvfrom = ReceiveHook::saved;
-        ::close(client);
-    }
+    void TearDown() override { g_pVCR->Hook_recvfrom = ReceiveHook::saved; }
 
-    void Send(const std::string& bytes) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(static_cast<uint16_t>(server.Port()));
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::sendto(client, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                           sizeof to),
-                  static_cast<ssize_t>(bytes.size()));
-    }
+    void Send(const std::string& bytes) { ASSERT_TRUE(client.SendTo(server.Port(), bytes)); }
 
     static std::string Connectionless(char type, const std::string& body = "") {
         return std::string("\xFF\xFF\xFF\xFF", 4) + type + body;
@@ -78,15 +68,7 @@ protected:
         return server.ReadFrame();
     }
 
-    std::string Reply() {
-        pollfd waiting{client, POLLIN, 0};
-        if (poll(&waiting, 1, 1000) <= 0) {
-            return {};
-        }
-        char buffer[2048];
-        const ssize_t size = ::recv(client, buffer, sizeof buffer, 0);
-        return size > 0 ? std::string(buffer, static_cast<size_t>(size)) : std::string();
-    }
+    std::string Reply() { return client.Receive(1000); }
 
     // A query as a query tool makes it: first with -1 for a challenge, then
     // again with the challenge; answers the final reply.
@@ -102,7 +84,7 @@ protected:
     }
 
     NetSocket server;
-    int client = -1;
+    LoopbackPeer client;
     std::vector<std::string> printed;
 };
 
@@ -209,23 +191,13 @@ TEST_F(SrcdsSimGameNet, QueriesAnswerOnlyWithTheChallengeGivenToTheirAddress) {
     EXPECT_EQ(Reply().substr(0, 5), Connectionless('D'));
 
     // Another port of the same host gets its own challenge.
-    const int other = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(server.Port()));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const std::string query = Connectionless('U', ask);
-    ASSERT_EQ(
-        ::sendto(other, query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
-        static_cast<ssize_t>(query.size()));
+    LoopbackPeer other;
+    ASSERT_TRUE(other.Ok()) << other.Error();
+    ASSERT_TRUE(other.SendTo(server.Port(), Connectionless('U', ask)));
     Frame();
-    char buffer[64];
-    pollfd waiting{other, POLLIN, 0};
-    ASSERT_GT(poll(&waiting, 1, 1000), 0);
-    const ssize_t size = ::recv(other, buffer, sizeof buffer, 0);
-    ::close(other);
-    ASSERT_EQ(size, 9);
-    EXPECT_NE(std::string(buffer + 5, 4), first.substr(5));
+    const std::string answer = other.Receive(1000);
+    ASSERT_EQ(answer.size(), 9u);
+    EXPECT_NE(answer.substr(5), first.substr(5));
 }
 
 TEST_F(SrcdsSimGameNet, ServerInfoIsAnsweredAfterTheChallenge) {
@@ -253,7 +225,7 @@ TEST_F(SrcdsSimGameNet, ServerInfoIsAnsweredAfterTheChallenge) {
     EXPECT_EQ(reply, Connectionless('I', std::string("\x11Match\0de_nuke\0cstrike\0"
                                                      "Counter-Strike: Source\0\xF0\0"
                                                      "\x03\x10\x01"
-                                                     "dl\x01\0"
+                                                     "d" SERVER_OS "\x01\0"
                                                      "1.0.0.34\0\xA0",
                                                      65) +
                                              port + std::string("travik\0", 7)));
