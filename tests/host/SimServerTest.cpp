@@ -1,12 +1,10 @@
 #include "SimServerTest.h"
 
-#include <cstdlib>
-#include <ctime>
+#include "engine/Platform.h"
 
 SimServerTest::SimServerTest() : folder(SRCDS_SIM_TEMPLATE) {
     // Local time stamps are checked in UTC.
-    setenv("TZ", "UTC", 1);
-    tzset();
+    sim::UseUtcLocalTime();
 }
 
 SimServerTest::~SimServerTest() {

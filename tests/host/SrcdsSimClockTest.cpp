@@ -72,7 +72,11 @@ TEST_F(SrcdsSimClock, AFakeWallClockMovesWithFramesAndReachesModules) {
     const time_t now = std::time(nullptr);
     EXPECT_EQ(now, static_cast<time_t>(start) + 90);
     struct tm local {};
-    localtime_r(&now, &local);
+#ifdef _WIN32
+    ASSERT_EQ(localtime_s(&local, &now), 0);
+#else
+    ASSERT_NE(localtime_r(&now, &local), nullptr);
+#endif
     EXPECT_EQ(local.tm_year - 100, 26);
     EXPECT_EQ(local.tm_mon + 1, 12);
     EXPECT_EQ(local.tm_mday, 7);

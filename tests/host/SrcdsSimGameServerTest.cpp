@@ -3,18 +3,14 @@
 // the voice rule into the engine's table, the map's entity text and world,
 // traces through the engine factory's interface, and the UDP socket read
 // through the g_pVCR table.
-#include <arpa/inet.h>
 #include <in_buttons.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <tier0/vcr.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
+#include "../cstrike/LoopbackPeer.h"
 #include "GameServerTest.h"
 
 namespace {
@@ -488,15 +484,11 @@ struct ReceiveEntry {
 
 class SrcdsSimGameServerSocket : public GameServerTest {
 protected:
-    void SetUp() override {
-        sender = ::socket(AF_INET, SOCK_DGRAM, 0);
-        ASSERT_GE(sender, 0);
-    }
+    void SetUp() override { ASSERT_TRUE(sender.Ok()) << sender.Error(); }
     void TearDown() override {
         if (ReceiveEntry::saved)
             g_pVCR->Hook_recvfrom = ReceiveEntry::saved;
         ReceiveEntry::saved = nullptr;
-        ::close(sender);
     }
     void SwapReceiveEntry(bool dropEmpty) {
         ReceiveEntry::saved = g_pVCR->Hook_recvfrom;
@@ -505,27 +497,15 @@ protected:
         g_pVCR->Hook_recvfrom = &ReceiveEntry::Hook;
     }
     void Send(const std::string& bytes) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(static_cast<uint16_t>(server->Net().Port()));
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(::sendto(sender, bytes.data(), bytes.size(), 0,
-                           reinterpret_cast<const sockaddr*>(&to), sizeof to),
-                  static_cast<ssize_t>(bytes.size()));
+        ASSERT_TRUE(sender.SendTo(server->Net().Port(), bytes));
         ASSERT_TRUE(server->Net().WaitReadable(1000));
     }
     static std::string Connectionless(char type, const std::string& body = "") {
         return std::string("\xFF\xFF\xFF\xFF", 4) + type + body;
     }
-    std::string Reply() {
-        pollfd waiting{sender, POLLIN, 0};
-        char buffer[2048];
-        const ssize_t size =
-            poll(&waiting, 1, 1000) > 0 ? ::recv(sender, buffer, sizeof buffer, 0) : -1;
-        return size > 0 ? std::string(buffer, static_cast<size_t>(size)) : std::string();
-    }
+    std::string Reply() { return sender.Receive(1000); }
 
-    int sender = -1;
+    LoopbackPeer sender;
 };
 
 TEST_F(SrcdsSimGameServerSocket, DatagramsReachTheEngineThroughTheReceiveEntry) {
@@ -594,14 +574,10 @@ TEST_F(SrcdsSimGameServerSocket, APlayerListQueryIsAnsweredWithTheClientsAndThei
 }
 
 TEST_F(SrcdsSimGameServerSocket, TheCommandLinesPortIsTakenOrTheServerRunsWithoutOne) {
-    const int probe = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    const int port = ntohs(address.sin_port);
+    LoopbackPeer probe;
+    ASSERT_TRUE(probe.Ok()) << probe.Error();
+    const int port = probe.Port();
+    ASSERT_GT(port, 0);
 
     StartGame("-port " + std::to_string(port) + " +map de_dust2");
     EXPECT_FALSE(server->Net().IsOpen()) << "the port is taken";
@@ -610,7 +586,7 @@ TEST_F(SrcdsSimGameServerSocket, TheCommandLinesPortIsTakenOrTheServerRunsWithou
     EXPECT_TRUE(server->IsLevelRunning());
     server.reset();
 
-    ::close(probe);
+    probe.Close();
     StartGame("-port " + std::to_string(port) + " +map de_dust2");
     EXPECT_EQ(server->Net().Port(), port);
     EXPECT_TRUE(ConsoleHas("ports " + std::to_string(port) + " SV"));

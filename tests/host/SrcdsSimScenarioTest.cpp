@@ -296,17 +296,38 @@ TEST_F(SrcdsSimScenario, ARefusedGameDescriptionIsSetBeforePluginsLoad) {
         << errors;
 }
 
+// The executable as a shell command's first word: Windows' shell wants
+// backslashes in a program's path.
+std::string Executable() {
+    std::string path = SRCDS_SIM_EXECUTABLE;
+#ifdef _WIN32
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+#endif
+    return path;
+}
+
 // Runs a shell command and gives its output and exit status.
 int Shell(const std::string& command, std::string& output) {
     output.clear();
+#ifdef _WIN32
+    FILE* pipe = _popen((command + " 2>&1").c_str(), "r");
+#else
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+#endif
     if (!pipe)
         return -1;
     std::array<char, 4096> buffer{};
     while (size_t read = fread(buffer.data(), 1, buffer.size(), pipe))
         output.append(buffer.data(), read);
+#ifdef _WIN32
+    // The program's exit code itself.
+    return _pclose(pipe);
+#else
     const int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
 }
 
 std::string WriteTemp(const std::string& name, const std::string& text) {
@@ -317,14 +338,14 @@ std::string WriteTemp(const std::string& name, const std::string& text) {
 
 TEST(SrcdsSimExecutable, HelpExplainsTheCommandLineAndTheLanguage) {
     std::string output;
-    EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --help", output), 0);
+    EXPECT_EQ(Shell(Executable() + " --help", output), 0);
     for (const char* text :
          {"--scenario FILE", "+maxplayers", "client NAME connect", "expect [not] console",
           "advance [real] N ticks", "process start NAME PROGRAM", "--tools DIR", "client NAME hurt",
           "expect [not] NAME kicked|rejected|disconnected", "expect [not] NAME hears OTHER",
           "expect [not] udp"})
         EXPECT_NE(output.find(text), std::string::npos) << text;
-    EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --bogus", output), 2);
+    EXPECT_EQ(Shell(Executable() + " --bogus", output), 2);
 }
 
 TEST(SrcdsSimExecutable, AFailingScenarioExitsNonZeroAndSaysWhichLine) {
@@ -332,7 +353,7 @@ TEST(SrcdsSimExecutable, AFailingScenarioExitsNonZeroAndSaysWhichLine) {
                                        "server start +map de_dust2\n"
                                        "expect cvar sv_cheats \"1\"\n");
     std::string output;
-    EXPECT_EQ(Shell(std::string(SRCDS_SIM_EXECUTABLE) + " --quiet --scenario " + path, output), 1);
+    EXPECT_EQ(Shell(Executable() + " --quiet --scenario " + path, output), 1);
     EXPECT_NE(output.find("failing.scn:2: expected sv_cheats to be \"1\" but saw \"0\""),
               std::string::npos)
         << output;
@@ -348,9 +369,7 @@ TEST(SrcdsSimExecutable, InteractiveModeReadsConsoleLinesAndActions) {
                                         "quit\n"
                                         "echo never read\n");
     std::string output;
-    EXPECT_EQ(
-        Shell(std::string(SRCDS_SIM_EXECUTABLE) + " +maxplayers 4 +map de_nuke < " + input, output),
-        0);
+    EXPECT_EQ(Shell(Executable() + " +maxplayers 4 +map de_nuke < " + input, output), 0);
     EXPECT_NE(output.find("map     :  de_nuke"), std::string::npos) << output;
     EXPECT_NE(output.find("typed at the console"), std::string::npos);
     EXPECT_NE(output.find("stdin:5: expected alice to be kicked"), std::string::npos) << output;
