@@ -270,7 +270,8 @@ bool FileSystem::RenameFile(const char* oldPath, const char* newPath, const char
             IsAbsolute(Normalized(oldPath)) ? nullptr : FindIn(oldPath, pathID);
         to = (entry ? entry->path : WritePath("", pathID)) + newName;
     }
-    // An existing file of the new name is replaced, as the C library's rename does.
+    // The C library's rename: glibc's replaces an existing file of the new
+    // name, Microsoft's refuses it.
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

@@ -7,6 +7,24 @@
 
 namespace {
 
+// A text as a file written in text mode holds it: Windows' C library writes
+// each line end as CR LF.
+std::string OnDisk(std::string text) {
+#ifdef _WIN32
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.replace(at, 1, "\r\n");
+#endif
+    return text;
+}
+
+// The file system keeps its paths with forward slashes, on Windows too.
+std::string Forward(std::string path) {
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
 class SrcdsSimFileSystem : public ::testing::Test {
 protected:
     SrcdsSimFileSystem() : folder(SRCDS_SIM_TEMPLATE), fs(folder.GameDir()) {}
@@ -44,7 +62,7 @@ TEST_F(SrcdsSimFileSystem, WritesGoToTheFirstPathOfTheirId) {
     ASSERT_NE(file, FILESYSTEM_INVALID_HANDLE);
     EXPECT_EQ(fs.FPrintf(file, "%s %s", "[07/12/26-22:31]", "line\n"), 22);
     fs.Close(file);
-    EXPECT_EQ(Read("w1/out.txt"), "[07/12/26-22:31] line\n");
+    EXPECT_EQ(Read("w1/out.txt"), OnDisk("[07/12/26-22:31] line\n"));
     EXPECT_EQ(fs.Open("out.txt", "w", "NO_SUCH_ID"), FILESYSTEM_INVALID_HANDLE);
 }
 
@@ -54,7 +72,7 @@ TEST_F(SrcdsSimFileSystem, DuplicatePathsAreIgnoredAndRemovalSaysWhetherAnything
     fs.AddSearchPath((folder.GameDir() + "/logs").c_str(), "TK_LOGS", PATH_ADD_TO_TAIL);
     char paths[1024];
     fs.GetSearchPath("TK_LOGS", paths, sizeof(paths));
-    EXPECT_EQ(std::string(paths), logs);
+    EXPECT_EQ(std::string(paths), Forward(logs));
     EXPECT_TRUE(fs.RemoveSearchPath(logs.c_str(), "TK_LOGS"));
     EXPECT_FALSE(fs.RemoveSearchPath(logs.c_str(), "TK_LOGS"));
     EXPECT_FALSE(fs.FileExists("anything", "TK_LOGS"));
@@ -67,17 +85,25 @@ TEST_F(SrcdsSimFileSystem, AppendModeAddsAndReadLineKeepsLineEndsAndCuts) {
     fs.Close(file);
     file = fs.Open("logs/travik.log", "rb", "GAME");
     ASSERT_NE(file, FILESYSTEM_INVALID_HANDLE);
-    EXPECT_EQ(fs.Size(file), 23u);
+    // The first line was written as bytes, the append in text mode.
+    const auto size = static_cast<unsigned>(4 + OnDisk("two is longer\nthree").size());
+    EXPECT_EQ(fs.Size(file), size);
     char line[8];
     EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "one\n");
     EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "two is ") << "at most 7 characters";
+#ifdef _WIN32
+    // Read as bytes: the line end the append wrote is CR LF.
+    EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "longer\r");
+    EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "\n");
+#else
     EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "longer\n");
+#endif
     EXPECT_STREQ(fs.ReadLine(line, sizeof(line), file), "three");
     EXPECT_EQ(fs.ReadLine(line, sizeof(line), file), nullptr);
     EXPECT_TRUE(fs.EndOfFile(file));
     fs.Close(file);
     EXPECT_EQ(fs.OpenHandleCount(), 0u);
-    EXPECT_EQ(fs.Size("logs/travik.log", "GAME"), 23u);
+    EXPECT_EQ(fs.Size("logs/travik.log", "GAME"), size);
     EXPECT_EQ(fs.Size("logs/none.log", "GAME"), 0u);
 }
 
@@ -92,13 +118,24 @@ TEST_F(SrcdsSimFileSystem, ReadModesNeedAnExistingFileAndWriteModesTruncate) {
     EXPECT_EQ(fs.Open("cfg", "r", "GAME"), FILESYSTEM_INVALID_HANDLE) << "a folder is no file";
 }
 
-TEST_F(SrcdsSimFileSystem, RenameReplacesAnExistingFileAndStaysInTheSamePath) {
+TEST_F(SrcdsSimFileSystem, RenameOntoAnExistingNameIsTheCLibrarysAndStaysInTheSamePath) {
     const std::string logs = folder.GameDir() + "/logs";
     fs.AddSearchPath(logs.c_str(), "TK_LOGS", PATH_ADD_TO_TAIL);
     folder.WriteFile("logs/travik.log", "full");
     folder.WriteFile("logs/tk261207_2231.log", "earlier");
+#ifdef _WIN32
+    // The Microsoft C library's rename refuses an existing new name and
+    // leaves both files as they were.
+    EXPECT_FALSE(fs.RenameFile("travik.log", "tk261207_2231.log", "TK_LOGS"));
+    EXPECT_EQ(Read("logs/tk261207_2231.log"), "earlier");
+    EXPECT_EQ(Read("logs/travik.log"), "full");
+    fs.RemoveFile("tk261207_2231.log", "TK_LOGS");
+    EXPECT_TRUE(fs.RenameFile("travik.log", "tk261207_2231.log", "TK_LOGS"));
+    EXPECT_EQ(Read("logs/tk261207_2231.log"), "full");
+#else
     EXPECT_TRUE(fs.RenameFile("travik.log", "tk261207_2231.log", "TK_LOGS"));
     EXPECT_EQ(Read("logs/tk261207_2231.log"), "full") << "the earlier file is replaced";
+#endif
     EXPECT_FALSE(fs.FileExists("travik.log", "TK_LOGS"));
     EXPECT_FALSE(fs.RenameFile("travik.log", "tk261207_2232.log", "TK_LOGS")) << "gone already";
     folder.WriteFile("logs/travik.log", "full");

@@ -465,6 +465,13 @@ TEST_F(SrcdsSimGameServerTrace, AFaultyWorldFileKeepsTheBoxesBeforeItsFault) {
 
 // ---- the UDP socket --------------------------------------------------------------
 
+// The server info's environment byte: the server's operating system.
+#ifdef _WIN32
+const char kServerOs = 'w';
+#else
+const char kServerOs = 'l';
+#endif
+
 // The receive entry as a plug-in swaps it: counts every read, and may drop
 // empty datagrams by reading on.
 struct ReceiveEntry {
@@ -615,7 +622,7 @@ TEST_F(SrcdsSimGameServerSocket, ServerInfoTellsTheRunningServer) {
     const std::string start = Connectionless('I', "\x11Info Test") + std::string(1, '\0') +
                               "de_dust2" + std::string(1, '\0') + "cstrike" + std::string(1, '\0') +
                               "Counter-Strike: Source" + std::string("\0\xF0\0\x02\x0C\x01", 6) +
-                              "dl";
+                              "d" + kServerOs;
     EXPECT_EQ(reply.substr(0, start.size()), start) << "2 players of 12, 1 of them a bot";
     EXPECT_NE(reply.find(std::string("alpha,beta\0", 11)), std::string::npos);
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "engine/Platform.h"
 #include "scenario/ScenarioLine.h"
 #include "scenario/ScenarioRunner.h"
 
@@ -171,7 +172,9 @@ TEST_F(SrcdsSimScenario, MistakesAreErrorsWithTheirLine) {
               sim::ScenarioRunner::kExitError);
     EXPECT_NE(errors.find("test.scn:2: error: a quoted text is not closed"), std::string::npos);
     EXPECT_EQ(Run("addon no_such_module\n"), sim::ScenarioRunner::kExitError);
-    EXPECT_NE(errors.find("no module no_such_module.so"), std::string::npos);
+    EXPECT_NE(errors.find(std::string("no module no_such_module") + sim::kModuleExtension),
+              std::string::npos)
+        << errors;
     EXPECT_EQ(Run("server start +map de_dust2\nexpect console \"x\" extra\n"),
               sim::ScenarioRunner::kExitError);
     EXPECT_EQ(Run("file write ../outside \"x\"\n"), sim::ScenarioRunner::kExitError);
