@@ -28,6 +28,13 @@ public:
     virtual int StartQuery(int entityIndex, const char* cvarName) = 0;
     // time() as the plug-in's own code sees it.
     virtual long long WallTime() const = 0;
+    // The wall clock in seconds since the epoch as one of the system's time
+    // functions answers it in the plug-in's own code: "time", and on Linux
+    // "gettimeofday" and "clock_gettime"; on Windows "_time32", "_time64",
+    // "_ftime64", "GetSystemTimeAsFileTime", "GetSystemTime" and, looked up
+    // with GetProcAddress, "lookup:_time64" and "lookup:GetSystemTimeAsFileTime".
+    // -1 for a name it does not know.
+    virtual long long WallTimeBy(const char* source) const = 0;
 
 protected:
     ~ISimTestPlugin() = default;

@@ -15,12 +15,20 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "ISimTestPlugin.h"
+
+#ifdef _WIN32
+#include <sys/timeb.h>
+#include <windows.h>
+#else
+#include <sys/time.h>
+#endif
 
 namespace {
 
@@ -71,6 +79,73 @@ std::string Format(const char* format, ...) {
     std::vsnprintf(text, sizeof(text), format, args);
     va_end(args);
     return text;
+}
+
+#ifdef _WIN32
+// 100-nanosecond intervals since 1601 to seconds since 1970.
+long long EpochSeconds(const FILETIME& time) {
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return static_cast<long long>(ticks / 10000000ULL) - 11644473600LL;
+}
+#endif
+
+long long ReadWallClock(const char* source) {
+    const std::string name = source ? source : "";
+    if (name == "time")
+        return static_cast<long long>(std::time(nullptr));
+#ifdef _WIN32
+    if (name == "_time32")
+        return _time32(nullptr);
+    if (name == "_time64")
+        return _time64(nullptr);
+    if (name == "_ftime64") {
+        __timeb64 now{};
+        _ftime64(&now);
+        return now.time;
+    }
+    if (name == "GetSystemTimeAsFileTime") {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        return EpochSeconds(now);
+    }
+    if (name == "GetSystemTime") {
+        SYSTEMTIME now{};
+        GetSystemTime(&now);
+        FILETIME asFileTime{};
+        return SystemTimeToFileTime(&now, &asFileTime) ? EpochSeconds(asFileTime) : -1;
+    }
+    if (name == "lookup:_time64") {
+        using Time64 = __time64_t(__cdecl*)(__time64_t*);
+        HMODULE crt = GetModuleHandleA("msvcrt.dll");
+        auto* function =
+            crt ? reinterpret_cast<Time64>(reinterpret_cast<void*>(GetProcAddress(crt, "_time64")))
+                : nullptr;
+        return function ? function(nullptr) : -1;
+    }
+    if (name == "lookup:GetSystemTimeAsFileTime") {
+        using FileTime = void(WINAPI*)(FILETIME*);
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        auto* function = kernel ? reinterpret_cast<FileTime>(reinterpret_cast<void*>(
+                                      GetProcAddress(kernel, "GetSystemTimeAsFileTime")))
+                                : nullptr;
+        if (!function)
+            return -1;
+        FILETIME now{};
+        function(&now);
+        return EpochSeconds(now);
+    }
+#else
+    if (name == "gettimeofday") {
+        timeval now{};
+        return gettimeofday(&now, nullptr) == 0 ? now.tv_sec : -1;
+    }
+    if (name == "clock_gettime") {
+        timespec now{};
+        return clock_gettime(CLOCK_REALTIME, &now) == 0 ? now.tv_sec : -1;
+    }
+#endif
+    return -1;
 }
 
 class SimTestPlugin final : public IServerPluginCallbacks,
@@ -204,6 +279,7 @@ public:
         return g_helpers->StartQueryCvarValue(g_engine->PEntityOfEntIndex(entityIndex), cvarName);
     }
     long long WallTime() const override { return static_cast<long long>(std::time(nullptr)); }
+    long long WallTimeBy(const char* source) const override { return ReadWallClock(source); }
 
 private:
     void Record(std::string call) { m_calls.push_back(std::move(call)); }

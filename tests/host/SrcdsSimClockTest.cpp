@@ -88,4 +88,36 @@ TEST_F(SrcdsSimClock, AFakeWallClockMovesWithFramesAndReachesModules) {
     EXPECT_GT(std::time(nullptr), 1100000000) << "back on the real clock";
 }
 
+// Every way a module reads the wall clock answers the fake one: on Linux
+// the executable's interposed functions, on Windows the import table the sim
+// points at its own (a DLL binds its imports itself) and GetProcAddress,
+// which answers the sim's functions to a module that looks them up.
+TEST_F(SrcdsSimClock, EveryTimeFunctionOfAModuleReadsTheFakeClock) {
+    InstallTestPlugin();
+    StartServer("+map de_dust2");
+    const double start = 1796682660.0;
+    sim::WallClock::Set(start);
+    server->RunSeconds(2.0);
+    const long long expected = static_cast<long long>(start) + 2;
+#ifdef _WIN32
+    const char* const sources[] = {"time",
+                                   "_time32",
+                                   "_time64",
+                                   "_ftime64",
+                                   "GetSystemTimeAsFileTime",
+                                   "GetSystemTime",
+                                   "lookup:_time64",
+                                   "lookup:GetSystemTimeAsFileTime"};
+#else
+    const char* const sources[] = {"time", "gettimeofday", "clock_gettime"};
+#endif
+    for (const char* source : sources)
+        EXPECT_EQ(TestPlugin()->WallTimeBy(source), expected) << source;
+    EXPECT_EQ(TestPlugin()->WallTimeBy("no such function"), -1);
+
+    sim::WallClock::Clear();
+    for (const char* source : sources)
+        EXPECT_GT(TestPlugin()->WallTimeBy(source), 1100000000) << source << ": the real clock";
+}
+
 }  // namespace
