@@ -65,6 +65,13 @@ bool AppendStamp(const fs::path& path, const std::string& version) {
 
 }  // namespace
 
+std::string ModuleExt(const std::string& module) {
+    std::string tail = module.size() >= 4 ? module.substr(module.size() - 4) : "";
+    for (char& c : tail)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return tail == ".dll" ? "dll" : "so";
+}
+
 std::string ReleaseId(const std::string& version) {
     std::string id;
     for (char c : version) {
@@ -81,33 +88,48 @@ std::string ReleaseId(const std::string& version) {
 }
 
 std::optional<Release> ReleaseFolder::Load(const std::string& channel, const std::string& id,
-                                           const std::string& version, std::string& problem) const {
+                                           const std::string& version, const std::string& ext,
+                                           std::string& problem) const {
+    problem.clear();
     if ((channel != "stable" && channel != "beta") || id.empty() || ReleaseId(version) != id) {
         problem = "releases.txt: bad line \"" + channel + " " + id + " " + version + "\"";
         return std::nullopt;
     }
-    fs::path dir = fs::path(m_folder) / id;
-    Release release{channel, id, version, FirstLine(dir / "travik.so.md5"),
-                    FirstLine(dir / "travik.so.sig")};
-    if (!fs::is_regular_file(dir / "travik.so") || release.digest.size() != 32 ||
+    const fs::path dir = fs::path(m_folder) / id;
+    const std::string module = "travik." + ext;
+    std::error_code ec;
+    const auto has = [&](const std::string& name) { return fs::exists(dir / name, ec); };
+    if (!has(module) && !has(module + ".md5") && !has(module + ".sig")) {
+        // Released for the other system only; a release with no module at
+        // all is a problem.
+        const std::string other = ext == "so" ? "travik.dll" : "travik.so";
+        if (!has(other))
+            problem = "release " + id + ": no module (travik.so or travik.dll)";
+        return std::nullopt;
+    }
+    Release release{channel, id, version, FirstLine(dir / (module + ".md5")),
+                    FirstLine(dir / (module + ".sig"))};
+    if (!fs::is_regular_file(dir / module, ec) || release.digest.size() != 32 ||
         release.signature.empty()) {
-        problem = "release " + id + ": travik.so, travik.so.md5 or travik.so.sig missing";
+        problem =
+            "release " + id + ": " + module + ", " + module + ".md5 or " + module + ".sig missing";
         return std::nullopt;
     }
     return release;
 }
 
-std::optional<Release> ReleaseFolder::Current(bool beta, std::vector<std::string>* problems) const {
+std::optional<Release> ReleaseFolder::Current(bool beta, std::vector<std::string>* problems,
+                                              const std::string& ext) const {
     std::optional<Release> current;
     for (const ManifestLine& line : ReadManifest(fs::path(m_folder) / kManifest)) {
         if (!beta && line.channel == "beta") {
             continue;
         }
         std::string problem;
-        std::optional<Release> release = Load(line.channel, line.id, line.version, problem);
+        std::optional<Release> release = Load(line.channel, line.id, line.version, ext, problem);
         if (release) {
             current = release;
-        } else if (problems) {
+        } else if (problems && !problem.empty()) {
             problems->push_back(problem);
         }
     }
@@ -131,25 +153,14 @@ bool ReleaseFolder::Add(const std::string& version, const std::string& module,
     std::error_code ec;
     fs::path dir = fs::path(m_folder) / id;
     fs::create_directories(dir, ec);
-    fs::path target = dir / "travik.so";
+    fs::path target = dir / ("travik." + ModuleExt(module));
     if (ec || !fs::copy_file(module, target, fs::copy_options::overwrite_existing, ec) ||
         !AppendStamp(target, version)) {
         error = "cannot copy " + module + " to " + target.string();
         return false;
     }
-    MD5Text digest(MD5File(target.c_str()));
-    std::string signature = SignFile(keyPem, target.string(), error);
-    if (!digest || signature.empty()) {
-        if (!digest) {
-            error = "cannot read " + target.string();
-        }
+    if (!SignBeside(target.string(), keyPem, error))
         return false;
-    }
-    if (!WriteText(dir / "travik.so.md5", std::string(digest.get()) + "\n") ||
-        !WriteText(dir / "travik.so.sig", signature + "\n")) {
-        error = "cannot write the digest and signature in " + dir.string();
-        return false;
-    }
     std::ostringstream manifest;
     for (const ManifestLine& line : ReadManifest(fs::path(m_folder) / kManifest)) {
         if (line.id != id) {
@@ -181,8 +192,11 @@ bool SignBeside(const std::string& path, const std::string& keyPem, std::string&
     return true;
 }
 
-std::string UpdateAnswer(const ReleaseFolder& releases, const std::string& build, bool beta) {
-    std::optional<Release> current = releases.Current(beta);
+std::string UpdateAnswer(const ReleaseFolder& releases, const std::string& build, bool beta,
+                         const std::string& ext) {
+    if (ext != "so" && ext != "dll")
+        return "N";
+    std::optional<Release> current = releases.Current(beta, nullptr, ext);
     if (!current || current->digest == build) {
         return "N";
     }

@@ -38,13 +38,16 @@ UpdateServer::UpdateServer(std::string releasesFolder, std::function<void(const 
 
     m_server->Get("/io/update.php", [this, say](const httplib::Request& request,
                                                 httplib::Response& response) {
+        // A plug-in that names no system is a Linux one.
+        const std::string ext =
+            request.has_param("ext") ? request.get_param_value("ext") : std::string("so");
         std::vector<std::string> problems;
-        (void)m_releases.Current(true, &problems);
+        (void)m_releases.Current(true, &problems, ext);
         for (const std::string& problem : problems) {
             say(request, "warning: " + problem);
         }
         std::string answer = UpdateAnswer(m_releases, request.get_param_value("build"),
-                                          request.get_param_value("beta") == "1");
+                                          request.get_param_value("beta") == "1", ext);
         say(request, answer);
         response.set_content(answer, "text/plain");
     });

@@ -54,6 +54,13 @@ protected:
         ASSERT_TRUE(releases.Add(version, Module("m-" + version, bytes), key.pem, beta, error))
             << error;
     }
+    // A release's Windows module (a file named *.dll).
+    void AddWindows(const std::string& version, const std::string& bytes) {
+        std::string error;
+        ASSERT_TRUE(
+            releases.Add(version, Module("m-" + version + ".DLL", bytes), key.pem, false, error))
+            << error;
+    }
 };
 
 }  // namespace
@@ -131,6 +138,35 @@ TEST_F(ReleaseStepTool, IncompleteOrForgedManifestLinesAreSkipped) {
     EXPECT_EQ(problems.size(), 3u);
 }
 
+TEST_F(ReleaseStepTool, EachSystemIsOfferedTheNewestReleaseThatHasItsModule) {
+    Add("4.7", "linux seven");
+    AddWindows("4.7", "windows seven");
+    Add("4.8", "linux eight");
+    // The Windows module joined release 47 beside the Linux one.
+    EXPECT_EQ(ReadFileBytes(scratch / "releases/47/travik.so"), Released("linux seven", "4.7"));
+    EXPECT_EQ(ReadFileBytes(scratch / "releases/47/travik.dll"), Released("windows seven", "4.7"));
+    EXPECT_EQ(ReadFileBytes(scratch / "releases/releases.txt"), "stable 47 4.7\nstable 48 4.8\n");
+
+    std::vector<std::string> problems;
+    auto linux = releases.Current(false, &problems, "so");
+    auto windows = releases.Current(false, &problems, "dll");
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    ASSERT_TRUE(linux && windows);
+    EXPECT_EQ(linux->id, "48");
+    EXPECT_EQ(windows->id, "47");
+    EXPECT_EQ(windows->digest, Md5Of(Released("windows seven", "4.7")));
+    EXPECT_TRUE(ReleaseSignature::VerifyFile(key.publicKey, windows->signature,
+                                             scratch / "releases/47/travik.dll"));
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(key.publicKey, windows->signature,
+                                              scratch / "releases/47/travik.so"));
+
+    // A Windows module without its digest is a problem, not a release.
+    std::filesystem::remove(scratch / "releases/47/travik.dll.md5");
+    EXPECT_FALSE(releases.Current(false, &problems, "dll"));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("travik.dll.md5"), std::string::npos) << problems[0];
+}
+
 namespace {
 
 class UpdateServerTool : public ReleaseStepTool {
@@ -191,4 +227,25 @@ TEST_F(UpdateServerTool, DownloadsOnlyReleasedModuleFiles) {
         EXPECT_EQ(Get(path, &status), "no such release") << path;
         EXPECT_EQ(status, 404) << path;
     }
+}
+
+TEST_F(UpdateServerTool, AWindowsServerIsOfferedAndGivenTheWindowsModule) {
+    Start();
+    Add("4.7", "linux seven");
+    EXPECT_EQ(Get("/io/update.php?build=0123&ext=dll"), "N");  // no Windows module yet
+    AddWindows("4.7", "windows seven");
+    auto windows = releases.Current(false, nullptr, "dll");
+    ASSERT_TRUE(windows);
+    const std::string linuxDigest = Md5Of(Released("linux seven", "4.7"));
+    const std::string windowsDigest = Md5Of(Released("windows seven", "4.7"));
+    EXPECT_EQ(Get("/io/update.php?build=0123&ext=dll"),
+              "1,47,4.7," + windowsDigest + "," + windows->signature);
+    EXPECT_EQ(Get("/io/update.php?build=" + windowsDigest + "&ext=dll"), "N");
+    // Without ext the plug-in is a Linux one, as before Windows modules.
+    EXPECT_EQ(Get("/io/update.php?build=0123").substr(0, 42), "1,47,4.7," + linuxDigest + ",");
+    EXPECT_EQ(Get("/io/update.php?build=0123&ext=so").substr(0, 42),
+              "1,47,4.7," + linuxDigest + ",");
+    EXPECT_EQ(Get("/io/update.php?build=0123&ext=exe"), "N");
+    EXPECT_EQ(Get("/io/download.php?id=47&ext=dll"), Released("windows seven", "4.7"));
+    EXPECT_EQ(Get("/io/download.php?id=47&ext=so"), Released("linux seven", "4.7"));
 }
