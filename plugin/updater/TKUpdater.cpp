@@ -183,7 +183,10 @@ void TKUpdater::CheckForUpdate(edict_t* requester, bool beta, bool manual) {
         return;
     }
     HttpTransfer::Request request =
-        MakeRequest(server + "/io/update.php?build=" + build + (beta ? "&beta=1" : ""));
+        // ext names our system: the digest and signature a Linux and a
+        // Windows module are checked against are never the same.
+        MakeRequest(server + "/io/update.php?build=" + build + (beta ? "&beta=1" : "") +
+                    "&ext=" + kModuleExtension);
     request.maxBody = kMaxAnswer;
     StartTransfer(request, "CheckForUpdate", kQuerying);
 }

@@ -255,7 +255,13 @@ TEST_F(TKUpdaterFeature, EachKindOfAnswerAndTheQueryItCameFrom) {
     EXPECT_EQ(Var("tk_status"), "1");
     const std::string query = LastRequest(http);
     EXPECT_EQ(query.rfind("GET /io/update.php?build=", 0), 0u) << query;
-    EXPECT_EQ(query.find(" HTTP/1.1"), 25u + 32u) << "the build is the module's MD5: " << query;
+#ifdef _WIN32
+    const std::string system = "&ext=dll HTTP/1.1";
+#else
+    const std::string system = "&ext=so HTTP/1.1";
+#endif
+    // The build is the module's MD5, and the system is named.
+    EXPECT_EQ(query.find(system), 25u + 32u) << query;
     EXPECT_NE(query.find("User-Agent: Travik\r\n"), std::string::npos) << query;
 
     struct Case {
@@ -286,7 +292,7 @@ TEST_F(TKUpdaterFeature, EachKindOfAnswerAndTheQueryItCameFrom) {
 
     UpdateAgain(" beta");
     ASSERT_TRUE(RunUntil([&] { return http.Requests() == 7; }));
-    EXPECT_NE(LastRequest(http).find("&beta=1 HTTP/1.1"), std::string::npos) << LastRequest(http);
+    EXPECT_NE(LastRequest(http).find("&beta=1&ext="), std::string::npos) << LastRequest(http);
     // The next check only once this one's answer is taken.
     ASSERT_TRUE(RunUntilConsole("carries no release signature"));
     UpdateAgain(" BETA");
