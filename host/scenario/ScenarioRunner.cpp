@@ -206,18 +206,22 @@ int ScenarioRunner::RunText(const std::string& text, const std::string& source) 
 
 namespace {
 
-// ${server.os}: the server's system as its info answer names it, "l" on
-// Linux and "w" on Windows.
-std::string WithServerOs(std::string line) {
-#ifdef _WIN32
-    const char* os = "w";
-#else
-    const char* os = "l";
-#endif
-    const std::string placeholder = "${server.os}";
+void ReplaceAll(std::string& line, const std::string& placeholder, const std::string& value) {
     for (size_t at = line.find(placeholder); at != std::string::npos;
-         at = line.find(placeholder, at + 1))
-        line.replace(at, placeholder.size(), os);
+         at = line.find(placeholder, at + value.size()))
+        line.replace(at, placeholder.size(), value);
+}
+
+// ${server.os}: the server's system as its info answer names it, "l" on
+// Linux and "w" on Windows; ${server.ext}: the extension of its modules,
+// "so" or "dll".
+std::string WithServerSystem(std::string line) {
+#ifdef _WIN32
+    ReplaceAll(line, "${server.os}", "w");
+#else
+    ReplaceAll(line, "${server.os}", "l");
+#endif
+    ReplaceAll(line, "${server.ext}", kModuleExtension + 1);
     return line;
 }
 
@@ -230,7 +234,7 @@ ScenarioRunner::Outcome ScenarioRunner::RunLine(const std::string& line, const s
     const bool comment = first != std::string::npos && line[first] == '#';
     const std::string expanded = comment || line.find("${") == std::string::npos
                                      ? line
-                                     : m_processes.Expand(WithServerOs(line), error);
+                                     : m_processes.Expand(WithServerSystem(line), error);
     if (!error.empty()) {
         m_message = where + ": error: " + error;
         return Outcome::Error;
