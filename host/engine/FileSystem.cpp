@@ -50,10 +50,11 @@ bool Appends(const char* options) {
 
 }  // namespace
 
-FileSystem::FileSystem(std::string gameDir) : m_gameDir(std::move(gameDir)) {
-    while (m_gameDir.size() > 1 && m_gameDir.back() == '/')
-        m_gameDir.pop_back();
-    m_baseDir = std::filesystem::path(m_gameDir).parent_path().string();
+FileSystem::FileSystem(std::string gameDir)
+    : m_gameDir(WithoutTrailingSeparators(std::move(gameDir))) {
+    // Kept with forward slashes as every path here, so that a folder named
+    // relatively and absolutely is the same path.
+    m_baseDir = Normalized(std::filesystem::path(m_gameDir).parent_path().string().c_str());
     for (const char* id : {"GAME", "MOD", "DEFAULT_WRITE_PATH"})
         AddSearchPath(m_gameDir.c_str(), id, PATH_ADD_TO_TAIL);
 }

@@ -24,6 +24,20 @@ bool IsAbsolutePath(const std::string& path) {
     return !path.empty() && path[0] == '/';
 }
 
+std::string WithoutTrailingSeparators(std::string path) {
+    size_t root = 1;
+#ifdef _WIN32
+    if (path.size() >= 3 && path[1] == ':')
+        root = 3;
+    auto separator = [](char c) { return c == '/' || c == '\\'; };
+#else
+    auto separator = [](char c) { return c == '/'; };
+#endif
+    while (path.size() > root && separator(path.back()))
+        path.pop_back();
+    return path;
+}
+
 #ifdef _WIN32
 
 namespace {

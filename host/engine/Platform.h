@@ -29,6 +29,10 @@ public:
 // "/x"; on Windows "C:/x" and "C:\\x" too.
 bool IsAbsolutePath(const std::string& path);
 
+// The path without the separators at its end ('/', on Windows '\\' too); a
+// root ("/", on Windows "C:\\") stays whole.
+std::string WithoutTrailingSeparators(std::string path);
+
 // The folder of the running executable, or "" when it cannot be told.
 std::string ExecutableDir();
 

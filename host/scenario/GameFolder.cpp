@@ -91,8 +91,7 @@ GameFolder::GameFolder(const Existing& existing) : m_keep(true) {
         m_gameDir = fs::absolute(existing.gameDir, error).lexically_normal().string();
     else
         m_error = "no game folder at " + existing.gameDir;
-    while (m_gameDir.size() > 1 && m_gameDir.back() == '/')
-        m_gameDir.pop_back();
+    m_gameDir = WithoutTrailingSeparators(m_gameDir);
 }
 
 GameFolder::~GameFolder() {

@@ -169,4 +169,41 @@ TEST_F(SrcdsSimFileSystem, AbsoluteNamesAndForeignHandles) {
     EXPECT_EQ(fs.Size(&foreign), 0u);
 }
 
+// A game folder named with separators at its end (an operator's
+// "C:\srcds\cstrike\" on Windows) is the same folder: a relative search
+// path still starts at the folder above it, not inside the game folder.
+TEST_F(SrcdsSimFileSystem, AGameFolderNamedWithSeparatorsAtItsEndIsTheSameFolder) {
+    const std::string game = folder.GameDir();
+    const std::string custom = std::filesystem::path(game).filename().string() + "/custom";
+    fs.AddSearchPath(custom.c_str(), "CUSTOM", PATH_ADD_TO_TAIL);
+    char expected[1024];
+    fs.GetSearchPath("CUSTOM", expected, sizeof(expected));
+    ASSERT_EQ(std::string(expected), Forward(game) + "/custom/");
+    // Named absolutely, on Windows with its backslashes, it is the same path.
+    fs.AddSearchPath((game + "/custom").c_str(), "CUSTOM", PATH_ADD_TO_TAIL);
+    char again[1024];
+    fs.GetSearchPath("CUSTOM", again, sizeof(again));
+    EXPECT_EQ(std::string(again), expected) << "a duplicate";
+#ifdef _WIN32
+    const char* const endings[] = {"/", "\\", "\\\\", "/\\"};
+#else
+    const char* const endings[] = {"/", "//"};
+#endif
+    for (const char* ending : endings) {
+        sim::FileSystem named(game + ending);
+        named.AddSearchPath(custom.c_str(), "CUSTOM", PATH_ADD_TO_TAIL);
+        char seen[1024];
+        named.GetSearchPath("CUSTOM", seen, sizeof(seen));
+        EXPECT_EQ(std::string(seen), expected) << ending;
+        named.GetSearchPath("GAME", seen, sizeof(seen));
+        EXPECT_EQ(std::string(seen), Forward(game) + "/") << ending;
+        EXPECT_EQ(sim::GameFolder(sim::GameFolder::Existing{game + ending}).GameDir(), game)
+            << ending;
+    }
+    EXPECT_TRUE(fs.RemoveSearchPath((game + "/custom/").c_str(), "CUSTOM"));
+    EXPECT_FALSE(fs.FileExists("anything", "CUSTOM"));
+    fs.GetSearchPath("CUSTOM", again, sizeof(again));
+    EXPECT_STREQ(again, "") << "removed by its absolute name";
+}
+
 }  // namespace
