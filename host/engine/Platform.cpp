@@ -24,6 +24,26 @@ bool IsAbsolutePath(const std::string& path) {
     return !path.empty() && path[0] == '/';
 }
 
+double UtcEpoch(const struct tm& when) {
+    // Counted here rather than by the C library: Microsoft's _mkgmtime64
+    // answers -1 before 1970 and after 3000, which read as a date.
+    auto floorDiv = [](long long a, long long b) {
+        return a / b - (a % b != 0 && (a < 0) != (b < 0));
+    };
+    long long year = 1900LL + when.tm_year + floorDiv(when.tm_mon, 12);
+    const long long month = when.tm_mon - 12 * floorDiv(when.tm_mon, 12) + 1;  // 1 to 12
+    // Days from 1970-01-01 to the first of the month (the proleptic Gregorian
+    // calendar, years counted from March so that a leap day comes last).
+    year -= month <= 2;
+    const long long era = floorDiv(year, 400);
+    const long long yearOfEra = year - era * 400;
+    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const long long days = era * 146097 + dayOfEra - 719468 + (when.tm_mday - 1);
+    return static_cast<double>(days) * 86400.0 + when.tm_hour * 3600.0 + when.tm_min * 60.0 +
+           when.tm_sec;
+}
+
 std::string WithoutTrailingSeparators(std::string path) {
     size_t root = 1;
 #ifdef _WIN32
@@ -93,10 +113,6 @@ std::string ExecutableDir() {
     return std::filesystem::path(path).parent_path().string();
 }
 
-double UtcEpoch(struct tm& when) {
-    return static_cast<double>(_mkgmtime64(&when));
-}
-
 void UseUtcLocalTime() {
     _putenv_s("TZ", "UTC");
     _tzset();
@@ -128,10 +144,6 @@ std::string ExecutableDir() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? "" : self.parent_path().string();
-}
-
-double UtcEpoch(struct tm& when) {
-    return static_cast<double>(timegm(&when));
 }
 
 void UseUtcLocalTime() {

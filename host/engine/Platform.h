@@ -36,8 +36,9 @@ std::string WithoutTrailingSeparators(std::string path);
 // The folder of the running executable, or "" when it cannot be told.
 std::string ExecutableDir();
 
-// Seconds since the epoch of a broken-down UTC time (timegm).
-double UtcEpoch(struct tm& when);
+// Seconds since the epoch of a broken-down UTC time, as timegm counts them
+// on every platform: any year, fields out of their range carried over.
+double UtcEpoch(const struct tm& when);
 
 // Local time as Coordinated Universal Time from now on, for the whole
 // process (scenarios are written in UTC).

@@ -5,8 +5,10 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "engine/Platform.h"
+#include "engine/WallClock.h"
 #include "scenario/ScenarioLine.h"
 #include "scenario/ScenarioRunner.h"
 
@@ -285,6 +287,24 @@ TEST_F(SrcdsSimScenario, AFatalEngineErrorFailsTheScenarioAtItsLine) {
         EXPECT_NE(errors.find("test.scn:4: the server stopped with a fatal error: "),
                   std::string::npos)
             << errors;
+    }
+}
+
+// A date is read as UTC the same way on every platform, before 1970 and
+// past the years the platform's own conversion covers included.
+TEST_F(SrcdsSimScenario, ClockDatesAreUtcOnEveryPlatformWhateverTheYear) {
+    const std::pair<const char*, double> dates[] = {
+        {"2026-12-07 22:31", 1796682660.0},    {"2024-02-29 12:00", 1709208000.0},
+        {"2038-01-19 03:14:08", 2147483648.0}, {"1969-12-31 23:00", -3600.0},
+        {"1900-01-01 00:00", -2208988800.0},   {"3001-01-01 00:00", 32535216000.0},
+        {"2026-13-01 00:00", 1798761600.0},  // the 13th month is next January
+    };
+    for (const auto& [text, epoch] : dates) {
+        EXPECT_EQ(Run(std::string("clock set \"") + text + "\"\n"), sim::ScenarioRunner::kExitOk)
+            << text << ": " << errors;
+        EXPECT_TRUE(sim::WallClock::IsFake()) << text;
+        EXPECT_EQ(sim::WallClock::FakeNow(), epoch) << text;
+        sim::WallClock::Clear();
     }
 }
 
