@@ -146,6 +146,23 @@ TEST_F(SrcdsSimFileSystem, RenameOntoAnExistingNameIsTheCLibrarysAndStaysInTheSa
     EXPECT_FALSE(fs.FileExists("tk261207_2232.log", "TK_LOGS"));
 }
 
+// A folder is found whether its name ends with a separator or not, as on
+// Linux (a Windows C library's stat may not find "folder/").
+TEST_F(SrcdsSimFileSystem, AFolderIsFoundWithOrWithoutASeparatorAtTheEnd) {
+    const std::string module = folder.GameDir() + "/addons/travik/";
+    fs.AddSearchPath(module.c_str(), "TRAVIK", PATH_ADD_TO_TAIL);
+    fs.CreateDirHierarchy("tk_logs/old/", "TRAVIK");
+    for (const char* name : {"tk_logs", "tk_logs/", "tk_logs/old/", "tk_logs\\old\\"}) {
+        EXPECT_TRUE(fs.IsDirectory(name, "TRAVIK")) << name;
+        EXPECT_TRUE(fs.FileExists(name, "TRAVIK")) << name;
+    }
+    EXPECT_TRUE(fs.IsDirectory((module + "tk_logs/").c_str(), nullptr)) << "an absolute name";
+    folder.WriteFile("addons/travik/tk_logs/travik.log", "x");
+    EXPECT_FALSE(fs.IsDirectory("tk_logs/travik.log", "TRAVIK"));
+    EXPECT_FALSE(fs.IsDirectory("tk_logs/none/", "TRAVIK"));
+    EXPECT_FALSE(fs.FileExists("tk_logs/none/", "TRAVIK"));
+}
+
 TEST_F(SrcdsSimFileSystem, FoldersAreCreatedWithTheirParents) {
     const std::string module = folder.GameDir() + "/addons/travik/";
     fs.AddSearchPath(module.c_str(), "TRAVIK", PATH_ADD_TO_TAIL);
