@@ -184,22 +184,20 @@ FARPROC WINAPI LookUp(HMODULE module, LPCSTR name) {
     return fake ? reinterpret_cast<FARPROC>(fake) : found;
 }
 
+// Looked up again for every module attached: a library that was not in the
+// process before (ucrtbase.dll, which a module built by a current Microsoft
+// compiler brings along) may be now, or at another address.
 void FindRealFunctions() {
-    static bool found = false;
-    if (found)
-        return;
-    found = true;
-    // GetProcAddress itself is asked for through the loader's own entry,
-    // which no import table of ours reaches.
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    const auto getProcAddress = reinterpret_cast<GetProcAddressFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "GetProcAddress")));
+    // GetProcAddress itself is taken once, on the first call, before any
+    // import table (the executable's own included) points at LookUp.
+    static const auto getProcAddress = reinterpret_cast<GetProcAddressFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetProcAddress")));
     for (size_t i = 0; i < kCount; ++i) {
         const HMODULE library = GetModuleHandleA(kReplacements[i].library);
         s_realAddress[i] =
             library ? reinterpret_cast<void*>(getProcAddress(library, kReplacements[i].name))
                     : nullptr;
-        if (kReplacements[i].real)
+        if (kReplacements[i].real && s_realAddress[i])
             *kReplacements[i].real = s_realAddress[i];
     }
     if (!s_real.time32)

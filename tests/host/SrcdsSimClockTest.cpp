@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "SimServerTest.h"
+#include "engine/Platform.h"
 #include "engine/WallClock.h"
 
 namespace {
@@ -119,5 +120,26 @@ TEST_F(SrcdsSimClock, EveryTimeFunctionOfAModuleReadsTheFakeClock) {
     for (const char* source : sources)
         EXPECT_GT(TestPlugin()->WallTimeBy(source), 1100000000) << source << ": the real clock";
 }
+
+#ifdef _WIN32
+// A module on the Universal CRT (a plug-in of a current Microsoft compiler
+// imports _time64 from ucrtbase.dll through an API set), loaded once the sim
+// runs, reads the fake clock too.
+TEST_F(SrcdsSimClock, AModuleOnTheUniversalCrtLoadedLaterReadsTheFakeClock) {
+    InstallTestPlugin();
+    StartServer("+map de_dust2");
+    std::string error;
+    void* module = sim::SharedModule::Open(SIM_TEST_UCRT_MODULE, error);
+    ASSERT_NE(module, nullptr) << error;
+    using UcrtTime = long long(__cdecl*)();
+    const auto time = reinterpret_cast<UcrtTime>(sim::SharedModule::Symbol(module, "UcrtTime"));
+    ASSERT_NE(time, nullptr);
+    sim::WallClock::Set(1796682660.0);
+    EXPECT_EQ(time(), 1796682660);
+    sim::WallClock::Clear();
+    EXPECT_GT(time(), 1100000000) << "the real clock";
+    sim::SharedModule::Close(module);
+}
+#endif
 
 }  // namespace
