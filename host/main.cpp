@@ -26,6 +26,8 @@ Options:
   --modules DIR    where "addon NAME" finds NAME.so; default: beside this program
   --tools DIR      where "process start NAME PROGRAM" finds a bare PROGRAM
                    (DIR/PROGRAM or DIR/*/PROGRAM); default: the build's tools/
+                   (Windows build: Linux programs, run by srcds-sim-processhost;
+                   default: the process host's tools folder)
   --game DIR       interactive mode: use this game folder as it is instead of
                    a temporary copy of the template
   --keep           keep the temporary game folder and print where it is

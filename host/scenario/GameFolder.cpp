@@ -59,7 +59,12 @@ std::string GameFolder::DefaultProductDir() {
 }
 
 std::string GameFolder::DefaultToolsDir() {
+#ifdef _WIN32
+    // The helpers are Linux programs: the process host's own tools folder.
+    return "";
+#else
     return BesideExecutableOr("../tools", SRCDS_SIM_BUILD_TOOLS);
+#endif
 }
 
 GameFolder::GameFolder(const std::string& templateDir) {

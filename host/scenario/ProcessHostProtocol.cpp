@@ -87,7 +87,8 @@ bool DecodeLine(const std::string& line, std::vector<std::string>& words, std::s
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
     if (text.size() >= kMaxLine) {
-        error = "the line is longer than " + std::to_string(kMaxLine - 1) + " bytes";
+        error = "the line is longer than ";
+        error += std::to_string(kMaxLine - 1) + " bytes";
         return false;
     }
     if (text.empty()) {
@@ -103,7 +104,9 @@ bool DecodeLine(const std::string& line, std::vector<std::string>& words, std::s
             return false;
         }
         if (words.size() == kMaxWords) {
-            error = "more than " + std::to_string(kMaxWords) + " words";
+            // Appended: GCC 12 warns wrongly of an overlap in "..." + string.
+            error = "more than ";
+            error += std::to_string(kMaxWords) + " words";
             return false;
         }
         std::string word;

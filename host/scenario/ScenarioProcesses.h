@@ -17,8 +17,14 @@
 
 namespace sim {
 
+// The Windows build's connection to srcds-sim-processhost, which runs the
+// programs there (see ScenarioProcessesWindows.cpp).
+class ProcessHostLink;
+
 struct ProcessOptions {
     // Where a bare program name is looked for: DIR/NAME, then DIR/*/NAME.
+    // In the Windows build: a folder of Linux programs, or "" for the
+    // process host's own.
     std::string toolsDir;
     // How long a program may take to name its port.
     double startTimeout = 10.0;
@@ -66,6 +72,7 @@ public:
 
 private:
     struct Running {
+        std::string name;
         pid_t pid = 0;
         int port = 0;
         // How it ended, once it did by itself.
@@ -80,6 +87,7 @@ private:
 
     ProcessOptions m_options;
     std::map<std::string, Running> m_running;
+    mutable std::shared_ptr<ProcessHostLink> m_link;
 };
 
 }  // namespace sim
