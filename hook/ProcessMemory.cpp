@@ -23,6 +23,24 @@ struct DllEvents {
     volatile LONG loads = 0;
     volatile LONG unloads = 0;
     bool watching = false;
+    PVOID cookie = nullptr;
+
+    // The callback lives in this module: the loader must forget it before
+    // the module is unmapped, or the next DLL mapped or unmapped in the
+    // process (another plug-in, the server's own at shutdown) calls into
+    // freed memory.
+    ~DllEvents() {
+        if (!watching)
+            return;
+        using Unregister = LONG(NTAPI*)(PVOID cookie);
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        const auto unregisterFn =
+            ntdll ? reinterpret_cast<Unregister>(reinterpret_cast<void (*)()>(
+                        ::GetProcAddress(ntdll, "LdrUnregisterDllNotification")))
+                  : nullptr;
+        if (unregisterFn)
+            unregisterFn(cookie);
+    }
 };
 
 DllEvents& dllEvents();
@@ -33,8 +51,10 @@ VOID CALLBACK onDllEvent(ULONG reason, const void*, PVOID) {
 }
 
 DllEvents& dllEvents() {
-    static DllEvents events = [] {
-        DllEvents made;
+    // Registered in place: the registration is undone by this object's
+    // destructor, at the module's unload.
+    static DllEvents events;
+    static const bool registered = [] {
         using Callback = VOID(CALLBACK*)(ULONG reason, const void* data, PVOID context);
         using Register =
             LONG(NTAPI*)(ULONG flags, Callback callback, PVOID context, PVOID * cookie);
@@ -42,10 +62,10 @@ DllEvents& dllEvents() {
         const auto registerFn = ntdll ? reinterpret_cast<Register>(reinterpret_cast<void (*)()>(
                                             ::GetProcAddress(ntdll, "LdrRegisterDllNotification")))
                                       : nullptr;
-        PVOID cookie = nullptr;
-        made.watching = registerFn && registerFn(0, onDllEvent, nullptr, &cookie) >= 0;
-        return made;
+        events.watching = registerFn && registerFn(0, onDllEvent, nullptr, &events.cookie) >= 0;
+        return events.watching;
     }();
+    (void)registered;
     return events;
 }
 
