@@ -19,6 +19,23 @@ constexpr const char* kKey2 = "PUAXw+hDiVqStwqnTRt+vJyYLM8uxJaMwM1V8Sr0Zgw=";
 constexpr const char* kSignature2 =
     "kqAJqfDUyrhyDoILX2QlQKKye1QWUD+Ps3YiI+vbadoIWsHkPhWZbkWPNhPQ8R2MOHsurrQwKu6wDSkWErsMAA==";
 
+// A 100000-byte file (byte i is (7i + 3) mod 251) signed with OpenSSL: a
+// module is megabytes, well past what libgcrypt takes in one S-expression.
+constexpr const char* kBigKey = "DvMnTdp6x356swhJ8NBbeeqZbtGs7cQ17Cwz2/B39S4=";
+constexpr const char* kBigSignature =
+    "xOVuLQGPMx3QW8hqgQnGYnKrk6wdR1Ld7JmbTRrnwJTka2qQPz5tDN4nLJme/t/6LFb5zb5QhqV8pgiz2ahLDA==";
+// Test 2's signature with the group's order added to S: the same point
+// equation holds, but a second valid signature must not exist.
+constexpr const char* kMalleated2 =
+    "kqAJqfDUyrhyDoILX2QlQKKye1QWUD+Ps3YiI+vbadr1LbdBWXirxhssLrau6/ygOHsurrQwKu6wDSkWErsMEA==";
+
+std::string BigFile() {
+    std::string bytes(100000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 7 + 3) % 251);
+    return bytes;
+}
+
 class ReleaseSignatureWindows : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::remove(path); }
@@ -38,6 +55,20 @@ TEST_F(ReleaseSignatureWindows, AcceptsTheSignedFileOnly) {
         ReleaseSignature::VerifyFile(kKey2, kSignature2, Write(std::string("\x72\x00", 2))));
     EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey1, kSignature2, Write("\x72")));
     EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, kSignature1, Write("\x72")));
+}
+
+TEST_F(ReleaseSignatureWindows, AFileOfModuleSizeIsCheckedWhole) {
+    std::string bytes = BigFile();
+    EXPECT_TRUE(ReleaseSignature::VerifyFile(kBigKey, kBigSignature, Write(bytes)));
+    bytes[50000] ^= 1;
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kBigKey, kBigSignature, Write(bytes)));
+    bytes[50000] ^= 1;
+    bytes.push_back('\0');
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kBigKey, kBigSignature, Write(bytes)));
+}
+
+TEST_F(ReleaseSignatureWindows, ASignatureWithAnOversizedScalarIsRefused) {
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, kMalleated2, Write("\x72")));
 }
 
 TEST_F(ReleaseSignatureWindows, MalformedInputIsRefused) {
