@@ -52,6 +52,10 @@ const char* Describe(DWORD error) {
             return "the server's answer is not HTTP";
         case ERROR_WINHTTP_SECURE_FAILURE:
             return "the secure connection failed";
+        case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
+            return "unsupported protocol (only http and https)";
+        case ERROR_WINHTTP_INVALID_URL:
+            return "malformed URL";
         default:
             return "the transfer failed";
     }
@@ -212,10 +216,21 @@ bool HttpTransfer::Start(const Request& request) {
     parts.dwUrlPathLength = static_cast<DWORD>(-1);
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
     parts.dwSchemeLength = static_cast<DWORD>(-1);
-    if (wideUrl.empty() || !::WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts) ||
+    const bool cracked = !wideUrl.empty() && ::WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts);
+    if (!cracked ||
         (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
-        Fail(Failure::Transport, "unsupported or malformed URL (only http and https)");
-        return false;
+        // A URL that cannot be fetched is a failed transfer, reported by the
+        // first poll as libcurl reports it, so that callers tell it as one.
+        m_Multi = ::WinHttpOpen(Wide(m_UserAgent).c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+        if (!m_Multi) {
+            Fail(Failure::Create, "cannot create a transfer");
+            return false;
+        }
+        m_Pending = new Pending;
+        m_Pending->error = cracked ? ERROR_WINHTTP_UNRECOGNIZED_SCHEME : ERROR_WINHTTP_INVALID_URL;
+        m_StartedMs = WallMs();
+        return true;
     }
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
     std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
