@@ -66,15 +66,20 @@ constexpr DWORD kReadSize = 16384;
 
 }  // namespace
 
-// Shared by the transfer and WinHTTP's callbacks of its request handle:
-// each holds a reference, and the callbacks give theirs back when WinHTTP
-// says the handle is closing, after which it calls nothing more.
+// Shared by the transfer and WinHTTP's callbacks of its request handle,
+// each holding a reference. WinHTTP may go on with a step after the handle
+// is closed (Wine's finishes a receive under way first), reading the post
+// body or filling the buffer: the transfer takes the callback away before it
+// closes the handle, so that nothing calls this module's code once it may be
+// unloaded, and the callbacks' reference goes with it only when no step was
+// under way; otherwise the block stays for WinHTTP.
 struct HttpTransfer::Pending {
     CRITICAL_SECTION lock;
-    HANDLE closed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     volatile LONG references = 1;
-    bool watched = false;  // WinHTTP's callbacks hold a reference
-    std::string postBody;  // WinHTTP reads it while it sends
+    volatile LONG inside = 0;    // callbacks running this module's code
+    volatile LONG stepping = 0;  // a step was asked for and has not completed
+    bool watched = false;        // WinHTTP's callbacks hold a reference
+    std::string postBody;        // WinHTTP reads it while it sends
     std::size_t limit = 0;
     // Under the lock:
     std::string arrived;  // not yet handed to the transfer
@@ -85,12 +90,7 @@ struct HttpTransfer::Pending {
     char buffer[kReadSize];
 
     Pending() { ::InitializeCriticalSection(&lock); }
-    ~Pending() {
-        ::DeleteCriticalSection(&lock);
-        if (closed) {
-            ::CloseHandle(closed);
-        }
-    }
+    ~Pending() { ::DeleteCriticalSection(&lock); }
     void Hold() { ::InterlockedIncrement(&references); }
     void Drop() {
         if (::InterlockedDecrement(&references) == 0) {
@@ -113,10 +113,23 @@ struct HttpTransfer::Pending {
         }
         ::LeaveCriticalSection(&lock);
     }
+    // A step of WinHTTP's that completes with a callback: marked under way
+    // before it is asked for (the callback may come before the call returns).
+    template <typename Call>
+    bool Step(Call call) {
+        ::InterlockedExchange(&stepping, 1);
+        if (call()) {
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        ::InterlockedExchange(&stepping, 0);
+        End(false, false, error);
+        return false;
+    }
     // The next piece, unless the transfer already ended.
     void AskForMore(HINTERNET request) {
-        if (!Ended() && !::WinHttpQueryDataAvailable(request, nullptr)) {
-            End(false, false, ::GetLastError());
+        if (!Ended()) {
+            Step([&] { return ::WinHttpQueryDataAvailable(request, nullptr); });
         }
     }
     void OnHeaders(HINTERNET request) {
@@ -138,8 +151,8 @@ struct HttpTransfer::Pending {
             return;
         }
         const DWORD size = available < kReadSize ? available : kReadSize;
-        if (!Ended() && !::WinHttpReadData(request, buffer, size, nullptr)) {
-            End(false, false, ::GetLastError());
+        if (!Ended()) {
+            Step([&] { return ::WinHttpReadData(request, buffer, size, nullptr); });
         }
     }
     void OnRead(HINTERNET request, DWORD bytes) {
@@ -166,11 +179,12 @@ struct HttpTransfer::Pending {
         if (!pending) {
             return;
         }
+        ::InterlockedIncrement(&pending->inside);
+        // Each completion ends the step that was under way.
+        ::InterlockedExchange(&pending->stepping, 0);
         switch (status) {
             case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
-                if (!::WinHttpReceiveResponse(handle, nullptr)) {
-                    pending->End(false, false, ::GetLastError());
-                }
+                pending->Step([&] { return ::WinHttpReceiveResponse(handle, nullptr); });
                 break;
             case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
                 pending->OnHeaders(handle);
@@ -184,13 +198,10 @@ struct HttpTransfer::Pending {
             case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
                 pending->End(false, false, static_cast<WINHTTP_ASYNC_RESULT*>(info)->dwError);
                 break;
-            case WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING:
-                ::SetEvent(pending->closed);
-                pending->Drop();
-                break;
             default:
                 break;
         }
+        ::InterlockedDecrement(&pending->inside);
     }
 };
 
@@ -207,6 +218,14 @@ long long HttpTransfer::WallMs() {
 bool HttpTransfer::Start(const Request& request) {
     if (!Begin(request))
         return false;
+    // WinHTTP's threads may finish a step after its last handle is closed
+    // (Wine's finish a receive under way first): winhttp.dll, loaded with
+    // this module, stays when the server unloads this module.
+    static const bool pinned = [] {
+        HMODULE winhttp = nullptr;
+        return ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"winhttp.dll", &winhttp) != 0;
+    }();
+    (void)pinned;
     // A URL without a scheme is http, as libcurl's default protocol makes it.
     const std::string url = m_Url.find("://") == std::string::npos ? "http://" + m_Url : m_Url;
     std::wstring wideUrl = Wide(url);
@@ -271,10 +290,9 @@ bool HttpTransfer::Start(const Request& request) {
         ::WinHttpSetOption(Handle(m_Easy), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never) &&
         ::WinHttpSetOption(Handle(m_Easy), WINHTTP_OPTION_CONTEXT_VALUE, &context,
                            sizeof context) &&
-        ::WinHttpSetStatusCallback(
-            Handle(m_Easy), &Pending::OnStatus,
-            WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES,
-            0) != WINHTTP_INVALID_STATUS_CALLBACK;
+        ::WinHttpSetStatusCallback(Handle(m_Easy), &Pending::OnStatus,
+                                   WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS,
+                                   0) != WINHTTP_INVALID_STATUS_CALLBACK;
     if (!configured) {
         Fail(Failure::Configure, "cannot configure the transfer");
         return false;
@@ -286,10 +304,12 @@ bool HttpTransfer::Start(const Request& request) {
     const std::string& body = m_Pending->postBody;
     const wchar_t* headers = m_Post ? L"Content-Type: application/x-www-form-urlencoded\r\n"
                                     : WINHTTP_NO_ADDITIONAL_HEADERS;
+    ::InterlockedExchange(&m_Pending->stepping, 1);
     if (!::WinHttpSendRequest(Handle(m_Easy), headers, m_Post ? static_cast<DWORD>(-1L) : 0,
                               m_Post ? const_cast<char*>(body.data()) : WINHTTP_NO_REQUEST_DATA,
                               m_Post ? static_cast<DWORD>(body.size()) : 0,
                               m_Post ? static_cast<DWORD>(body.size()) : 0, context)) {
+        ::InterlockedExchange(&m_Pending->stepping, 0);
         Fail(Failure::Perform, "the transfer's first step failed");
         return false;
     }
@@ -332,10 +352,14 @@ HttpTransfer::Outcome HttpTransfer::Poll() {
 void HttpTransfer::Release(bool keepFile) {
     Pending* pending = m_Pending;
     m_Pending = nullptr;
-    // Closing the request makes WinHTTP cancel what is under way and send
-    // its last callback; the session goes after its children.
-    if (m_Easy)
+    if (m_Easy) {
+        // No word from WinHTTP after the close: the callback is this
+        // module's code, which the server may unload next (see Pending).
+        ::WinHttpSetStatusCallback(Handle(m_Easy), nullptr, WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS,
+                                   0);
         ::WinHttpCloseHandle(Handle(m_Easy));
+    }
+    // The session goes after its children.
     if (m_Connection)
         ::WinHttpCloseHandle(Handle(m_Connection));
     if (m_Multi)
@@ -344,12 +368,15 @@ void HttpTransfer::Release(bool keepFile) {
     m_Connection = nullptr;
     m_Multi = nullptr;
     if (pending) {
-        // The callbacks run this module's code: before the module can be
-        // unloaded, wait (briefly) until WinHTTP has said its last word.
-        // Closing usually reports at once; the bound keeps a stuck WinHTTP
-        // from holding the server's frame.
-        if (pending->watched)
-            ::WaitForSingleObject(pending->closed, 1000);
+        if (pending->watched) {
+            // A callback that began before the callback was taken away ends
+            // at once (it only asks for WinHTTP's next step); the bound keeps
+            // a stuck one from holding the server's frame.
+            for (int i = 0; i < 1000 && pending->inside != 0; ++i)
+                ::Sleep(1);
+            if (pending->inside == 0 && pending->stepping == 0)
+                pending->Drop();
+        }
         pending->Drop();
     }
     if (m_File) {

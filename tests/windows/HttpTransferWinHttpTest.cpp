@@ -245,6 +245,22 @@ TEST_F(HttpTransferWinHttp, ASilentServerTimesOutAndAClosedPortFails) {
     EXPECT_LT(longestPoll, std::chrono::milliseconds(1500));
 }
 
+// Dropping a transfer while WinHTTP waits on the server is the server's
+// frame's business: it returns at once, whatever WinHTTP still does.
+TEST_F(HttpTransferWinHttp, ATransferDroppedUnderWayHoldsNoFrame) {
+    LoopbackServer silent("", true);  // serves one connection and keeps it
+    ASSERT_TRUE(transfer.Start(Get(silent.Url())));
+    for (int polls = 0; polls < 2000 && silent.Count() == 0; ++polls) {
+        ASSERT_EQ(transfer.Poll(), Outcome::Running);
+        ::Sleep(5);
+    }
+    ASSERT_EQ(silent.Count(), 1);
+    const auto before = std::chrono::steady_clock::now();
+    transfer.Cancel();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+    EXPECT_FALSE(transfer.IsBusy());
+}
+
 TEST_F(HttpTransferWinHttp, AFileSinkKeepsOnlyAWholeDownload) {
     const std::string module = std::string("MZ\r\n\x1a\0", 6) + std::string(40000, 'm');
     LoopbackServer whole(Reply("200 OK", module));
