@@ -166,7 +166,20 @@ std::string TravikServerTest::LogPath(const std::string& name) const {
 }
 
 std::string TravikServerTest::ReadLog(const std::string& name) const {
-    return ReadWhole(LogPath(name));
+    std::string text = ReadWhole(LogPath(name));
+#ifdef _WIN32
+    // The logs are text files, whose lines end in CR LF on Windows; they
+    // read as on Linux. (A CR of the plug-in's own never stands raw in a
+    // line: control bytes are written escaped.)
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            lines += text[i];
+    }
+    text.swap(lines);
+#endif
+    return text;
 }
 
 bool TravikServerTest::LogExists(const std::string& name) const {
