@@ -241,6 +241,11 @@ void TestHttpServer::SetBody(const std::string& body) {
     m_Body = body;
 }
 
+void TestHttpServer::SetBodyFor(const std::string& pathPrefix, const std::string& body) {
+    std::lock_guard lock(m_Mutex);
+    m_Routes.emplace_back(pathPrefix, body);
+}
+
 void TestHttpServer::SetStatus(const std::string& status, const std::string& extraHead) {
     std::lock_guard lock(m_Mutex);
     m_Status = status;
@@ -392,6 +397,16 @@ void TestHttpServer::Handle(Socket fd) {
         std::lock_guard lock(m_Mutex);
         body = m_Body;
         floodBytes = m_FloodBytes;
+        // The request line's path: "GET /path HTTP/1.1".
+        const std::string& request = m_Requests.back();
+        const std::size_t start = request.find(' ') + 1;
+        const std::string path = request.substr(start, request.find(' ', start) - start);
+        for (const auto& [prefix, routed] : m_Routes) {
+            if (path.rfind(prefix, 0) == 0) {
+                body = routed;
+                break;
+            }
+        }
     }
     const Socket stop = m_StopRead;
     switch (m_Behaviour) {

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace testnet {
@@ -44,6 +45,9 @@ public:
 
     // The answer of later connections.
     void SetBody(const std::string& body);
+    // The answer of later requests whose path starts with pathPrefix (the
+    // first such prefix set wins), instead of the body.
+    void SetBodyFor(const std::string& pathPrefix, const std::string& body);
     // The status line's tail ("200 OK") and extra head lines, each ending
     // "\r\n", of later answers.
     void SetStatus(const std::string& status, const std::string& extraHead = "");
@@ -88,6 +92,7 @@ private:
     mutable std::mutex m_Mutex;
     std::condition_variable m_Changed;
     std::string m_Body;
+    std::vector<std::pair<std::string, std::string>> m_Routes;
     std::string m_Status = "200 OK";
     std::string m_ExtraHead;
     std::size_t m_FloodBytes = 1 << 20;
