@@ -99,6 +99,14 @@ private:
             return Fail("there is no game folder yet");
         std::string contents;
         const bool exists = m_world.folder->ReadFile(path, contents);
+#ifdef _WIN32
+        // Text files end their lines with CR LF on Windows (the C library's
+        // text mode, which the server's file system opens them in): a
+        // scenario's "\n" is either line end.
+        for (size_t at = contents.find("\r\n"); at != std::string::npos;
+             at = contents.find("\r\n", at + 1))
+            contents.erase(at, 1);
+#endif
         const std::string seen = exists ? Quote(contents.substr(0, kShownBytes)) +
                                               (contents.size() > kShownBytes ? "..." : "")
                                         : "no such file";
