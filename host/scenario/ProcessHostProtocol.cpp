@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "scenario/HexDigit.h"
+
 namespace sim::processhost {
 
 namespace {
@@ -9,16 +11,6 @@ namespace {
 bool IsPlain(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
            (c != '\0' && std::strchr("-_.~/:,+=@", c) != nullptr);
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool DecodeWord(const std::string& text, std::string& word, std::string& error) {

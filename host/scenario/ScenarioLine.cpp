@@ -2,19 +2,11 @@
 
 #include <cstdio>
 
+#include "scenario/HexDigit.h"
+
 namespace sim {
 
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Reads an escape after its backslash; false for an unknown one.
 bool ReadEscape(std::string_view line, size_t& i, std::string& out) {

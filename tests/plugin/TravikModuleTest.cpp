@@ -8,6 +8,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "../windows/ExportTable.h"
 #endif
 
 namespace {
@@ -18,21 +20,11 @@ namespace {
 TEST(TravikModuleFeature, ExportsCreateInterfaceAndNothingElse) {
     const HMODULE module = LoadLibraryA(TRAVIK_INSTALL_DIR "/addons/travik.dll");
     ASSERT_NE(module, nullptr) << "LoadLibrary failed with error " << GetLastError();
-    const auto* base = reinterpret_cast<const unsigned char*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& entry =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    ASSERT_NE(entry.VirtualAddress, 0u);
-    const auto* exports =
-        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
-    const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
-    std::set<std::string> symbols;
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
-        symbols.insert(reinterpret_cast<const char*>(base + names[i]));
-    EXPECT_EQ(symbols, std::set<std::string>{"CreateInterface"});
-    EXPECT_EQ(exports->NumberOfFunctions, exports->NumberOfNames);
+    const exporttable::Exports exports = exporttable::Read(module);
     FreeLibrary(module);
+    ASSERT_TRUE(exports.present);
+    EXPECT_EQ(exports.names, std::set<std::string>{"CreateInterface"});
+    EXPECT_EQ(exports.functions, exports.names.size());
 }
 #else
 TEST(TravikModuleFeature, ExportsCreateInterfaceAndNothingElse) {

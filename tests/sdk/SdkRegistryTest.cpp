@@ -19,6 +19,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "../windows/ExportTable.h"
 #else
 #include <dlfcn.h>
 #endif
@@ -358,21 +360,11 @@ TEST_F(SdkRegistryModule, UnloadingWithoutUnregisteringLeavesNothingBehind) {
 TEST(SdkRegistryExports, TheModuleExportsOnlyCreateInterface) {
     LoadedModule module;
     ASSERT_TRUE(module.Handle()) << LoadError();
-    const auto* base = static_cast<const unsigned char*>(module.Handle());
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& entry =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    ASSERT_NE(entry.VirtualAddress, 0u);
-    const auto* exports =
-        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + entry.VirtualAddress);
-    const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
-    std::set<std::string> functions;
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
-        functions.insert(reinterpret_cast<const char*>(base + names[i]));
-    EXPECT_EQ(functions, std::set<std::string>{"CreateInterface"});
+    const exporttable::Exports exports = exporttable::Read(static_cast<HMODULE>(module.Handle()));
+    ASSERT_TRUE(exports.present);
+    EXPECT_EQ(exports.names, std::set<std::string>{"CreateInterface"});
     // No export by number only.
-    EXPECT_EQ(exports->NumberOfFunctions, exports->NumberOfNames);
+    EXPECT_EQ(exports.functions, exports.names.size());
 }
 #else
 TEST(SdkRegistryExports, TheModuleExportsOnlyCreateInterface) {
