@@ -19,6 +19,14 @@ bool ScenarioProcesses::IsPlainName(const std::string& name) {
 }
 
 // The port of the last "127.0.0.1:PORT" in the line, or 0.
+std::string ScenarioProcesses::NameRefused(const std::string& name) const {
+    if (!IsPlainName(name))
+        return "a process NAME is letters, digits, '_' and '-'";
+    if (m_running.count(name))
+        return "process " + name + " is already running";
+    return "";
+}
+
 int ScenarioProcesses::LoopbackPort(const std::string& line) {
     const std::string loopback = "127.0.0.1:";
     for (size_t at = line.rfind(loopback); at != std::string::npos;

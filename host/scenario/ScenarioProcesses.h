@@ -67,6 +67,8 @@ public:
     std::vector<std::pair<std::string, std::string>> NewLogLines();
 
     static bool IsPlainName(const std::string& name);
+    // Why a program cannot be started under this name, or "".
+    std::string NameRefused(const std::string& name) const;
     // The port of the last "127.0.0.1:PORT" in the line, or 0.
     static int LoopbackPort(const std::string& line);
 

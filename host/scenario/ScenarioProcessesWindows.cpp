@@ -240,10 +240,8 @@ std::string ScenarioProcesses::Resolve(const std::string& program, std::string& 
 std::string ScenarioProcesses::Start(const std::string& name, const std::string& program,
                                      const std::vector<std::string>& args,
                                      const std::string& workDir, const std::string& logPath) {
-    if (!IsPlainName(name))
-        return "a process NAME is letters, digits, '_' and '-'";
-    if (m_running.count(name))
-        return "process " + name + " is already running";
+    if (std::string refused = NameRefused(name); !refused.empty())
+        return refused;
     if (!m_link)
         m_link = std::make_shared<ProcessHostLink>();
     if (std::string error = m_link->Open(m_options); !error.empty())
