@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ProcessTestSupport.h"
 #include "scenario/ProcessHostProtocol.h"
 
 namespace {
@@ -23,26 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace sim::processhost;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using processtest::ReadFile;
 
-// Running (a zombie nobody reaps yet is dead), waiting up to 2 s for the end.
-bool Alive(pid_t pid) {
-    if (pid <= 0)
-        return false;
-    for (int i = 0; i < 200; ++i) {
-        const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-        const size_t state = stat.rfind(") ");
-        if (stat.empty() || state == std::string::npos || stat[state + 2] == 'Z')
-            return false;
-        poll(nullptr, 0, 10);
-    }
-    return true;
-}
+using processtest::Alive;
 
 int Connect(int port) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ProcessTestSupport.h"
 #include "engine/Server.h"
 #include "scenario/ScenarioRunner.h"
 
@@ -23,12 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using Outcome = sim::ScenarioRunner::Outcome;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using processtest::ReadFile;
 
 // What a connection to 127.0.0.1:port reads ("" when nobody listens).
 std::string Greeting(int port) {
@@ -51,20 +47,7 @@ std::string Greeting(int port) {
     return text;
 }
 
-// Running (a zombie nobody reaps yet is dead). A signal is delivered
-// asynchronously, so this waits (bounded, 2 s) for the end.
-bool Alive(pid_t pid) {
-    if (pid <= 0)
-        return false;
-    for (int i = 0; i < 200; ++i) {
-        const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-        const size_t state = stat.rfind(") ");
-        if (stat.empty() || state == std::string::npos || stat[state + 2] == 'Z')
-            return false;
-        poll(nullptr, 0, 10);
-    }
-    return true;
-}
+using processtest::Alive;
 
 // Waits (bounded, 5 s) until a file holds the text.
 bool FileGets(const std::string& path, const std::string& text) {
