@@ -396,7 +396,7 @@ void TKUpdater::OnQueryResultFetched() {
     TellRequester(line.c_str());
 }
 
-void TKUpdater::DeleteDownloadFile(const std::string& fileName) {
+void TKUpdater::DeleteModuleFolderFile(const std::string& fileName) {
     const std::string folder = travik::GetModuleInformation().directory;
     if (folder.empty() || fileName.empty() || !g_host.fileSystem) {
         return;
@@ -408,13 +408,13 @@ void TKUpdater::DeleteDownloadFile(const std::string& fileName) {
 bool TKUpdater::VerifyDownloadedFile() {
     MD5Text digest(MD5File(m_downloadPath.c_str()));
     if (!digest || m_digest != digest.get()) {
-        DeleteDownloadFile(FileNameOf(m_downloadPath));
+        DeleteModuleFolderFile(FileNameOf(m_downloadPath));
         tkLog(true, "[Travik] Removed a corrupted download\n");
         tkLog(true, "[Travik] Error downloading update, file appears corrupted\n");
         return false;
     }
     if (!TrustedKeys::Verify(m_signature, m_downloadPath)) {
-        DeleteDownloadFile(FileNameOf(m_downloadPath));
+        DeleteModuleFolderFile(FileNameOf(m_downloadPath));
         tkLog(true,
               "[Travik] Error downloading update, its release signature does not verify "
               "(Update Failed)\n");
@@ -429,9 +429,8 @@ void TKUpdater::OnFileDownloadFinished() {
         AbandonDownload();
         return;
     }
-    if (!g_host.fileSystem ||
-        !g_host.fileSystem->RenameFile(m_downloadPath.c_str(), m_targetPath.c_str())) {
-        DeleteDownloadFile(FileNameOf(m_downloadPath));
+    if (!MoveDownloadIntoPlace()) {
+        DeleteModuleFolderFile(FileNameOf(m_downloadPath));
         tkLog(true, "[Travik] Error: Unable to move the download to \"%s\"\n",
               FileNameOf(m_targetPath).c_str());
         m_status = kIdle;
@@ -443,6 +442,22 @@ void TKUpdater::OnFileDownloadFinished() {
     m_downloadedDigest = m_digest;
     InstallNewVersion(UpdateProtocol::ParseVersionNumber(m_version));
     m_status = kDownloaded;
+}
+
+bool TKUpdater::MoveDownloadIntoPlace() {
+    IFileSystem* fs = g_host.fileSystem;
+    if (!fs) {
+        return false;
+    }
+    if (fs->RenameFile(m_downloadPath.c_str(), m_targetPath.c_str())) {
+        return true;
+    }
+    // A module of this name already there (an earlier download of this
+    // version whose install did not take): Microsoft's C library will not
+    // rename onto it, where glibc's replaces it. A module the server has
+    // loaded cannot be removed on Windows, and the move then fails.
+    DeleteModuleFolderFile(FileNameOf(m_targetPath));
+    return fs->RenameFile(m_downloadPath.c_str(), m_targetPath.c_str());
 }
 
 void TKUpdater::AbandonDownload() {

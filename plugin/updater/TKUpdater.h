@@ -67,7 +67,11 @@ private:
     // '/'; "" (said once per load) when none is set.
     std::string ServerUrl(bool manual);
     void TellRequester(const char* text);
-    void DeleteDownloadFile(const std::string& fileName);
+    // Removes a file of the module's folder.
+    void DeleteModuleFolderFile(const std::string& fileName);
+    // Renames the verified download to its module name, replacing a file of
+    // that name.
+    bool MoveDownloadIntoPlace();
 
     float m_nextFrameTime = 0.0f;
     bool m_busy = false;

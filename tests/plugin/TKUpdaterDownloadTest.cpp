@@ -52,17 +52,22 @@ protected:
             text.erase(at, 1);
         return text;
     }
+    // The update server offers the release, the travik.cfg points at it and
+    // the example key is trusted.
+    void OfferTheRelease(testnet::TestHttpServer& updates) {
+        updates.SetBodyFor("/io/update.php",
+                           std::string("1,47beta,4.7Beta,") + kReleaseMd5 + "," + kSignature);
+        updates.SetBodyFor("/io/download.php", kRelease);
+        WriteConfig("tk_updateurl \"" + updates.Url("") + "\"\n");
+        ASSERT_TRUE(folder.WriteFile("cfg/travik_trustedkeys.txt",
+                                     std::string("// RFC 8032, test 2\n") + kKey + "\n"));
+    }
 };
 
 TEST_F(TKUpdaterDownloadFeature, AnUpdateIsCheckedAndInstalledUnderTheBuildsExtension) {
     InstallTravik();
     testnet::TestHttpServer updates(testnet::Behaviour::Answer);
-    updates.SetBodyFor("/io/update.php",
-                       std::string("1,47beta,4.7Beta,") + kReleaseMd5 + "," + kSignature);
-    updates.SetBodyFor("/io/download.php", kRelease);
-    WriteConfig("tk_updateurl \"" + updates.Url("") + "\"\n");
-    ASSERT_TRUE(folder.WriteFile("cfg/travik_trustedkeys.txt",
-                                 std::string("// RFC 8032, test 2\n") + kKey + "\n"));
+    OfferTheRelease(updates);
     sim::WallClock::Set(kClockStart);
     StartServer();
     ASSERT_TRUE(RunUntil([&] {
@@ -82,6 +87,29 @@ TEST_F(TKUpdaterDownloadFeature, AnUpdateIsCheckedAndInstalledUnderTheBuildsExte
     EXPECT_EQ(requests[1].rfind("GET /io/download.php?id=47beta&ext=" + kExt.substr(1) + " ", 0),
               0u)
         << requests[1];
+}
+
+// An earlier download of the offered version whose install did not take (the
+// server went on loading travik) is still in the folder: the new download
+// takes its place, on Windows too, where the C library's rename will not
+// replace a file.
+TEST_F(TKUpdaterDownloadFeature, AModuleOfTheOfferedVersionLeftInTheFolderIsReplaced) {
+    InstallTravik();
+    ASSERT_TRUE(folder.WriteFile("addons/travik47beta" + kExt, "an earlier download"));
+    testnet::TestHttpServer updates(testnet::Behaviour::Answer);
+    OfferTheRelease(updates);
+    sim::WallClock::Set(kClockStart);
+    StartServer();
+    ASSERT_TRUE(RunUntil([&] {
+        return ConsoleHas("[Travik] VDF files updated following update downloaded!") ||
+               ConsoleHas("Unable to move the download");
+    })) << ConsoleText();
+    EXPECT_FALSE(ConsoleHas("Unable to move the download")) << ConsoleText();
+    EXPECT_EQ(ReadText("addons/travik47beta" + kExt), kRelease);
+    EXPECT_FALSE(
+        std::filesystem::exists(folder.PathOf("addons/travik47beta" + kExt + ".download")));
+    EXPECT_EQ(ReadText("addons/travik.vdf"),
+              "\"Plugin\"\n{\n\t\"file\"\t\"addons/travik47beta\"\n}\n");
 }
 
 }  // namespace
