@@ -103,8 +103,28 @@ Mpi LittleEndian(const unsigned char* bytes, size_t size) {
     return Mpi(made);
 }
 
-// An encoded point of the curve, or null for one that is not on it.
+// Whether the 255 bits of y below the sign bit stand for a number below the
+// field's prime 2^255 - 19 (ed ff .. ff 7f, little-endian). libgcrypt reads
+// y + p written out as y, which would give R a second spelling and the file a
+// second valid signature; OpenSSL refuses it.
+bool IsFieldElement(const unsigned char* encoded) {
+    if ((encoded[31] & 0x7f) != 0x7f) {
+        return true;
+    }
+    for (int i = 30; i >= 1; --i) {
+        if (encoded[i] != 0xff) {
+            return true;
+        }
+    }
+    return encoded[0] < 0xed;
+}
+
+// An encoded point of the curve, or null for one that is not on it or is
+// not written in its one canonical way.
 Point DecodePoint(gcry_ctx_t curve, const unsigned char* encoded) {
+    if (!IsFieldElement(encoded)) {
+        return nullptr;
+    }
     Mpi opaque(gcry_mpi_set_opaque_copy(nullptr, encoded, 256));
     if (!opaque || gcry_mpi_ec_set_mpi("q", opaque.get(), curve) != 0) {
         return nullptr;

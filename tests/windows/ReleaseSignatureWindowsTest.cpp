@@ -29,6 +29,14 @@ constexpr const char* kBigSignature =
 constexpr const char* kMalleated2 =
     "kqAJqfDUyrhyDoILX2QlQKKye1QWUD+Ps3YiI+vbadr1LbdBWXirxhssLrau6/ygOHsurrQwKu6wDSkWErsMEA==";
 
+// Test 2's key over the file 0x72 with R the neutral point, S = k * a: once
+// with R written as y = 1, once as y = 1 + p, which is not a field element.
+// OpenSSL accepts the first and refuses the second.
+constexpr const char* kNeutralR2 =
+    "AQAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAABnXQVFlfoXy2pE462myjheVWZ+QaY/2rCsItEAADVAAg==";
+constexpr const char* kNonCanonicalR2 =
+    "7v///////////////////////////////////////38KBAPHh1ZwQ5SnkTAtB6y9+EbgLmNxAQtz+cAhMTveAQ==";
+
 std::string BigFile() {
     std::string bytes(100000, '\0');
     for (size_t i = 0; i < bytes.size(); ++i)
@@ -69,6 +77,11 @@ TEST_F(ReleaseSignatureWindows, AFileOfModuleSizeIsCheckedWhole) {
 
 TEST_F(ReleaseSignatureWindows, ASignatureWithAnOversizedScalarIsRefused) {
     EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, kMalleated2, Write("\x72")));
+}
+
+TEST_F(ReleaseSignatureWindows, APointWrittenWithYAtOrAboveTheFieldPrimeIsRefused) {
+    EXPECT_TRUE(ReleaseSignature::VerifyFile(kKey2, kNeutralR2, Write("\x72")));
+    EXPECT_FALSE(ReleaseSignature::VerifyFile(kKey2, kNonCanonicalR2, Write("\x72")));
 }
 
 TEST_F(ReleaseSignatureWindows, MalformedInputIsRefused) {
