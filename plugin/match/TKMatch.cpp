@@ -103,6 +103,9 @@ ConCommand tk_stoprecord("tk_stoprecord", StopRecordDemo, "Calls tv_stoprecord")
 bool TKMatch::Init() {
     recordCommand = HostCommands::Find("tv_record");
     pauseCommand = HostCommands::Find("pause");
+    // A player's "setpause" starts a pause as "pause" does: unguarded, it
+    // would pause a live round.
+    setPauseCommand = HostCommands::Find("setpause");
     return recordCommand && pauseCommand;
 }
 
@@ -116,11 +119,19 @@ bool TKMatch::ConfigureHooks() {
         Msg("[Travik] Hooked Server ConCommand \"tv_record\"\n");
         pauseHook.Install(pauseCommand);
         Msg("[Travik] Hooked Server ConCommand \"pause\"\n");
+        if (setPauseCommand) {
+            setPauseHook.Install(setPauseCommand);
+            Msg("[Travik] Hooked Server ConCommand \"setpause\"\n");
+        }
     } else {
         recordHook.Remove();
         Msg("[Travik] Unhooked Server ConCommand \"tv_record\"\n");
         pauseHook.Remove();
         Msg("[Travik] Unhooked Server ConCommand \"pause\"\n");
+        if (setPauseCommand) {
+            setPauseHook.Remove();
+            Msg("[Travik] Unhooked Server ConCommand \"setpause\"\n");
+        }
     }
     hooked = wanted;
     return true;
@@ -129,6 +140,7 @@ bool TKMatch::ConfigureHooks() {
 void TKMatch::Unload() {
     recordHook.Remove();
     pauseHook.Remove();
+    setPauseHook.Remove();
     hooked = false;
 }
 
@@ -206,7 +218,7 @@ void TKMatch::OnTvRecordDispatchHook(DispatchHook::Call&, const CCommand&) {
 }
 
 // In war mode a pause may start only while nobody plays: in freeze time or
-// after the round has ended.
+// after the round has ended. The same for "pause" and "setpause".
 void TKMatch::OnPauseDispatchHook(DispatchHook::Call& call, const CCommand&) {
     if (travik::IsActive() && travik::IsWarMode() && IsOn(g_serverCvars.sv_pausable) &&
         !travik::IsFreezeTime() && !travik::IsRoundEnd()) {

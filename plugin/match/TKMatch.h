@@ -18,8 +18,10 @@ public:
     TKMatch& operator=(const TKMatch&) = delete;
 
     // Finds the host's "tv_record" and "pause"; false when either is missing.
+    // "setpause" (which only pauses) is guarded as "pause" where the host
+    // has it.
     bool Init();
-    // Installs or removes both command hooks to follow the active switch;
+    // Installs or removes the command hooks to follow the active switch;
     // true when that changed anything.
     bool ConfigureHooks();
     // Removes the hooks, silently.
@@ -58,6 +60,8 @@ private:
     bool hooked = false;
     ConCommand* recordCommand = nullptr;
     ConCommand* pauseCommand = nullptr;
+    ConCommand* setPauseCommand = nullptr;
     DispatchHook recordHook{travik::hook::Post, this, &TKMatch::OnTvRecordDispatchHook};
     DispatchHook pauseHook{travik::hook::Pre, this, &TKMatch::OnPauseDispatchHook};
+    DispatchHook setPauseHook{travik::hook::Pre, this, &TKMatch::OnPauseDispatchHook};
 };

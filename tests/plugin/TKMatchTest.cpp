@@ -363,6 +363,33 @@ TEST_F(TKMatchPauseFeature, WarModeAllowsAPauseOnlyWhileNobodyPlays) {
     EXPECT_TRUE(Pauses()) << "round end";
 }
 
+// "setpause" starts a pause as "pause" does, and a player may send either
+// from his console: the same rule holds for all of them.
+TEST_F(TKMatchPauseFeature, SetpauseAndAPlayersPauseKeepTheSameRule) {
+    StartRound(true);
+    EndFreezeTime();
+    ClearConsole();
+    Console("setpause");
+    EXPECT_FALSE(server->IsPaused()) << "live play";
+    server->Clients().ExecuteClientLine(*alice, "setpause");
+    EXPECT_FALSE(server->IsPaused()) << "a player's setpause";
+    server->Clients().ExecuteClientLine(*carol, "pause");
+    EXPECT_FALSE(server->IsPaused()) << "a player's pause";
+    EXPECT_EQ(ConsoleText(), "") << "refused without a word";
+
+    server->Game().Sim()->Hurt(alice->EntityIndex(), carol->EntityIndex(), 200, "m4a1");
+    server->RunFrame();
+    server->Clients().ExecuteClientLine(*carol, "setpause");
+    EXPECT_TRUE(server->IsPaused()) << "round end";
+    server->Clients().ExecuteClientLine(*carol, "unpause");
+    EXPECT_FALSE(server->IsPaused());
+
+    Console("tk_active 0");
+    EXPECT_TRUE(ConsoleHas("[Travik] Unhooked Server ConCommand \"setpause\"\n"));
+    Console("tk_active 1");
+    EXPECT_TRUE(ConsoleHas("[Travik] Hooked Server ConCommand \"setpause\"\n"));
+}
+
 TEST_F(TKMatchPauseFeature, WithoutSvPausableTheHostRefusesByItself) {
     StartRound(false);
     EndFreezeTime();
