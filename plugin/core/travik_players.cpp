@@ -2,8 +2,10 @@
 #include <edict.h>
 #include <eiface.h>
 #include <iplayerinfo.h>
+#include <tier0/dbg.h>
 #include <tier1/convar.h>
 
+#include <cstring>
 #include <string>
 
 #include "core/FixedBuffer.h"
@@ -63,7 +65,14 @@ void Travik::KickAllPlayers(const char* reason, bool reloadMap) {
     if (!*map) {
         return;
     }
+    // Quoted, the name is one argument: a ';' in it starts no second
+    // command. A quote or a line break cannot be quoted, and a name too long
+    // for the line would reach the server cut short: such a map stays.
     FixedBuffer<128> command;
-    command.Format("changelevel %s\n", map);
-    g_host.engine->ServerCommand(command.c_str());
+    if (std::strpbrk(map, "\"\r\n") ||
+        std::strlen(map) + sizeof("changelevel \"\"\n") > command.Capacity()) {
+        Msg("[Travik] The map cannot be reloaded: its name cannot be passed to changelevel\n");
+        return;
+    }
+    g_host.engine->ServerCommand(command.Format("changelevel \"%s\"\n", map));
 }

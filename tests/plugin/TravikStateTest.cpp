@@ -62,6 +62,44 @@ TEST_F(TravikStateFeature, SwitchingBackOnRemovesThePlayersAndRestoresStatusAndT
     EXPECT_FALSE(ConsoleHas("Removing all players"));
 }
 
+// The map comes back by its whole name, as one argument: a ';' in it starts
+// no second command.
+TEST_F(TravikStateFeature, TheMapIsReloadedByItsWholeName) {
+    std::string bsp;
+    ASSERT_TRUE(folder.ReadFile("maps/de_dust2.bsp", bsp));
+    ASSERT_TRUE(folder.WriteFile("maps/x;quit b.bsp", bsp));
+    Console("changelevel \"x;quit b\"");
+    server->RunSeconds(1.0);
+    ASSERT_EQ(server->MapName(), "x;quit b");
+    Rejoin();
+    Console("tk_warmode 1");
+    EXPECT_TRUE(server->HasPendingLevelChange()) << ConsoleText();
+    server->RunSeconds(1.0);
+    EXPECT_TRUE(server->IsUp());
+    EXPECT_FALSE(server->QuitRequested());
+    EXPECT_EQ(server->MapName(), "x;quit b");
+    EXPECT_EQ(alice->DisconnectReason(),
+              "Kicked by Console : tk_warmode changed, retry your connection to the server");
+}
+
+// A name too long for the command line would reach the server cut short,
+// naming another map or none: the map stays, and the console says why.
+TEST_F(TravikStateFeature, AMapWhoseNameDoesNotFitTheLineIsNotReloaded) {
+    const std::string name(120, 'm');
+    std::string bsp;
+    ASSERT_TRUE(folder.ReadFile("maps/de_dust2.bsp", bsp));
+    ASSERT_TRUE(folder.WriteFile("maps/" + name + ".bsp", bsp));
+    Console("changelevel " + name);
+    server->RunSeconds(1.0);
+    ASSERT_EQ(server->MapName(), name);
+    Rejoin();
+    Console("tk_warmode 1");
+    EXPECT_FALSE(alice->IsConnected()) << "the players go all the same";
+    EXPECT_FALSE(server->HasPendingLevelChange());
+    EXPECT_TRUE(ConsoleHas(
+        "[Travik] The map cannot be reloaded: its name cannot be passed to changelevel\n"));
+}
+
 TEST_F(TravikStateFeature, StatusCannotBeSetByAnOperator) {
     Console("tk_status 5");
     EXPECT_EQ(Var("tk_status"), "1");
