@@ -3,6 +3,7 @@
 #include <icvar.h>
 #include <tier1/convar.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "core/HostInterfaces.h"
@@ -11,6 +12,19 @@ namespace HostCommands {
 
 bool IsNamed(const char* name, const char* wanted) {
     return name && wanted && std::strcmp(name, wanted) == 0;
+}
+
+bool IsNamedInAnyCase(const char* name, const char* wanted) {
+    if (!name || !wanted) {
+        return false;
+    }
+    for (; *name && *wanted; ++name, ++wanted) {
+        if (std::tolower(static_cast<unsigned char>(*name)) !=
+            std::tolower(static_cast<unsigned char>(*wanted))) {
+            return false;
+        }
+    }
+    return *name == *wanted;
 }
 
 bool StartsWith(const char* name, const char* prefix) {

@@ -10,6 +10,10 @@ namespace HostCommands {
 
 // Whether `name` is exactly `wanted`; a null name is nothing's.
 bool IsNamed(const char* name, const char* wanted);
+// Whether `name` is `wanted` in any case: how the game matches the client
+// commands it runs itself ("spec_mode", "vban", ...), so that a check of
+// one of them cannot be passed by "SPEC_MODE".
+bool IsNamedInAnyCase(const char* name, const char* wanted);
 bool StartsWith(const char* name, const char* prefix);
 // The first registered command of exactly that name other than `skip`,
 // or null (no cvar interface, or no such command).

@@ -32,6 +32,7 @@ const char* const kLevelEvents[] = {
 const char* const kIllegalName = "Travik - Illegal character in player name";
 
 using HostCommands::IsNamed;
+using HostCommands::IsNamedInAnyCase;
 
 }  // namespace
 
@@ -235,7 +236,8 @@ PLUGIN_RESULT Travik::ClientCommand(edict_t* entity, const CCommand& args) {
         return PLUGIN_STOP;
     }
     const char* command = args.Arg(0);
-    if ((IsNamed(command, "vban") || IsNamed(command, "VModEnable")) && args.ArgC() > 1) {
+    if ((IsNamedInAnyCase(command, "vban") || IsNamedInAnyCase(command, "VModEnable")) &&
+        args.ArgC() > 1) {
         deadvoice.ClientCommand(command, entity, args);
         return PLUGIN_CONTINUE;
     }
@@ -275,15 +277,16 @@ PLUGIN_RESULT Travik::AnswerClientCommand(edict_t* edict, const CCommand& args) 
         cashCalling.CallCash(edict);
         return PLUGIN_STOP;
     }
-    if (IsNamed(command, "spec_mode") || IsNamed(command, "spec_next") ||
-        IsNamed(command, "spec_prev")) {
+    // The game runs these in any case of their names.
+    if (IsNamedInAnyCase(command, "spec_mode") || IsNamedInAnyCase(command, "spec_next") ||
+        IsNamedInAnyCase(command, "spec_prev")) {
         // Players not yet on a team must not look around the map.
         IPlayerInfo* info = PlayerInfoOf(edict);
         const bool unassigned =
             info && info->IsPlayer() && !info->IsHLTV() && info->GetTeamIndex() == 0;
         return unassigned ? PLUGIN_STOP : PLUGIN_CONTINUE;
     }
-    if (IsNamed(command, "ignorerad")) {
+    if (IsNamedInAnyCase(command, "ignorerad")) {
         g_host.engine->ClientPrintf(edict, "[Travik] Traviked Command\n");
         return PLUGIN_STOP;
     }

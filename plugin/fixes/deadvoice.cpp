@@ -18,7 +18,7 @@ ConVar tk_deadvoice("tk_deadvoice", "1", 0, "Enable/Disable voice communication 
 
 namespace {
 
-using HostCommands::IsNamed;
+using HostCommands::IsNamedInAnyCase;
 
 // A client's mute word: hexadecimal, 0 when it does not read as a number;
 // anything wider than 32 bits keeps its low word.
@@ -56,7 +56,7 @@ void Deadvoice::ClientCommand(const char* command, edict_t* client, const CComma
         return;
     }
     const int slot = g_host.engine->IndexOfEdict(client) - 1;
-    if (IsNamed(command, "vban")) {
+    if (IsNamedInAnyCase(command, "vban")) {
         if (slot < 0 || slot >= maxClients) {
             return;
         }
@@ -65,7 +65,7 @@ void Deadvoice::ClientCommand(const char* command, edict_t* client, const CComma
         for (int word = 0; word < 2; ++word) {
             banMasks[slot].words[word] = MaskWord(args.Arg(word + 1));
         }
-    } else if (IsNamed(command, "VModEnable")) {
+    } else if (IsNamedInAnyCase(command, "VModEnable")) {
         if (slot < 0 || slot >= kMaxPlayerSlots) {
             return;
         }

@@ -97,6 +97,13 @@ TEST_F(DeadvoiceFeature, AMuteAlwaysWins) {
     ClientLine(*alice, "vban 0");
     Update();
     EXPECT_TRUE(Hears(*alice, *bob));
+    // The game reads "VBAN" as "vban"; so does the dead-voice rule.
+    ClientLine(*alice, "VBAN 2");
+    Update();
+    EXPECT_FALSE(Hears(*alice, *bob));
+    ClientLine(*alice, "Vban 0");
+    Update();
+    EXPECT_TRUE(Hears(*alice, *bob));
 
     // A mute sent while the hook is off holds once it is back; a mask with
     // other players' bits (and a second word) leaves the rest alone.

@@ -68,9 +68,12 @@ TEST_F(TravikCallbacksFeature, SpectatingIsRefusedToPlayersWithoutATeam) {
     sim::Client& alice = Connect("alice");  // not on a team yet
     sim::Client& bob = Connect("bob");
     ClientLine(bob, "jointeam 1");
-    for (const char* command : {"spec_mode", "spec_next", "spec_prev"}) {
+    // The game takes these names in any case, and so does the refusal.
+    for (const char* command :
+         {"spec_mode", "spec_next", "spec_prev", "SPEC_MODE 4", "Spec_Next", "spec_PREV"}) {
         EXPECT_FALSE(PassedOn(alice, command)) << command;
         EXPECT_TRUE(PassedOn(bob, command)) << command;
+        server->RunSeconds(1.0);  // within the command-rate limit
     }
     Console("tk_active 0");
     EXPECT_TRUE(PassedOn(alice, "spec_next"));
@@ -83,6 +86,7 @@ TEST_F(TravikCallbacksFeature, VoiceMuteListsAlwaysReachTheGameAndRadioIgnoringN
     EXPECT_TRUE(PassedOn(alice, "vban"));
     EXPECT_TRUE(PassedOn(alice, "VModEnable 1"));
     EXPECT_FALSE(PassedOn(alice, "ignorerad"));
+    EXPECT_FALSE(PassedOn(alice, "IgnoreRad"));
     EXPECT_NE(ClientConsole(alice).find("[Travik] Traviked Command\n"), std::string::npos);
     Console("tk_active 0");
     EXPECT_TRUE(PassedOn(alice, "vban 1 0"));
