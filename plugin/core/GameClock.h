@@ -7,6 +7,9 @@ class GameClock {
 public:
     // The current time of the global variables; 0 before they are known.
     static float Now();
+    // The host's real time in seconds: it runs on while the game is paused
+    // (game time stands still then) and across level changes.
+    static float RealTime();
     // Whether the server has not run a frame yet: no level is running.
     static bool BeforeFirstFrame();
 };

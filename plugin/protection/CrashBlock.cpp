@@ -136,15 +136,16 @@ bool CrashBlock::IsPEntityInGame(edict_t* player) const {
     return record && record->inGame;
 }
 
-// The window is one second from its first command, not sliding. Game time
-// starts again at every level, so a window that begins after now is from the
-// last level and over.
+// The window is one second from its first command, not sliding. It runs on
+// the host's real time: game time stands still while the game is paused, and
+// a window on it would never close, refusing every command of the pause
+// (the unpause too) past the limit. A window that begins after now is none.
 bool CrashBlock::CountIsOverLimit(int index) {
     PlayerRecord* record = RecordAt(index);
     if (!record) {
         return false;
     }
-    const float now = GameClock::Now();
+    const float now = GameClock::RealTime();
     if (record->windowStart <= now - 1.0f || record->windowStart > now) {
         record->windowStart = now;
         record->count = 1;

@@ -145,4 +145,23 @@ TEST_F(CrashBlockFeature, AWindowFromTheLastLevelEndsWithIt) {
     EXPECT_EQ(Blocked(*alice), 1);
 }
 
+// Game time stands still while the game is paused; the window does not, or
+// a player past the limit could say nothing more, unpause included, until
+// somebody else ended the pause.
+TEST_F(CrashBlockFeature, AWindowEndsWhileTheGameIsPaused) {
+    Start();
+    Console("sv_pausable 1");
+    ClientLine(*alice, "pause;say 1;say 2;say 3;say 4;say 5");
+    ASSERT_TRUE(server->IsPaused());
+    ASSERT_EQ(Blocked(*alice), 1);
+    const float gameTime = server->Globals().curtime;
+    server->RunSeconds(1.5);
+    ASSERT_EQ(server->Globals().curtime, gameTime) << "paused";
+    ClientLine(*alice, "say still paused");
+    EXPECT_TRUE(ConsoleHas("alice: still paused"));
+    ClientLine(*alice, "unpause");
+    EXPECT_FALSE(server->IsPaused());
+    EXPECT_EQ(Blocked(*alice), 1);
+}
+
 }  // namespace
