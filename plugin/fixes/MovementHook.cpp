@@ -49,10 +49,12 @@ bool CountIsOver(int32_t count, float tickRate, float factor) {
     return static_cast<double>(count) > static_cast<double>(tickRate) * static_cast<double>(factor);
 }
 
-bool AnyIsNaN(const CMoveData* move) {
-    return std::isnan(move->m_vecViewAngles.x) || std::isnan(move->m_vecViewAngles.y) ||
-           std::isnan(move->m_flForwardMove) || std::isnan(move->m_flSideMove) ||
-           std::isnan(move->m_flUpMove);
+// NaN, or an infinity, which the game turns into NaN: the sine of an
+// infinite yaw, an infinite move times a zero factor.
+bool AnyIsNotFinite(const CMoveData* move) {
+    return !std::isfinite(move->m_vecViewAngles.x) || !std::isfinite(move->m_vecViewAngles.y) ||
+           !std::isfinite(move->m_flForwardMove) || !std::isfinite(move->m_flSideMove) ||
+           !std::isfinite(move->m_flUpMove);
 }
 
 // Angles of 180 to 360 degrees are the negative ones.
@@ -186,7 +188,7 @@ void MovementHook::OnProcessMovementHook(ProcessMovementCall& call, CBasePlayer*
     // A slot outside the table is refused before it indexes it.
     const int slot = PlayerSlot(edict);
     const bool bot = info->IsFakeClient();
-    if (!bot && AnyIsNaN(move)) {
+    if (!bot && AnyIsNotFinite(move)) {
         KickOnce(edict, kExploitReason);
         call.supersede();
         return;

@@ -268,6 +268,23 @@ TEST_F(MovementHookService, NotANumberIsRefusedAndItsSenderKickedOnce) {
     EXPECT_FALSE(Queued(room.carol));
 }
 
+// The sine of an infinite yaw is not a number, and an infinite move times the
+// game's zero factors is none either: infinities end where NaN does.
+TEST_F(MovementHookService, InfinityIsRefusedAsNotANumberIs) {
+    const float infinity = std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(Send(room.alice, Angles(0.0f, infinity, 0.0f)));
+    EXPECT_TRUE(Queued(room.alice));
+    CMoveData backward;
+    backward.m_flForwardMove = -infinity;
+    EXPECT_FALSE(Send(room.bob, backward));
+    EXPECT_TRUE(Queued(room.bob));
+    // A huge finite move is the game's to clamp.
+    CMoveData huge;
+    huge.m_flSideMove = 3.0e38f;
+    EXPECT_TRUE(Send(room.carol, huge));
+    EXPECT_FALSE(Queued(room.carol));
+}
+
 TEST_F(MovementHookService, BotsObserversAndLaddersPassUnchecked) {
     Switches(2, 1, 0);
     CMoveData wild = Angles(kNaN, kNaN, 200.0f);
