@@ -313,9 +313,8 @@ void TKAuthHost::PrintAuthedPlayers(edict_t* requester) const {
             Print(requester, "\n");
             titled = true;
         }
-        const char* name = PlayerIdentity::Name(player);
         Print(requester,
               row.Format("#%-3i | %-20s | %-14s\n", g_host.engine->GetPlayerUserId(player),
-                         name ? name : "", TrimmedId(player).c_str()));
+                         PlayerIdentity::ChatName(player).c_str(), TrimmedId(player).c_str()));
     }
 }

@@ -136,3 +136,14 @@ const char* PlayerIdentity::ClientSetting(const edict_t* edict, const char* name
 const char* PlayerIdentity::Name(const edict_t* edict) {
     return ClientSetting(edict, "name");
 }
+
+std::string PlayerIdentity::ChatName(const edict_t* edict) {
+    std::string shown;
+    for (const char* at = Name(edict); at && *at; ++at) {
+        const auto byte = static_cast<unsigned char>(*at);
+        if (byte >= 0x20 && byte != 0x7f) {
+            shown.push_back(*at);
+        }
+    }
+    return shown;
+}

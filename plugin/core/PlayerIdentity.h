@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <cstddef>
 
 class IGameEvent;
@@ -38,4 +40,9 @@ public:
     // Its "name" setting: outside text, to be made inert before it is logged
     // or spliced into a command.
     static const char* Name(const edict_t* edict);
+    // Its name as the plug-in's own chat and console lines (and so SourceTV
+    // demos) show it: without control bytes, whose line breaks and colour
+    // codes would start or colour a forged line of their own; "" without a
+    // client.
+    static std::string ChatName(const edict_t* edict);
 };

@@ -120,12 +120,12 @@ bool TKPlayerManager::StillUnvalidated(edict_t* edict) {
 
 void TKPlayerManager::TimeOut(edict_t* edict) {
     const char* name = PlayerIdentity::Name(edict);
-    // Players see the name as it is; the log gets it made inert.
+    // Players see the name without control bytes; the log gets it made inert.
     const auto removal = [](FixedBuffer<1024>& line, const char* who) {
         return line.Format("\x03Travik:\x04 Removing [ %s ] No STEAM Auth\n", who);
     };
     FixedBuffer<1024> chat;
-    Messaging::SendAllMessage(removal(chat, name ? name : ""));
+    Messaging::SendAllMessage(removal(chat, PlayerIdentity::ChatName(edict).c_str()));
     FixedBuffer<1024> logged;
     tkLog(false, "%s", removal(logged, LogSafe(name).c_str()));
     travik::getKickBanQueue()->Kick(edict, "Travik - STEAM Auth Timeout, Restart Steam");

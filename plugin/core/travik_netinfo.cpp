@@ -11,6 +11,7 @@
 #include "core/EffectiveRates.h"
 #include "core/FixedBuffer.h"
 #include "core/HostInterfaces.h"
+#include "core/PlayerIdentity.h"
 #include "core/PlayerSlots.h"
 #include "core/travik_plugin.h"
 #include "support/TrimSteamID.h"
@@ -85,9 +86,9 @@ void Travik::PrintNetInfo(edict_t* edict) {
         TrimSteamID(steamId);
         g_host.engine->ClientPrintf(
             edict, line.Format("#%-3d | %-26s | %-12s | %-5i/%-3i/%-3i | %-6.3f | %-4i | %-2s\n",
-                               g_host.engine->GetPlayerUserId(player), client.Text("name"),
-                               steamId.c_str(), rates.rate, rates.cmdRate, rates.updateRate,
-                               lerp ? *lerp : 0.1f, Prediction(client),
-                               client.Text("cl_lagcompensation")));
+                               g_host.engine->GetPlayerUserId(player),
+                               PlayerIdentity::ChatName(player).c_str(), steamId.c_str(),
+                               rates.rate, rates.cmdRate, rates.updateRate, lerp ? *lerp : 0.1f,
+                               Prediction(client), client.Text("cl_lagcompensation")));
     }
 }

@@ -23,10 +23,9 @@ void Travik::AnnouncePlayer(edict_t* edict) {
     const char* id = g_host.engine->GetPlayerNetworkIDString(edict);
     std::string trimmed = id ? id : "";
     TrimSteamID(trimmed);
-    const char* name = PlayerIdentity::Name(edict);
     FixedBuffer<1024> line;
-    line.Format("\x03Travik %s [\x04 %s - %s \x03]\n", TRAVIK_VERSION, name ? name : "",
-                trimmed.c_str());
+    line.Format("\x03Travik %s [\x04 %s - %s \x03]\n", TRAVIK_VERSION,
+                PlayerIdentity::ChatName(edict).c_str(), trimmed.c_str());
     Messaging::SendAllMessage(line.c_str());
 }
 

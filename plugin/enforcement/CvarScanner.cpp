@@ -440,9 +440,8 @@ void CvarScanner::KickUnlessQueued(edict_t* player, const char* text) {
 
 void CvarScanner::AnnounceToAll(const char* verdict, edict_t* player, const char* name,
                                 float value) {
-    const char* playerName = PlayerIdentity::Name(player);
     FixedBuffer<512> line;
-    line.Format("\x03[Travik]\x04 %s - %s \"%s %.2f\"\n", playerName ? playerName : "", verdict,
-                name, value);
+    line.Format("\x03[Travik]\x04 %s - %s \"%s %.2f\"\n", PlayerIdentity::ChatName(player).c_str(),
+                verdict, name, value);
     Messaging::SendAllMessage(line.c_str());
 }

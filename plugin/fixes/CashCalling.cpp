@@ -109,9 +109,9 @@ void CashCalling::SendTeamCash(edict_t* caller, int team) {
     Messaging::SendSingleMessage(caller, "\x03[Travik] Team Cash:\n");
     FixedBuffer<128> line;
     for (int i = 0; i < count; ++i) {
-        const char* name = PlayerIdentity::Name(players[i].getpEdict());
+        const std::string name = PlayerIdentity::ChatName(players[i].getpEdict());
         Messaging::SendSingleMessage(
-            caller, line.Format("\x04%s:\x03 $%i%s\n", name ? name : "", players[i].getCash(),
+            caller, line.Format("\x04%s:\x03 $%i%s\n", name.c_str(), players[i].getCash(),
                                 players[i].getPrimaryWeapon() ? "+" : ""));
     }
 }

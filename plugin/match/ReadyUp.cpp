@@ -63,13 +63,13 @@ void SendPanel(int displayTime, const char* text) {
 }
 
 void PrintPlayerLine(edict_t* to, edict_t* player) {
-    const char* name = PlayerIdentity::Name(player);
+    const std::string name = PlayerIdentity::ChatName(player);
     const char* networkId = g_host.engine->GetPlayerNetworkIDString(player);
     char id[64] = {};
     std::strncpy(id, networkId ? networkId : "", sizeof(id) - 1);
     TrimSteamID(id);
     FixedBuffer<512> line;
-    g_host.engine->ClientPrintf(to, line.Format("%s - %s\n", name ? name : "", id));
+    g_host.engine->ClientPrintf(to, line.Format("%s - %s\n", name.c_str(), id));
 }
 
 }  // namespace

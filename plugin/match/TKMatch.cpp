@@ -259,9 +259,9 @@ void TKMatch::PrintSteamIDs(bool toSourceTV) {
         const char* networkId = g_host.engine->GetPlayerNetworkIDString(edict);
         std::string id = networkId ? networkId : "";
         TrimSteamID(id);
-        const char* name = PlayerIdentity::Name(edict);
         FixedBuffer<128> line;
-        Say(sourceTV, line.Format("%s - %s\n", name ? name : "", id.c_str()));
+        Say(sourceTV,
+            line.Format("%s - %s\n", PlayerIdentity::ChatName(edict).c_str(), id.c_str()));
     }
     SayBlankLines(sourceTV);
 }

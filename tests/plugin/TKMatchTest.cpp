@@ -212,6 +212,20 @@ TEST_F(TKMatchFeature, RecordNamesTheDemoAfterMapAndTimeWithTheSteamIDsInside) {
     EXPECT_FALSE(server->TV().IsRecording());
 }
 
+// The demo's list is evidence of who played: a name cannot add a line to it.
+TEST_F(TKMatchFeature, ANameCannotAddALineToTheDemosSteamIDList) {
+    Start();
+    Join("mallory\ncarol - 0:0:77", TEAM_TERRORIST,
+         [](sim::ClientSpec& spec) { spec.steamId = "STEAM_0:1:5"; });
+    sim::WallClock::Set(k2105On3March2026);
+    Console("tk_record");
+    ASSERT_TRUE(server->TV().IsRecording());
+    const std::string demo = Demo(kDust2Demo);
+    EXPECT_NE(demo.find(DemoChat("mallorycarol - 0:0:77 - 0:1:5\n")), std::string::npos) << demo;
+    EXPECT_EQ(demo.find(DemoChat("carol - 0:0:77\n")), std::string::npos);
+    Console("tk_stoprecord");
+}
+
 TEST_F(TKMatchFeature, RecordWhileADemoRunsStopsItAndStartsTheNewOne) {
     Start();
     Join("alice", TEAM_TERRORIST);

@@ -71,6 +71,21 @@ TEST_F(TKPlayerManagerFeature, AValidatedPlayerIsWelcomedWithTheServerStatus) {
     EXPECT_TRUE(alice.GetInbox().OfKind(sim::InboxKind::Menu).empty());
 }
 
+// A line break in a name would start a line of the name's own making under
+// the plug-in's colours: the announcement shows the name without it.
+TEST_F(TKPlayerManagerFeature, AnAnnouncedNameLosesItsControlBytes) {
+    EnterWarMode();
+    sim::Client& bob = Join("bob", 0);
+    server->RunTicks(1);
+    // \x05 and the letter after it, kept apart from the escape.
+    const std::string name = std::string("eve\n\x05") + "Console: bob is banned";
+    Join(name, 0, "STEAM_0:1:4242");
+    bob.GetInbox().Clear();
+    server->RunTicks(1);
+    EXPECT_EQ(ChatOf(bob), std::vector<std::string>{"\x03Travik 4.6Beta [\x04 eveConsole: bob is "
+                                                    "banned - 0:1:4242 \x03]\n"});
+}
+
 TEST_F(TKPlayerManagerFeature, InWarModeAdmissionAnnouncesThePlayerAndShowsTheWarnings) {
     EnterWarMode();
     Console("sv_cheats 1");  // a critical issue for the warnings
