@@ -6,40 +6,47 @@ StringTokenizer::StringTokenizer(const std::string& text, const std::string& del
     if (text.empty() || delimiter.empty()) {
         return;
     }
-    m_Remaining = text;
     m_Delimiter = delimiter;
-    collapseDelimiterRuns();
+    m_Remaining = WithoutDelimiterRuns(text, delimiter);
     trimDelimiterEnds();
 }
 
-void StringTokenizer::collapseDelimiterRuns() {
-    const size_t len = m_Delimiter.size();
-    size_t pos = m_Remaining.find(m_Delimiter);
-    while (pos != std::string::npos) {
-        pos += len;
-        while (m_Remaining.compare(pos, len, m_Delimiter) == 0) {
-            m_Remaining.erase(pos, len);
+// One pass over the text: a delimiter is copied, the copies that follow it
+// back to back are skipped. The answers split here come from outside, so a
+// text of nothing but delimiters must not cost more than reading it.
+std::string StringTokenizer::WithoutDelimiterRuns(const std::string& text,
+                                                  const std::string& delimiter) {
+    const size_t len = delimiter.size();
+    std::string collapsed;
+    collapsed.reserve(text.size());
+    size_t from = 0;
+    for (size_t pos = text.find(delimiter); pos != std::string::npos;
+         pos = text.find(delimiter, from)) {
+        collapsed.append(text, from, pos + len - from);
+        from = pos + len;
+        while (text.compare(from, len, delimiter) == 0) {
+            from += len;
         }
-        pos = m_Remaining.find(m_Delimiter, pos);
     }
+    collapsed.append(text, from, std::string::npos);
+    return collapsed;
 }
 
 void StringTokenizer::trimDelimiterEnds() {
-    const size_t len = m_Delimiter.size();
     if (m_Remaining.starts_with(m_Delimiter)) {
-        m_Remaining.erase(0, len);
+        m_Start = m_Delimiter.size();
     }
-    if (m_Remaining.ends_with(m_Delimiter)) {
-        m_Remaining.erase(m_Remaining.size() - len);
+    if (m_Remaining.size() - m_Start >= m_Delimiter.size() && m_Remaining.ends_with(m_Delimiter)) {
+        m_Remaining.resize(m_Remaining.size() - m_Delimiter.size());
     }
 }
 
 int StringTokenizer::countTokens() const {
-    if (m_Remaining.empty()) {
+    if (!hasMoreTokens()) {
         return 0;
     }
     int count = 1;
-    for (size_t pos = m_Remaining.find(m_Delimiter); pos != std::string::npos;
+    for (size_t pos = m_Remaining.find(m_Delimiter, m_Start); pos != std::string::npos;
          pos = m_Remaining.find(m_Delimiter, pos + m_Delimiter.size())) {
         ++count;
     }
@@ -47,22 +54,27 @@ int StringTokenizer::countTokens() const {
 }
 
 bool StringTokenizer::hasMoreTokens() const {
-    return !m_Remaining.empty();
+    return m_Start < m_Remaining.size();
 }
 
 std::string StringTokenizer::nextToken() {
     return nextToken(m_Delimiter);
 }
 
+// Tokens are handed out by moving the start on: erasing each from the front
+// would copy the rest of the text once per token.
 std::string StringTokenizer::nextToken(const std::string& delimiter) {
-    // An empty delimiter would be "found" at 0 forever and never consume text.
-    const size_t pos = delimiter.empty() ? std::string::npos : m_Remaining.find(delimiter);
+    // An empty delimiter would be "found" at the start forever and never
+    // consume text.
+    const size_t pos = delimiter.empty() ? std::string::npos : m_Remaining.find(delimiter, m_Start);
     std::string token;
     if (pos == std::string::npos) {
-        token.swap(m_Remaining);
+        token.assign(m_Remaining, m_Start, std::string::npos);
+        m_Remaining.clear();
+        m_Start = 0;
     } else {
-        token = m_Remaining.substr(0, pos);
-        m_Remaining.erase(0, pos + delimiter.size());
+        token.assign(m_Remaining, m_Start, pos - m_Start);
+        m_Start = pos + delimiter.size();
     }
     return token;
 }
@@ -72,5 +84,5 @@ std::string StringTokenizer::filterNextToken(const std::string& filter) {
 }
 
 std::string StringTokenizer::remainingString() const {
-    return m_Remaining;
+    return m_Remaining.substr(m_Start);
 }

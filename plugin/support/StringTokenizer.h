@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Splits text at a multi-character delimiter, matched as a whole string.
@@ -28,9 +29,11 @@ public:
     std::string remainingString() const;
 
 private:
-    void collapseDelimiterRuns();
+    static std::string WithoutDelimiterRuns(const std::string& text, const std::string& delimiter);
     void trimDelimiterEnds();
 
+    // What has not been handed out yet is m_Remaining from m_Start on.
     std::string m_Remaining;
+    size_t m_Start = 0;
     std::string m_Delimiter;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -97,6 +99,149 @@ TEST(StringTokenizerUnit, FilterRemovesEveryOccurrenceFromTheTokenOnly) {
     EXPECT_EQ(tokenizer.filterNextToken("\""), "ab");
     EXPECT_EQ(tokenizer.remainingString(), "\"c\"");
     EXPECT_EQ(tokenizer.filterNextToken(""), "\"c\"");
+}
+
+TEST(StringTokenizerUnit, RunsAtTheEndsAndOfLongerDelimitersCollapseToOne) {
+    EXPECT_EQ(Split(",,,,a", ","), (Tokens{"a"}));
+    EXPECT_EQ(Split("a,,,,", ","), (Tokens{"a"}));
+    EXPECT_EQ(Split(",", ","), Tokens{});
+    EXPECT_EQ(Split("::", "::"), Tokens{});
+    EXPECT_EQ(Split(":::", "::"), (Tokens{":"}));
+    EXPECT_EQ(Split("<><><>a<><>b<>", "<>"), (Tokens{"a", "b"}));
+    // A run of a self-overlapping delimiter is counted in whole copies; what
+    // is left over belongs to the next token.
+    EXPECT_EQ(Split("aaaaab", "aa"), (Tokens{"ab"}));
+    // The trailing copy is taken from the very end, even where it overlaps
+    // the copy found before it.
+    EXPECT_EQ(Split("baaaaa", "aa"), (Tokens{"ba"}));
+    EXPECT_EQ(Split("aaa", "aa"), (Tokens{"a"}));
+    EXPECT_EQ(Split("abababa", "aba"), (Tokens{"b"}));
+}
+
+TEST(StringTokenizerUnit, TheDelimiterAloneOrLongerThanTheTextYieldsNothingOrTheText) {
+    EXPECT_EQ(Split("ab", "abc"), (Tokens{"ab"}));
+    StringTokenizer tokenizer("abc", "abc");
+    EXPECT_FALSE(tokenizer.hasMoreTokens());
+    EXPECT_EQ(tokenizer.remainingString(), "");
+    EXPECT_EQ(tokenizer.nextToken(), "");
+}
+
+// The tokenizer as first written: runs erased in place, tokens erased from
+// the front. Every text over a small alphabet must split the same way.
+class ErasingTokenizer {
+public:
+    ErasingTokenizer(std::string text, std::string delimiter) {
+        if (text.empty() || delimiter.empty()) {
+            return;
+        }
+        m_text = std::move(text);
+        m_delimiter = std::move(delimiter);
+        const std::size_t len = m_delimiter.size();
+        for (std::size_t pos = m_text.find(m_delimiter); pos != std::string::npos;
+             pos = m_text.find(m_delimiter, pos)) {
+            pos += len;
+            while (m_text.compare(pos, len, m_delimiter) == 0) {
+                m_text.erase(pos, len);
+            }
+        }
+        if (m_text.starts_with(m_delimiter)) {
+            m_text.erase(0, len);
+        }
+        if (m_text.ends_with(m_delimiter)) {
+            m_text.erase(m_text.size() - len);
+        }
+    }
+    std::string next(const std::string& delimiter) {
+        const std::size_t pos = delimiter.empty() ? std::string::npos : m_text.find(delimiter);
+        std::string token;
+        if (pos == std::string::npos) {
+            token.swap(m_text);
+        } else {
+            token = m_text.substr(0, pos);
+            m_text.erase(0, pos + delimiter.size());
+        }
+        return token;
+    }
+    int count() const {
+        if (m_text.empty()) {
+            return 0;
+        }
+        int count = 1;
+        for (std::size_t pos = m_text.find(m_delimiter); pos != std::string::npos;
+             pos = m_text.find(m_delimiter, pos + m_delimiter.size())) {
+            ++count;
+        }
+        return count;
+    }
+    const std::string& remaining() const { return m_text; }
+
+private:
+    std::string m_text;
+    std::string m_delimiter;
+};
+
+// Every text of up to ten letters of "ab,", each delimiter below, and the
+// stored delimiter interleaved with others for one call.
+TEST(StringTokenizerUnit, EveryShortTextSplitsAsWhenRunsWereErasedInPlace) {
+    const std::vector<std::string> delimiters = {",", "a", "aa", "ab", "aba", "a,", ",,", "aab"};
+    const std::string letters = "ab,";
+    std::vector<std::string> texts = {""};
+    for (std::size_t begin = 0, length = 1; length <= 10; ++length) {
+        const std::size_t end = texts.size();
+        for (std::size_t i = begin; i < end; ++i) {
+            for (char c : letters) {
+                texts.push_back(texts[i] + c);
+            }
+        }
+        begin = end;
+    }
+    int mismatches = 0;
+    for (const std::string& text : texts) {
+        for (const std::string& delimiter : delimiters) {
+            StringTokenizer tokenizer(text, delimiter);
+            ErasingTokenizer reference(text, delimiter);
+            for (int round = 0; round < 12 && mismatches < 5; ++round) {
+                const bool sameCount = tokenizer.countTokens() == reference.count();
+                // Every third call takes a token with another delimiter.
+                const std::string other =
+                    round % 3 == 2 ? delimiters[(round / 3) % delimiters.size()] : delimiter;
+                const std::string expected = reference.next(other);
+                const std::string token =
+                    round % 3 == 2 ? tokenizer.nextToken(other) : tokenizer.nextToken();
+                if (!sameCount || token != expected ||
+                    tokenizer.remainingString() != reference.remaining() ||
+                    tokenizer.hasMoreTokens() != !reference.remaining().empty()) {
+                    ADD_FAILURE() << "text \"" << text << "\" delimiter \"" << delimiter
+                                  << "\" round " << round << ": token \"" << token
+                                  << "\" expected \"" << expected << "\"";
+                    ++mismatches;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// A hostile answer of a megabyte of delimiters, or of a megabyte of
+// one-letter fields, splits in one pass (the erasing split took seconds).
+TEST(StringTokenizerUnit, AMegabyteOfDelimitersOrOfShortFieldsSplits) {
+    constexpr std::size_t kSize = 1u << 20;
+    EXPECT_EQ(Split(std::string(kSize, ','), ","), Tokens{});
+
+    std::string fields;
+    fields.reserve(kSize);
+    while (fields.size() < kSize) {
+        fields += "x,,";
+    }
+    StringTokenizer tokenizer(fields, ",");
+    std::size_t count = 0;
+    bool allX = true;
+    while (tokenizer.hasMoreTokens()) {
+        allX = tokenizer.nextToken() == "x" && allX;
+        ++count;
+    }
+    EXPECT_EQ(count, (kSize + 2) / 3);
+    EXPECT_TRUE(allX);
 }
 
 }  // namespace
