@@ -1,6 +1,7 @@
 #include "net/HttpTransfer.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <cstring>
 #include <ctime>
@@ -16,6 +17,28 @@ CURL* Easy(void* handle) {
 }
 CURLM* Multi(void* handle) {
     return static_cast<CURLM*>(handle);
+}
+
+// A transfer dropped while its host name is still being looked up leaves
+// libcurl's resolver thread to finish on its own (CURLOPT_QUICK_EXIT): joined
+// instead, it would hold the server's thread until getaddrinfo gives up, as
+// long as a league's name servers like. That thread runs libcurl's code after
+// the drop, perhaps after the server unloaded this module, which would take
+// libcurl with it: libcurl stays loaded for the process's life from the first
+// transfer on. False when it cannot (a libcurl linked into this module), and
+// then lookups are waited for as before rather than run into freed code.
+bool KeepLibcurlLoaded() {
+    static const bool kept = [] {
+        Dl_info curl{};
+        Dl_info self{};
+        if (!dladdr(reinterpret_cast<void*>(&curl_easy_init), &curl) || !curl.dli_fname ||
+            !dladdr(reinterpret_cast<void*>(&KeepLibcurlLoaded), &self) ||
+            curl.dli_fbase == self.dli_fbase)
+            return false;
+        // Never closed: the reference and RTLD_NODELETE keep it.
+        return dlopen(curl.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
+    }();
+    return kept;
 }
 
 }  // namespace
@@ -69,6 +92,10 @@ bool HttpTransfer::Configure() {
               curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
                                static_cast<curl_off_t>(m_MaxBody)) == CURLE_OK;
+    // A libcurl older than the option (7.87) refuses it and waits for its
+    // lookups as before.
+    if (ok && KeepLibcurlLoaded())
+        curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     if (ok && m_Post) {
         ok = curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
                               static_cast<curl_off_t>(m_PostBody.size())) == CURLE_OK &&

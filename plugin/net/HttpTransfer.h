@@ -23,10 +23,13 @@
 //   time; libcurl's own monotonic time-outs of the same length stand behind
 //   it.
 // - Cancel, a finished transfer and the destructor free every handle, and a
-//   file sink's partial file is deleted unless the transfer succeeded.
+//   file sink's partial file is deleted unless the transfer succeeded. None
+//   of them waits for a host name lookup under way: libcurl's resolver
+//   thread is left to end on its own, and libcurl stays loaded for it once
+//   a transfer was made, even after this module is unloaded.
 //
 // The HTTP status code is not looked at: a server's error page is a body
-// like any other. Main thread only; no threads, no signals.
+// like any other. Main thread only; no signals.
 class HttpTransfer {
 public:
     static constexpr std::size_t kDefaultMaxBody = 64 * 1024;

@@ -17,6 +17,9 @@
 #include <unistd.h>
 
 #include "TestHttpServer.h"
+#ifndef _WIN32
+#include "SlowNameLookup.h"
+#endif
 #include "engine/WallClock.h"
 #include "net/HttpTransfer.h"
 
@@ -321,5 +324,91 @@ TEST_F(HttpTransferService, AFileSinkKeepsOnlyAWholeDownload) {
     EXPECT_EQ(transfer.GetFailure(), Failure::File);
     EXPECT_FALSE(transfer.IsBusy());
 }
+
+#ifndef _WIN32
+// A transfer dropped while libcurl's resolver thread is still looking up its
+// host name: the server's thread never waits for the lookup, whichever way
+// the transfer is dropped, and the lookup is left to end on its own.
+class HttpTransferLookup : public HttpTransferService {
+protected:
+    // Far below the lookup's hold: one waited for would take all of it.
+    static constexpr auto kDropBound = 500ms;
+
+    static std::string SlowUrl() {
+        return std::string("http://") + testnet::kSlowHost + ":" +
+               std::to_string(testnet::ClosedPort()) + "/auth";
+    }
+    // Starts `on` to the slow host and polls it until its lookup is under way.
+    ::testing::AssertionResult StartLookingUp(HttpTransfer& on, HttpTransfer::Request request) {
+        const int before = lookups.Begun();
+        if (!on.Start(request))
+            return ::testing::AssertionFailure() << "not started: " << on.GetError();
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (!lookups.WaitForLookups(before + 1, 5ms)) {
+            if (on.Poll() != Outcome::Running)
+                return ::testing::AssertionFailure() << "ended: " << on.GetError();
+            if (std::chrono::steady_clock::now() >= deadline)
+                return ::testing::AssertionFailure() << "no lookup began";
+        }
+        return ::testing::AssertionSuccess();
+    }
+    template <typename Drop>
+    static std::chrono::steady_clock::duration Timed(Drop drop) {
+        const auto before = std::chrono::steady_clock::now();
+        drop();
+        return std::chrono::steady_clock::now() - before;
+    }
+
+    testnet::SlowNameLookups lookups;
+};
+
+TEST_F(HttpTransferLookup, CancelRestartAndDestructionDoNotWaitForTheLookup) {
+    const int descriptors = OpenDescriptors();
+    ASSERT_TRUE(StartLookingUp(transfer, Post(SlowUrl())));
+    EXPECT_LT(Timed([&] { transfer.Cancel(); }), kDropBound);
+    EXPECT_FALSE(transfer.IsBusy());
+    EXPECT_EQ(transfer.Poll(), Outcome::Idle);
+
+    // A new start drops the lookup under way first.
+    ASSERT_TRUE(StartLookingUp(transfer, Post(SlowUrl())));
+    bool restarted = false;
+    EXPECT_LT(Timed([&] { restarted = transfer.Start(Post(SlowUrl())); }), kDropBound);
+    EXPECT_TRUE(restarted);
+    transfer.Cancel();
+
+    auto other = std::make_unique<HttpTransfer>();
+    ASSERT_TRUE(StartLookingUp(*other, Post(SlowUrl())));
+    EXPECT_LT(Timed([&] { other.reset(); }), kDropBound);
+
+    // Every lookup was still held, and each ends on its own once let go,
+    // leaving nothing open.
+    EXPECT_GE(lookups.Begun(), 3);
+    EXPECT_TRUE(lookups.Release());
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+TEST_F(HttpTransferLookup, BothTimeOutsEndALookupWithoutWaitingForIt) {
+    // The wall clock's.
+    ASSERT_TRUE(StartLookingUp(transfer, Post(SlowUrl())));
+    sim::WallClock::Advance(15.1);
+    Outcome outcome = Outcome::Running;
+    EXPECT_LT(Timed([&] { outcome = transfer.Poll(); }), kDropBound);
+    EXPECT_EQ(outcome, Outcome::Failed);
+    EXPECT_EQ(transfer.GetFailure(), Failure::TimedOut) << transfer.GetError();
+    EXPECT_FALSE(transfer.IsBusy());
+
+    // libcurl's own, on the real clock, while the faked one stands still.
+    HttpTransfer::Request request = Post(SlowUrl());
+    request.timeoutMs = 300;
+    request.connectTimeoutMs = 300;
+    ASSERT_TRUE(StartLookingUp(transfer, request));
+    longestPoll = {};
+    ASSERT_EQ(Drive(), Outcome::Failed);
+    EXPECT_EQ(transfer.GetFailure(), Failure::TimedOut) << transfer.GetError();
+    EXPECT_LT(longestPoll, kDropBound);
+
+    EXPECT_TRUE(lookups.Release());
+}
+#endif
 
 }  // namespace

@@ -10,6 +10,12 @@
 
 #include "AuthServerTest.h"
 
+#ifndef _WIN32
+#include <dlfcn.h>
+
+#include "SlowNameLookup.h"
+#endif
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -280,5 +286,41 @@ TEST_F(TKAuthHostFeature, ATransferCutShortSaysNothingAndLetsItsConnectionGo) {
     }
     EXPECT_EQ(testnet::OpenDescriptors(), idle - leagueOwn);
 }
+
+#ifndef _WIN32
+// A league whose name servers keep the plug-in waiting: a player leaving and
+// an unload while its name is looked up hold neither the server's thread nor
+// the console, and the lookups, let go after the unload, end in libcurl's
+// code, which stays loaded for them.
+TEST_F(TKAuthHostFeature, ALookupUnderWayHoldsNothingUpAndOutlivesAnUnload) {
+    // Far below a lookup's hold: one waited for would take all of it.
+    constexpr auto kDropBound = 500ms;
+    const auto timed = [](auto drop) {
+        const auto before = std::chrono::steady_clock::now();
+        drop();
+        return std::chrono::steady_clock::now() - before;
+    };
+    testnet::SlowNameLookups lookups;
+    StartWarServer(std::string("tk_authhost \"http://") + testnet::kSlowHost + ":" +
+                   std::to_string(testnet::ClosedPort()) + "/auth\"\n");
+    sim::Client& alice = Player("alice", "STEAM_0:1:4242");
+    ASSERT_TRUE(RunUntil([&] { return lookups.Begun() == 1; }, nullptr));
+    EXPECT_LT(timed([&] { server->Clients().Disconnect(alice, "Disconnect by user.", false); }),
+              kDropBound);
+
+    Player("bob", "STEAM_0:0:7");
+    ASSERT_TRUE(RunUntil([&] { return lookups.Begun() == 2; }, nullptr));
+    EXPECT_LT(timed([&] { Console("plugin_unload 0"); }), kDropBound);
+    EXPECT_LT(longestFrame, kDropBound);
+
+    void* curl = dlopen("libcurl.so.4", RTLD_LAZY | RTLD_NOLOAD);
+    EXPECT_NE(curl, nullptr) << "libcurl went with the plug-in";
+    if (curl)
+        dlclose(curl);
+    EXPECT_TRUE(lookups.Release());
+    server->RunSeconds(1.0);
+    EXPECT_EQ(ConsoleCount("TKAuthHost returned"), 0);
+}
+#endif
 
 }  // namespace
