@@ -87,6 +87,46 @@ std::string FileNameOf(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(separator + 1);
 }
 
+// Renames a file onto another name, replacing a file of that name. glibc's
+// rename replaces it; Microsoft's C library will not, so that file is removed
+// first, and only when the plain rename failed while the file to move is
+// still there.
+bool RenameOnto(IFileSystem* fs, const char* from, const char* to, const char* pathID) {
+    if (fs->RenameFile(from, to, pathID)) {
+        return true;
+    }
+    if (!fs->FileExists(from, pathID)) {
+        return false;
+    }
+    fs->RemoveFile(to, pathID);
+    return fs->RenameFile(from, to, pathID);
+}
+
+enum class Replaced { kYes, kNotOpened, kNotWritten };
+
+// Puts the text in place of a file of the module folder (its search path
+// added) without ever leaving that file short: the text goes to a file
+// beside it, which takes its name only once every byte is out. Writes are
+// buffered, so a full disk shows only at the flush. On failure the file is
+// as it was and the one beside it is gone.
+Replaced ReplaceFileText(IFileSystem* fs, const char* fileName, const std::string& text) {
+    const std::string temporary = std::string(fileName) + ".tmp";
+    FileHandle_t out = fs->Open(temporary.c_str(), "w", kSearchPath);
+    if (out == FILESYSTEM_INVALID_HANDLE) {
+        return Replaced::kNotOpened;
+    }
+    const int size = static_cast<int>(text.size());
+    bool written = size == 0 || fs->Write(text.data(), size, out) == size;
+    fs->Flush(out);
+    written = written && fs->IsOk(out);
+    fs->Close(out);
+    if (written && RenameOnto(fs, temporary.c_str(), fileName, kSearchPath)) {
+        return Replaced::kYes;
+    }
+    fs->RemoveFile(temporary.c_str(), kSearchPath);
+    return Replaced::kNotWritten;
+}
+
 HttpTransfer::Request MakeRequest(const std::string& url) {
     HttpTransfer::Request request;
     request.url = url;
@@ -449,15 +489,10 @@ bool TKUpdater::MoveDownloadIntoPlace() {
     if (!fs) {
         return false;
     }
-    if (fs->RenameFile(m_downloadPath.c_str(), m_targetPath.c_str())) {
-        return true;
-    }
-    // A module of this name already there (an earlier download of this
-    // version whose install did not take): Microsoft's C library will not
-    // rename onto it, where glibc's replaces it. A module the server has
-    // loaded cannot be removed on Windows, and the move then fails.
-    DeleteModuleFolderFile(FileNameOf(m_targetPath));
-    return fs->RenameFile(m_downloadPath.c_str(), m_targetPath.c_str());
+    // A module of this name may be there already (an earlier download of
+    // this version whose install did not take). One the server has loaded
+    // cannot be removed on Windows, and the move then fails.
+    return RenameOnto(fs, m_downloadPath.c_str(), m_targetPath.c_str(), nullptr);
 }
 
 void TKUpdater::AbandonDownload() {
@@ -514,21 +549,30 @@ bool TKUpdater::UpdateVdfFile(const char* fileName, const std::string& folder,
     if (lines.empty()) {
         return false;
     }
-    FileHandle_t out = fs->Open(fileName, "w", kSearchPath);
-    if (out == FILESYSTEM_INVALID_HANDLE) {
-        tkLog(true, "[Travik] Unable to open \"%s\" for writing\n", fileName);
-        return false;
-    }
     bool changed = false;
+    std::string text;
     for (std::string& line : lines) {
         changed = UpdateProtocol::RewriteVdfLine(line, versionSuffix) || changed;
-        fs->FPrintf(out, "%s", line.c_str());
+        text += line;
     }
-    fs->Close(out);
-    if (changed) {
-        tkLog(true, "[Travik] \"%s\" successfully updated\n", fileName);
+    // A file that names no module of ours is left as it is.
+    if (!changed) {
+        return false;
     }
-    return changed;
+    // The host loads its plug-ins through this file at the next start: it is
+    // replaced whole or not at all.
+    switch (ReplaceFileText(fs, fileName, text)) {
+        case Replaced::kNotOpened:
+            tkLog(true, "[Travik] Unable to open \"%s\" for writing\n", fileName);
+            return false;
+        case Replaced::kNotWritten:
+            tkLog(true, "[Travik] Unable to write \"%s\", it is left unchanged\n", fileName);
+            return false;
+        case Replaced::kYes:
+            break;
+    }
+    tkLog(true, "[Travik] \"%s\" successfully updated\n", fileName);
+    return true;
 }
 
 bool TKUpdater::SaveOldFileName(const std::string& fileName) {
@@ -538,13 +582,7 @@ bool TKUpdater::SaveOldFileName(const std::string& fileName) {
         return false;
     }
     ModuleFolderPath path(folder);
-    FileHandle_t file = fs->Open(kOldFileNote, "w", kSearchPath);
-    if (file == FILESYSTEM_INVALID_HANDLE) {
-        return false;
-    }
-    fs->FPrintf(file, "%s", fileName.c_str());
-    fs->Close(file);
-    return true;
+    return ReplaceFileText(fs, kOldFileNote, fileName) == Replaced::kYes;
 }
 
 bool TKUpdater::RemoveOldTravik() {
