@@ -78,7 +78,8 @@ public:
     virtual int FPrintf(FileHandle_t file, const char* format, ...) FMTFUNCTION(3, 4) = 0;
 
     virtual void RemoveFile(const char* relativePath, const char* pathID = nullptr) = 0;
-    // Refuses to replace an existing file.
+    // The C library's rename: onto an existing file it replaces that file on
+    // Linux and fails on Windows.
     virtual bool RenameFile(const char* oldPath, const char* newPath,
                             const char* pathID = nullptr) = 0;
     // Creates the folder and any missing parents.
