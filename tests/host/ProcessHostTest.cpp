@@ -190,19 +190,7 @@ TEST(ProcessHostProtocol, TheLineReaderJoinsPiecesAndCutsOffOverlongLinesOnce) {
 
 class ProcessHost : public ::testing::Test {
 protected:
-    ProcessHost() {
-        char pattern[] = "/tmp/srcds-sim-processhost-XXXXXX";
-        m_dir = mkdtemp(pattern);
-        // A tools folder whose name has a space, one folder per tool.
-        fs::create_directories(m_dir + "/tool box/listener");
-        fs::copy_file(SIM_TEST_LISTENER, m_dir + "/tool box/listener/sim_test_listener");
-        fs::permissions(m_dir + "/tool box/listener/sim_test_listener", fs::perms::owner_all);
-    }
-    ~ProcessHost() override {
-        StopHost();
-        std::error_code error;
-        fs::remove_all(m_dir, error);
-    }
+    ~ProcessHost() override { StopHost(); }
 
     // Starts the host; its port, or 0.
     int StartHost(const std::vector<std::string>& extra = {}) {
@@ -269,7 +257,9 @@ protected:
     pid_t m_host = 0;
 
 private:
-    std::string m_dir;
+    // A tools folder whose name has a space.
+    processtest::ListenerFolder m_folder{"srcds-sim-processhost", "tool box", SIM_TEST_LISTENER};
+    const std::string m_dir = m_folder.Path();
 };
 
 TEST_F(ProcessHost, StartsAProgramThatAnswersOnItsPortReportsItAndStopsIt) {

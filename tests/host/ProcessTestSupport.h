@@ -2,8 +2,10 @@
 #pragma once
 
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/types.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -31,5 +33,37 @@ inline bool Alive(pid_t pid) {
     }
     return true;
 }
+
+// A temporary folder holding a tools folder as the build lays it out, one
+// folder per tool, with the test listener in it; removed, with everything
+// in it, when the object goes.
+class ListenerFolder {
+public:
+    // `prefix` names the folder under /tmp; `tools` is the tools folder's
+    // name in it; `listener` the built test listener.
+    ListenerFolder(const std::string& prefix, const std::string& tools,
+                   const std::string& listener) {
+        std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+        if (mkdtemp(pattern.data()))
+            m_path = pattern;
+        const std::string folder = m_path + "/" + tools + "/listener";
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(listener, folder + "/sim_test_listener");
+        std::filesystem::permissions(folder + "/sim_test_listener",
+                                     std::filesystem::perms::owner_all);
+    }
+    ~ListenerFolder() {
+        std::error_code error;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, error);
+    }
+    ListenerFolder(const ListenerFolder&) = delete;
+    ListenerFolder& operator=(const ListenerFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
 
 }  // namespace processtest

@@ -21,7 +21,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using Outcome = sim::ScenarioRunner::Outcome;
 
 using processtest::ReadFile;
@@ -61,19 +60,7 @@ bool FileGets(const std::string& path, const std::string& text) {
 
 class SrcdsSimProcess : public ::testing::Test {
 protected:
-    SrcdsSimProcess() {
-        char pattern[] = "/tmp/srcds-sim-process-XXXXXX";
-        m_dir = mkdtemp(pattern);
-        // A tools folder as the build lays it out: one folder per tool.
-        fs::create_directories(m_dir + "/tools/listener");
-        fs::copy_file(SIM_TEST_LISTENER, m_dir + "/tools/listener/sim_test_listener");
-        fs::permissions(m_dir + "/tools/listener/sim_test_listener", fs::perms::owner_all);
-    }
-    ~SrcdsSimProcess() override {
-        runner.reset();
-        std::error_code error;
-        fs::remove_all(m_dir, error);
-    }
+    ~SrcdsSimProcess() override { runner.reset(); }
 
     sim::ScenarioRunner& Runner() {
         if (!runner) {
@@ -108,7 +95,8 @@ protected:
     std::vector<int> ticksAtSleep;
 
 private:
-    std::string m_dir;
+    processtest::ListenerFolder m_folder{"srcds-sim-process", "tools", SIM_TEST_LISTENER};
+    const std::string m_dir = m_folder.Path();
 };
 
 TEST_F(SrcdsSimProcess, ABareNameRunsFromTheToolsFolderAndLaterLinesReadItsPort) {
