@@ -3,7 +3,8 @@
 #include <icvar.h>
 #include <tier1/convar.h>
 
-#include <cctype>
+#include <strings.h>
+
 #include <cstring>
 
 #include "core/HostInterfaces.h"
@@ -15,16 +16,7 @@ bool IsNamed(const char* name, const char* wanted) {
 }
 
 bool IsNamedInAnyCase(const char* name, const char* wanted) {
-    if (!name || !wanted) {
-        return false;
-    }
-    for (; *name && *wanted; ++name, ++wanted) {
-        if (std::tolower(static_cast<unsigned char>(*name)) !=
-            std::tolower(static_cast<unsigned char>(*wanted))) {
-            return false;
-        }
-    }
-    return *name == *wanted;
+    return name && wanted && strcasecmp(name, wanted) == 0;
 }
 
 bool StartsWith(const char* name, const char* prefix) {
